@@ -1,0 +1,56 @@
+// Kalimo core library. MIT licence.
+#ifndef EV_C_LINK_H
+#define EV_C_LINK_H
+
+#include <Entry.h>
+#include <Rect.h>
+#include <String.h>
+
+#include <ctime>
+
+class Datum;
+
+// One event file in a working list (the overview's, the alarm scan's, the
+// next-events window's), with its computed times, kind and day mask.
+class EvCLink {
+public:
+	EvCLink(char* path, int days, unsigned long seconds, long tag, long extra);
+	~EvCLink();
+	EvCLink(const EvCLink&) = delete;
+	EvCLink& operator=(const EvCLink&) = delete;
+
+	void PokeDays(Datum* month);
+	void SetAttentionValue();
+	void PrintToStream() const;
+	// The mark character of the record's kind: one of "ymwds-.!>".
+	char MarkChar() const;
+
+	static int32 evCounter;
+
+	// Places of the day mask: 0-6 before, 7 before day 1, 7 + d day d of the month.
+	static const int kMaskPlaces = 48;
+
+	BEntry* fEntry;
+	entry_ref* fRef;
+	int32 fDays;
+	uint32 fSeconds;
+	int32 fTag;
+	int32 fKind = 0; // 0 yearly, 1 monthly, 2 weekly, 3 daily, 4 no rule; 7, 8 own rows
+	int32 fInMonth = 0;
+	time_t fStart = 0;
+	time_t fEnd = 0;
+	time_t fNextAlarm = 0;
+	int32 fExtra;
+	uint32 fAttention = 0;
+	int32 fWeekOffset = 0;
+	BString fRule;
+	BString fLocation;
+	char* fAlarm;   // up to 7 characters and the zero
+	char* fDayMask; // kMaskPlaces characters and the zero
+	BRect fFrame;
+
+private:
+	void _Mark(int from, int to, char mark);
+};
+
+#endif // EV_C_LINK_H

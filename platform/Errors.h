@@ -1,0 +1,80 @@
+// Kalimo platform layer: Be API on Linux. MIT licence.
+#ifndef _ERRORS_H
+#define _ERRORS_H
+
+#include <cerrno>
+#include <climits>
+
+// The Be error codes. On Linux errno values are small positive numbers, so every
+// Be code keeps its own negative value and errno is translated in one place
+// (status_from_errno); an errno without a Be name becomes B_POSIX_ERROR_BASE + errno.
+
+#define B_GENERAL_ERROR_BASE INT_MIN
+#define B_OS_ERROR_BASE (B_GENERAL_ERROR_BASE + 0x1000)
+#define B_APP_ERROR_BASE (B_GENERAL_ERROR_BASE + 0x2000)
+#define B_INTERFACE_ERROR_BASE (B_GENERAL_ERROR_BASE + 0x3000)
+#define B_STORAGE_ERROR_BASE (B_GENERAL_ERROR_BASE + 0x6000)
+#define B_POSIX_ERROR_BASE (B_GENERAL_ERROR_BASE + 0x7000)
+
+#define B_OK 0
+#define B_ERROR (-1)
+
+#define B_NO_MEMORY (B_GENERAL_ERROR_BASE + 0)
+#define B_IO_ERROR (B_GENERAL_ERROR_BASE + 1)
+#define B_PERMISSION_DENIED (B_GENERAL_ERROR_BASE + 2)
+#define B_BAD_INDEX (B_GENERAL_ERROR_BASE + 3)
+#define B_BAD_TYPE (B_GENERAL_ERROR_BASE + 4)
+#define B_BAD_VALUE (B_GENERAL_ERROR_BASE + 5)
+#define B_MISMATCHED_VALUES (B_GENERAL_ERROR_BASE + 6)
+#define B_NAME_NOT_FOUND (B_GENERAL_ERROR_BASE + 7)
+#define B_NAME_IN_USE (B_GENERAL_ERROR_BASE + 8)
+#define B_TIMED_OUT (B_GENERAL_ERROR_BASE + 9)
+#define B_INTERRUPTED (B_GENERAL_ERROR_BASE + 10)
+#define B_WOULD_BLOCK (B_GENERAL_ERROR_BASE + 11)
+#define B_CANCELED (B_GENERAL_ERROR_BASE + 12)
+#define B_NO_INIT (B_GENERAL_ERROR_BASE + 13)
+#define B_NOT_INITIALIZED B_NO_INIT
+#define B_BUSY (B_GENERAL_ERROR_BASE + 14)
+#define B_NOT_ALLOWED (B_GENERAL_ERROR_BASE + 15)
+#define B_BAD_DATA (B_GENERAL_ERROR_BASE + 16)
+#define B_DONT_DO_THAT (B_GENERAL_ERROR_BASE + 17)
+
+#define B_BAD_THREAD_ID (B_OS_ERROR_BASE + 0x100)
+
+#define B_BAD_REPLY (B_APP_ERROR_BASE + 0)
+#define B_DUPLICATE_REPLY (B_APP_ERROR_BASE + 1)
+#define B_MESSAGE_TO_SELF (B_APP_ERROR_BASE + 2)
+#define B_BAD_HANDLER (B_APP_ERROR_BASE + 3)
+#define B_ALREADY_RUNNING (B_APP_ERROR_BASE + 4)
+#define B_LAUNCH_FAILED (B_APP_ERROR_BASE + 5)
+#define B_AMBIGUOUS_APP_LAUNCH (B_APP_ERROR_BASE + 6)
+#define B_UNKNOWN_MIME_TYPE (B_APP_ERROR_BASE + 7)
+#define B_BAD_SCRIPT_SYNTAX (B_APP_ERROR_BASE + 8)
+
+#define B_FILE_ERROR (B_STORAGE_ERROR_BASE + 0)
+#define B_FILE_EXISTS (B_STORAGE_ERROR_BASE + 2)
+#define B_ENTRY_NOT_FOUND (B_STORAGE_ERROR_BASE + 3)
+#define B_NAME_TOO_LONG (B_STORAGE_ERROR_BASE + 4)
+#define B_NOT_A_DIRECTORY (B_STORAGE_ERROR_BASE + 5)
+#define B_DIRECTORY_NOT_EMPTY (B_STORAGE_ERROR_BASE + 6)
+#define B_DEVICE_FULL (B_STORAGE_ERROR_BASE + 7)
+#define B_READ_ONLY_DEVICE (B_STORAGE_ERROR_BASE + 8)
+#define B_IS_A_DIRECTORY (B_STORAGE_ERROR_BASE + 9)
+#define B_NO_MORE_FDS (B_STORAGE_ERROR_BASE + 10)
+#define B_CROSS_DEVICE_LINK (B_STORAGE_ERROR_BASE + 11)
+#define B_LINK_LIMIT (B_STORAGE_ERROR_BASE + 12)
+#define B_BUSTED_PIPE (B_STORAGE_ERROR_BASE + 13)
+#define B_UNSUPPORTED (B_STORAGE_ERROR_BASE + 14)
+
+#define B_BUFFER_OVERFLOW (B_POSIX_ERROR_BASE + EOVERFLOW)
+#define B_FILE_TOO_LARGE (B_POSIX_ERROR_BASE + EFBIG)
+#define B_RESULT_NOT_REPRESENTABLE (B_POSIX_ERROR_BASE + ERANGE)
+#define B_NOT_SUPPORTED (B_POSIX_ERROR_BASE + EOPNOTSUPP)
+
+// Translates an errno value into its Be code; see ErrnoStatus.cpp.
+int status_from_errno(int errnoValue);
+
+// The text of a Be code, as strerror gives it for errno.
+const char* strerror_be(int status);
+
+#endif // _ERRORS_H

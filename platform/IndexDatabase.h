@@ -1,0 +1,102 @@
+// Kalimo platform layer: Be API on Linux. MIT licence.
+#ifndef INDEX_DATABASE_H
+#define INDEX_DATABASE_H
+
+#include <SupportDefs.h>
+
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+
+// The volume index's database: one SQLite file per user in
+// $XDG_DATA_HOME/be-index/, in WAL mode, shared by every process of the user.
+// It also keeps the attribute values that a file system cannot hold, keyed by the
+// node's device and inode, so they follow the file through renames and moves.
+class IndexDatabase {
+public:
+	// The database of the current user (as $XDG_DATA_HOME names it now), opened on
+	// first use; null when it cannot be opened (the reason is printed once).
+	static IndexDatabase* Default();
+	static std::string DefaultPath();
+
+	explicit IndexDatabase(const std::string& path);
+	~IndexDatabase();
+	IndexDatabase(const IndexDatabase&) = delete;
+	IndexDatabase& operator=(const IndexDatabase&) = delete;
+
+	status_t InitCheck() const { return fStatus; }
+	const std::string& Path() const { return fPath; }
+
+	// The attributes that are indexed, the built-in ones ("BEOS:TYPE", "name", "size",
+	// "last_modified") included; read again when another process changed the database.
+	std::set<std::string> IndexedNames();
+	// B_OK (also for an index that exists already), B_BAD_VALUE, B_IO_ERROR, B_BUSY.
+	status_t CreateIndex(const char* name, uint32 type, uint32 flags, bool* created = nullptr);
+
+	// One indexed value of a node, as the file holds it.
+	struct IndexedValue {
+		std::string name;
+		type_code type;
+		std::vector<uint8> data;
+	};
+	// A node as the index knows it.
+	struct NodeRecord {
+		dev_t device;
+		ino_t node;
+		std::string path;
+		int64 ctime; // nanoseconds
+		std::vector<IndexedValue> values;
+	};
+
+	// Records the node's path and change time and replaces one value (data null: the
+	// value is removed). With no name, only path and change time are recorded, and
+	// only for a node the index knows already.
+	status_t PutValue(const NodeRecord& node, const char* name, type_code type,
+		const void* data, size_t size);
+	// Records the node with all its indexed values, replacing what was known.
+	status_t PutNode(const NodeRecord& node);
+	// Forgets the node's index rows (not its big values).
+	status_t RemoveNodeRows(dev_t device, ino_t node);
+	// The path of one entry, or of a folder and everything below it, changed.
+	status_t MovePath(const std::string& from, const std::string& to);
+	// Every node that has one of the names, with its values of those names; all known
+	// nodes when allNodes is set.
+	status_t LoadNodes(const std::set<std::string>& names, bool allNodes,
+		std::vector<NodeRecord>* nodes);
+	// Nodes whose path lies at or below the folder.
+	status_t LoadNodesBelow(const std::string& folder, std::vector<NodeRecord>* nodes);
+
+	// True once after the database file had to be made anew (it was missing or
+	// damaged), so the caller can bring the index up to date.
+	bool TakeWasRecreated();
+
+	// Values that did not fit on the node: B_OK, B_ENTRY_NOT_FOUND, B_IO_ERROR, B_BUSY.
+	status_t StoreValue(dev_t device, ino_t node, const char* name, const void* data,
+		size_t size);
+	status_t LoadValue(dev_t device, ino_t node, const char* name, std::vector<uint8>* data);
+	status_t RemoveValue(dev_t device, ino_t node, const char* name);
+	// Forgets everything kept for the node (its file is gone).
+	status_t RemoveNode(dev_t device, ino_t node);
+
+private:
+	status_t _Open();
+	status_t _OpenFile();
+	status_t _Exec(const char* sql);
+	status_t _Begin();
+	status_t _Commit(status_t status);
+
+	std::set<std::string> fIndexed;
+	int64 fIndexedVersion = -1;
+	bool fWasRecreated = false;
+
+	std::string fPath;
+	sqlite3* fDb = nullptr;
+	status_t fStatus = B_NO_INIT;
+	std::mutex fLock;
+};
+
+#endif // INDEX_DATABASE_H

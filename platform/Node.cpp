@@ -1,0 +1,220 @@
+// Kalimo platform layer: Be API on Linux. MIT licence.
+#include <Node.h>
+
+#include <Entry.h>
+#include <NodeAttributes.h>
+#include <TypeConstants.h>
+#include <VolumeIndex.h>
+#include <XattrStore.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+BNode::BNode(const char* path)
+{
+	SetTo(path);
+}
+
+BNode::BNode(const entry_ref* ref)
+{
+	SetTo(ref);
+}
+
+BNode::BNode(const BEntry* entry)
+{
+	SetTo(entry);
+}
+
+BNode::~BNode()
+{
+	Unset();
+}
+
+status_t
+BNode::_Open(const char* path, int openMode)
+{
+	Unset();
+	if (path == nullptr || path[0] == '\0')
+		return fStatus = B_BAD_VALUE;
+	fFd = open(path, openMode | O_CLOEXEC, 0644);
+	if (fFd < 0)
+		return fStatus = status_from_errno(errno);
+	// The index knows files by their real path, as entries name them.
+	char resolved[PATH_MAX];
+	fPath = realpath(path, resolved) != nullptr ? resolved : path;
+	return fStatus = B_OK;
+}
+
+status_t
+BNode::SetTo(const char* path)
+{
+	return _Open(path, O_RDONLY);
+}
+
+status_t
+BNode::SetTo(const entry_ref* ref)
+{
+	if (ref == nullptr)
+		return SetTo((const char*)nullptr);
+	return SetTo(ref->Path().c_str());
+}
+
+status_t
+BNode::SetTo(const BEntry* entry)
+{
+	if (entry == nullptr || entry->InitCheck() != B_OK)
+		return SetTo((const char*)nullptr);
+	return SetTo(entry->Path());
+}
+
+void
+BNode::Unset()
+{
+	if (fFd >= 0)
+		close(fFd);
+	fFd = -1;
+	fPath.clear();
+	fAttrCookie = 0;
+	fStatus = B_NO_INIT;
+}
+
+ssize_t
+BNode::ReadAttr(const char* name, type_code, off_t offset, void* buffer, size_t length) const
+{
+	if (fStatus != B_OK)
+		return B_NO_INIT;
+	if (name == nullptr || (buffer == nullptr && length > 0) || offset < 0)
+		return B_BAD_VALUE;
+	type_code stored;
+	std::vector<uint8> data;
+	status_t status = NodeAttributes::Read(fFd, name, &stored, &data);
+	if (status != B_OK)
+		return status;
+	if ((size_t)offset >= data.size())
+		return 0;
+	const size_t count = std::min(length, data.size() - (size_t)offset);
+	memcpy(buffer, data.data() + offset, count);
+	return (ssize_t)count;
+}
+
+ssize_t
+BNode::WriteAttr(const char* name, type_code type, off_t offset, const void* buffer,
+	size_t length)
+{
+	if (fStatus != B_OK)
+		return B_NO_INIT;
+	if (name == nullptr || name[0] == '\0' || (buffer == nullptr && length > 0) || offset < 0
+		|| strlen(name) >= B_ATTR_NAME_LENGTH)
+		return B_BAD_VALUE;
+
+	// Writing at offset 0 replaces the attribute, as on BeOS; a later offset
+	// overlays the value there.
+	const void* value = buffer;
+	size_t size = length;
+	std::vector<uint8> data;
+	if (offset > 0) {
+		type_code oldType;
+		status_t status = NodeAttributes::Read(fFd, name, &oldType, &data);
+		if (status != B_OK && status != B_ENTRY_NOT_FOUND)
+			return status;
+		if (data.size() < (size_t)offset + length)
+			data.resize((size_t)offset + length);
+		if (length > 0)
+			memcpy(data.data() + offset, buffer, length);
+		value = data.data();
+		size = data.size();
+	}
+	status_t status = NodeAttributes::Write(fFd, name, type, value, size);
+	if (status != B_OK)
+		return status;
+	VolumeIndex::AttributeChanged(fFd, fPath, name, type, value, size);
+	return (ssize_t)length;
+}
+
+status_t
+BNode::GetAttrInfo(const char* name, attr_info* info) const
+{
+	if (fStatus != B_OK)
+		return B_NO_INIT;
+	if (name == nullptr || info == nullptr)
+		return B_BAD_VALUE;
+	type_code type;
+	off_t size;
+	status_t status = NodeAttributes::Read(fFd, name, &type, nullptr, &size);
+	if (status != B_OK)
+		return status;
+	info->type = type;
+	info->size = size;
+	return B_OK;
+}
+
+status_t
+BNode::RemoveAttr(const char* name)
+{
+	if (fStatus != B_OK)
+		return B_NO_INIT;
+	if (name == nullptr)
+		return B_BAD_VALUE;
+	status_t status = NodeAttributes::Remove(fFd, name);
+	if (status == B_OK)
+		VolumeIndex::AttributeRemoved(fFd, fPath, name);
+	return status;
+}
+
+status_t
+BNode::ReadAttrString(const char* name, BString* result) const
+{
+	if (fStatus != B_OK)
+		return B_NO_INIT;
+	if (name == nullptr || result == nullptr)
+		return B_BAD_VALUE;
+	type_code type;
+	std::vector<uint8> data;
+	status_t status = NodeAttributes::Read(fFd, name, &type, &data);
+	if (status != B_OK)
+		return status;
+	result->SetTo((const char*)data.data(), (int32)std::min<size_t>(data.size(), INT32_MAX));
+	return B_OK;
+}
+
+status_t
+BNode::WriteAttrString(const char* name, const BString* data)
+{
+	if (data == nullptr)
+		return B_BAD_VALUE;
+	ssize_t written = WriteAttr(name, B_STRING_TYPE, 0, data->String(), data->Length() + 1);
+	return written < 0 ? (status_t)written : B_OK;
+}
+
+status_t
+BNode::GetNextAttrName(char* buffer)
+{
+	if (fStatus != B_OK)
+		return B_NO_INIT;
+	if (buffer == nullptr)
+		return B_BAD_VALUE;
+	std::vector<std::string> names;
+	status_t status = XattrStore::List(fFd, &names);
+	if (status != B_OK)
+		return status;
+	if (fAttrCookie >= (int32)names.size())
+		return B_ENTRY_NOT_FOUND;
+	const std::string& name = names[(size_t)fAttrCookie++];
+	strncpy(buffer, name.c_str(), B_ATTR_NAME_LENGTH - 1);
+	buffer[B_ATTR_NAME_LENGTH - 1] = '\0';
+	return B_OK;
+}
+
+status_t
+BNode::RewindAttrs()
+{
+	if (fStatus != B_OK)
+		return B_NO_INIT;
+	fAttrCookie = 0;
+	return B_OK;
+}

@@ -1,0 +1,204 @@
+// Kalimo platform layer: Be API on Linux. MIT licence.
+#include <NodeAttributes.h>
+
+#include <IndexDatabase.h>
+#include <XattrStore.h>
+
+#include <cstring>
+#include <sys/stat.h>
+
+namespace {
+
+// A marker: magic, the value's size and its checksum, after the type code.
+const char kMarkerMagic[8] = {'\0', 'B', 'e', 'A', 't', 't', 'r', '>'};
+const size_t kMarkerSize = sizeof(kMarkerMagic) + 2 * sizeof(uint64);
+
+uint64
+checksum(const void* data, size_t size)
+{
+	// FNV-1a: enough to tell a stored value from another one.
+	uint64 hash = 0xcbf29ce484222325ULL;
+	const uint8* bytes = (const uint8*)data;
+	for (size_t i = 0; i < size; i++) {
+		hash ^= bytes[i];
+		hash *= 0x100000001b3ULL;
+	}
+	return hash;
+}
+
+bool
+is_marker(const uint8* data, size_t size)
+{
+	return size == kMarkerSize && memcmp(data, kMarkerMagic, sizeof(kMarkerMagic)) == 0;
+}
+
+struct Marker {
+	uint64 size;
+	uint64 sum;
+};
+
+Marker
+read_marker(const uint8* data)
+{
+	Marker marker;
+	memcpy(&marker.size, data + sizeof(kMarkerMagic), sizeof(uint64));
+	memcpy(&marker.sum, data + sizeof(kMarkerMagic) + sizeof(uint64), sizeof(uint64));
+	return marker;
+}
+
+status_t
+node_key(int fd, dev_t* device, ino_t* node)
+{
+	struct stat st;
+	if (fstat(fd, &st) != 0)
+		return status_from_errno(errno);
+	*device = st.st_dev;
+	*node = st.st_ino;
+	return B_OK;
+}
+
+// Whether the attribute now on the node is a marker (its value in the database).
+bool
+holds_marker(int fd, const char* name)
+{
+	std::vector<uint8> raw;
+	if (XattrStore::Get(fd, name, &raw) != B_OK || raw.size() < sizeof(type_code))
+		return false;
+	return is_marker(raw.data() + sizeof(type_code), raw.size() - sizeof(type_code));
+}
+
+status_t
+write_to_database(int fd, const char* name, type_code type, const void* data, size_t size)
+{
+	IndexDatabase* database = IndexDatabase::Default();
+	if (database == nullptr)
+		return B_DEVICE_FULL;
+	dev_t device;
+	ino_t node;
+	status_t status = node_key(fd, &device, &node);
+	if (status != B_OK)
+		return status;
+	status = database->StoreValue(device, node, name, data, size);
+	if (status != B_OK)
+		return status;
+
+	uint8 marker[sizeof(type_code) + kMarkerSize];
+	const uint64 size64 = size;
+	const uint64 sum = checksum(data, size);
+	memcpy(marker, &type, sizeof(type_code));
+	memcpy(marker + sizeof(type_code), kMarkerMagic, sizeof(kMarkerMagic));
+	memcpy(marker + sizeof(type_code) + sizeof(kMarkerMagic), &size64, sizeof(uint64));
+	memcpy(marker + sizeof(type_code) + sizeof(kMarkerMagic) + sizeof(uint64), &sum,
+		sizeof(uint64));
+	status = XattrStore::Set(fd, name, marker, sizeof(marker));
+	if (status != B_OK) {
+		database->RemoveValue(device, node, name);
+		return status;
+	}
+	return B_OK;
+}
+
+} // namespace
+
+status_t
+NodeAttributes::Read(int fd, const char* name, type_code* type, std::vector<uint8>* data,
+	off_t* size)
+{
+	std::vector<uint8> raw;
+	status_t status = XattrStore::Get(fd, name, &raw);
+	if (status != B_OK)
+		return status;
+	if (raw.size() < sizeof(type_code))
+		return B_BAD_DATA;
+	memcpy(type, raw.data(), sizeof(type_code));
+	const uint8* value = raw.data() + sizeof(type_code);
+	const size_t valueSize = raw.size() - sizeof(type_code);
+
+	if (!is_marker(value, valueSize)) {
+		if (size != nullptr)
+			*size = (off_t)valueSize;
+		if (data != nullptr)
+			data->assign(value, value + valueSize);
+		return B_OK;
+	}
+
+	const Marker marker = read_marker(value);
+	if (size != nullptr)
+		*size = (off_t)marker.size;
+	if (data == nullptr)
+		return B_OK;
+	IndexDatabase* database = IndexDatabase::Default();
+	if (database == nullptr)
+		return B_BAD_DATA;
+	dev_t device;
+	ino_t node;
+	status = node_key(fd, &device, &node);
+	if (status != B_OK)
+		return status;
+	status = database->LoadValue(device, node, name, data);
+	if (status == B_ENTRY_NOT_FOUND)
+		return B_BAD_DATA;
+	if (status != B_OK)
+		return status;
+	if (data->size() != marker.size || checksum(data->data(), data->size()) != marker.sum) {
+		data->clear();
+		return B_BAD_DATA;
+	}
+	return B_OK;
+}
+
+status_t
+NodeAttributes::Write(int fd, const char* name, type_code type, const void* data, size_t size)
+{
+	if (size > kMaxValueSize)
+		return B_FILE_TOO_LARGE;
+	const bool hadMarker = holds_marker(fd, name);
+
+	// A value that itself looks like a marker goes to the database too, so that a
+	// marker on a node is never ambiguous.
+	if (!is_marker((const uint8*)data, size)) {
+		std::vector<uint8> raw(sizeof(type_code) + size);
+		memcpy(raw.data(), &type, sizeof(type_code));
+		if (size > 0)
+			memcpy(raw.data() + sizeof(type_code), data, size);
+		status_t status = XattrStore::Set(fd, name, raw.data(), raw.size());
+		if (status == B_OK) {
+			if (hadMarker) {
+				dev_t device;
+				ino_t node;
+				IndexDatabase* database = IndexDatabase::Default();
+				if (database != nullptr && node_key(fd, &device, &node) == B_OK)
+					database->RemoveValue(device, node, name);
+			}
+			return B_OK;
+		}
+		if (status != B_DEVICE_FULL && status != B_FILE_TOO_LARGE)
+			return status;
+	}
+	return write_to_database(fd, name, type, data, size);
+}
+
+status_t
+NodeAttributes::Remove(int fd, const char* name)
+{
+	const bool hadMarker = holds_marker(fd, name);
+	status_t status = XattrStore::Remove(fd, name);
+	if (status != B_OK)
+		return status;
+	if (hadMarker) {
+		dev_t device;
+		ino_t node;
+		IndexDatabase* database = IndexDatabase::Default();
+		if (database != nullptr && node_key(fd, &device, &node) == B_OK)
+			database->RemoveValue(device, node, name);
+	}
+	return B_OK;
+}
+
+void
+NodeAttributes::ForgetNode(dev_t device, ino_t node)
+{
+	IndexDatabase* database = IndexDatabase::Default();
+	if (database != nullptr)
+		database->RemoveNode(device, node);
+}

@@ -1,0 +1,141 @@
+// Kalimo platform layer: Be API on Linux. MIT licence.
+#include <Query.h>
+
+#include <FindDirectory.h>
+#include <Path.h>
+#include <QueryPredicate.h>
+#include <VolumeIndex.h>
+#include <VolumeRoster.h>
+#include <fs_index.h>
+
+#include <cstdio>
+#include <sys/stat.h>
+
+status_t
+BVolume::SetTo(dev_t device)
+{
+	fDevice = device;
+	fStatus = B_OK;
+	return B_OK;
+}
+
+status_t
+BVolumeRoster::GetBootVolume(BVolume* volume)
+{
+	if (volume == nullptr)
+		return B_BAD_VALUE;
+	BPath home;
+	struct stat st;
+	if (find_directory(B_USER_DIRECTORY, &home) != B_OK || stat(home.Path(), &st) != 0)
+		return B_ENTRY_NOT_FOUND;
+	return volume->SetTo(st.st_dev);
+}
+
+status_t
+fs_create_index(dev_t, const char* name, uint32 type, uint32 flags)
+{
+	return VolumeIndex::CreateIndex(name, type, flags);
+}
+
+status_t
+BQuery::SetVolume(const BVolume* volume)
+{
+	if (fFetched)
+		return B_NOT_ALLOWED;
+	if (volume == nullptr || volume->InitCheck() != B_OK)
+		return B_BAD_VALUE;
+	fVolume = *volume;
+	return B_OK;
+}
+
+status_t
+BQuery::SetPredicate(const char* predicate)
+{
+	if (fFetched)
+		return B_NOT_ALLOWED;
+	if (predicate == nullptr)
+		return B_BAD_VALUE;
+	fPredicate = predicate;
+	fHasPredicate = true;
+	return B_OK;
+}
+
+status_t
+BQuery::GetPredicate(BString* predicate) const
+{
+	if (predicate == nullptr)
+		return B_BAD_VALUE;
+	if (!fHasPredicate)
+		return B_NO_INIT;
+	predicate->SetTo(fPredicate.c_str());
+	return B_OK;
+}
+
+status_t
+BQuery::Fetch()
+{
+	if (fFetched)
+		return B_NOT_ALLOWED;
+	if (!fHasPredicate || fVolume.InitCheck() != B_OK)
+		return B_NO_INIT;
+	QueryPredicate predicate;
+	status_t status = predicate.SetTo(fPredicate.c_str());
+	if (status != B_OK) {
+		fprintf(stderr, "BQuery: %s in \"%s\"\n", predicate.Error().c_str(), fPredicate.c_str());
+		return status;
+	}
+	status = VolumeIndex::Query(predicate, fVolume.Device(), &fResults);
+	if (status == B_BAD_VALUE)
+		fprintf(stderr, "BQuery: no indexed attribute to search by in \"%s\"\n",
+			fPredicate.c_str());
+	if (status != B_OK)
+		return status;
+	fFetched = true;
+	fNext = 0;
+	return B_OK;
+}
+
+status_t
+BQuery::GetNextEntry(BEntry* entry, bool traverse)
+{
+	if (entry == nullptr)
+		return B_BAD_VALUE;
+	if (!fFetched)
+		return B_FILE_ERROR;
+	if (fNext >= fResults.size())
+		return B_ENTRY_NOT_FOUND;
+	return entry->SetTo(fResults[fNext++].c_str(), traverse);
+}
+
+status_t
+BQuery::GetNextRef(entry_ref* ref)
+{
+	if (ref == nullptr)
+		return B_BAD_VALUE;
+	BEntry entry;
+	status_t status = GetNextEntry(&entry);
+	if (status != B_OK)
+		return status;
+	return entry.GetRef(ref);
+}
+
+status_t
+BQuery::Rewind()
+{
+	if (!fFetched)
+		return B_FILE_ERROR;
+	fNext = 0;
+	return B_OK;
+}
+
+status_t
+BQuery::Clear()
+{
+	fVolume.Unset();
+	fPredicate.clear();
+	fHasPredicate = false;
+	fFetched = false;
+	fResults.clear();
+	fNext = 0;
+	return B_OK;
+}

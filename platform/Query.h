@@ -1,0 +1,46 @@
+// Kalimo platform layer: Be API on Linux. MIT licence.
+#ifndef _QUERY_H
+#define _QUERY_H
+
+#include <Entry.h>
+#include <String.h>
+#include <Volume.h>
+
+#include <string>
+#include <vector>
+
+// An attribute query over one volume. Fetch collects the matching files at once;
+// each is true of the file as it was when fetched.
+class BQuery {
+public:
+	BQuery() = default;
+
+	// B_OK, B_BAD_VALUE (a volume that is not set up), B_NOT_ALLOWED (after Fetch).
+	status_t SetVolume(const BVolume* volume);
+	// B_OK, B_BAD_VALUE (null), B_NOT_ALLOWED (after Fetch). The text is parsed by Fetch.
+	status_t SetPredicate(const char* predicate);
+	status_t GetPredicate(BString* predicate) const;
+	size_t PredicateLength() const { return fPredicate.size() + 1; }
+
+	// B_OK; B_NO_INIT (no volume or predicate); B_NOT_ALLOWED (fetched already);
+	// B_BAD_VALUE (a predicate that does not parse or names no indexed attribute);
+	// B_IO_ERROR or B_BUSY (the index database).
+	status_t Fetch();
+	// B_OK, B_ENTRY_NOT_FOUND after the last, B_FILE_ERROR before Fetch.
+	status_t GetNextEntry(BEntry* entry, bool traverse = false);
+	status_t GetNextRef(entry_ref* ref);
+	status_t Rewind();
+	int32 CountEntries() const { return (int32)fResults.size(); }
+	// Back to a fresh query: no volume, predicate or results.
+	status_t Clear();
+
+private:
+	BVolume fVolume;
+	std::string fPredicate;
+	bool fHasPredicate = false;
+	bool fFetched = false;
+	std::vector<std::string> fResults;
+	size_t fNext = 0;
+};
+
+#endif // _QUERY_H

@@ -1,0 +1,47 @@
+// Kalimo platform layer: Be API on Linux. MIT licence.
+#ifndef VOLUME_INDEX_H
+#define VOLUME_INDEX_H
+
+#include <QueryPredicate.h>
+#include <SupportDefs.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// The volume index kept by the layer itself: every attribute write or removal
+// through BNode and every rename, move or removal through BEntry lands here in the
+// same call. Queries take their candidates from the index and check the whole
+// predicate against each file as it is now. The index never changes or deletes a
+// user's file; it only forgets its own rows.
+namespace VolumeIndex {
+
+// After an attribute of the open node at path was written (data set) or removed.
+void AttributeChanged(int fd, const std::string& path, const char* name, type_code type,
+	const void* data, size_t size);
+void AttributeRemoved(int fd, const std::string& path, const char* name);
+void EntryMoved(const std::string& from, const std::string& to);
+void EntryRemoved(dev_t device, ino_t node);
+
+// B_OK (also for an existing index), B_BAD_VALUE, or a database error.
+status_t CreateIndex(const char* name, uint32 type, uint32 flags);
+
+// Paths of the files on the device that match, sorted. B_BAD_VALUE when the
+// predicate names no indexed attribute it can be narrowed by; a database error.
+status_t Query(const QueryPredicate& predicate, dev_t device, std::vector<std::string>* paths);
+
+// Brings the files of a folder tree into the index (written by other programs,
+// copied, restored) and forgets rows of files that are gone from it. Symbolic links
+// are not followed and other file systems are not entered. progress, when given, is
+// called now and then with the files seen and the files with attributes.
+struct TreeCount {
+	int64 files = 0;
+	int64 indexed = 0;
+	int64 forgotten = 0;
+};
+typedef std::function<void(const TreeCount&)> Progress;
+status_t IndexTree(const char* root, TreeCount* count, const Progress& progress = nullptr);
+
+} // namespace VolumeIndex
+
+#endif // VOLUME_INDEX_H

@@ -1,0 +1,157 @@
+// Kalimo tests. MIT licence.
+#include "TestHome.h"
+
+#include <OS.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+static std::string sHome;
+
+const std::string&
+TestHome::Path()
+{
+	return sHome;
+}
+
+void
+TestHome::Install()
+{
+	char pattern[] = "/tmp/kalimo-test-XXXXXX";
+	const char* made = mkdtemp(pattern);
+	if (made == nullptr)
+		abort();
+	sHome = made;
+	for (const char* sub : {".config", ".local/share", ".cache", "run"})
+		fs::create_directories(sHome + "/" + sub);
+	fs::permissions(sHome + "/run", fs::perms::owner_all, fs::perm_options::replace);
+	setenv("HOME", sHome.c_str(), 1);
+	setenv("XDG_CONFIG_HOME", (sHome + "/.config").c_str(), 1);
+	setenv("XDG_DATA_HOME", (sHome + "/.local/share").c_str(), 1);
+	setenv("XDG_CACHE_HOME", (sHome + "/.cache").c_str(), 1);
+	setenv("XDG_RUNTIME_DIR", (sHome + "/run").c_str(), 1);
+	// Every test starts in English; translation tests choose their language.
+	setenv("LANGUAGE", "en", 1);
+}
+
+void
+TestHome::Remove()
+{
+	std::error_code ignored;
+	if (!sHome.empty())
+		fs::remove_all(sHome, ignored);
+	sHome.clear();
+}
+
+std::string
+TestHome::MakeFile(const std::string& relativePath, const std::string& content)
+{
+	fs::path path = fs::path(sHome) / relativePath;
+	fs::create_directories(path.parent_path());
+	std::ofstream(path) << content;
+	return path.string();
+}
+
+int
+TestHome::Run(const std::vector<std::string>& argv, std::string* output)
+{
+	int pipeFds[2];
+	if (pipe(pipeFds) != 0)
+		return -1;
+	posix_spawn_file_actions_t actions;
+	posix_spawn_file_actions_init(&actions);
+	posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
+	posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
+	std::vector<char*> args;
+	for (const std::string& arg : argv)
+		args.push_back(const_cast<char*>(arg.c_str()));
+	args.push_back(nullptr);
+	pid_t child;
+	int result = posix_spawnp(&child, args[0], &actions, nullptr, args.data(), environ);
+	posix_spawn_file_actions_destroy(&actions);
+	close(pipeFds[1]);
+	std::string collected;
+	char buffer[4096];
+	ssize_t got;
+	while ((got = read(pipeFds[0], buffer, sizeof(buffer))) > 0)
+		collected.append(buffer, (size_t)got);
+	close(pipeFds[0]);
+	if (result != 0)
+		return -1;
+	int status = 0;
+	waitpid(child, &status, 0);
+	if (output != nullptr)
+		*output = collected;
+	return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TimeZoneGuard::TimeZoneGuard(const char* zone)
+{
+	const char* old = getenv("TZ");
+	fHadOld = old != nullptr;
+	if (fHadOld)
+		fOld = old;
+	setenv("TZ", zone, 1);
+	tzset();
+}
+
+TimeZoneGuard::~TimeZoneGuard()
+{
+	if (fHadOld)
+		setenv("TZ", fOld.c_str(), 1);
+	else
+		unsetenv("TZ");
+	tzset();
+}
+
+static time_t
+local_moment(int year, int month, int day, int hour, int minute, int second)
+{
+	struct tm parts = {};
+	parts.tm_year = year - 1900;
+	parts.tm_mon = month - 1;
+	parts.tm_mday = day;
+	parts.tm_hour = hour;
+	parts.tm_min = minute;
+	parts.tm_sec = second;
+	parts.tm_isdst = -1;
+	return mktime(&parts);
+}
+
+ClockGuard::ClockGuard(int year, int month, int day, int hour, int minute, int second)
+	: ClockGuard(local_moment(year, month, day, hour, minute, second))
+{
+}
+
+ClockGuard::ClockGuard(time_t now) : fNow(now)
+{
+	pin_real_time_clock(now);
+}
+
+ClockGuard::~ClockGuard()
+{
+	unpin_real_time_clock();
+}
+
+namespace {
+class HomePerTest : public testing::EmptyTestEventListener {
+	void OnTestStart(const testing::TestInfo&) override { TestHome::Install(); }
+	void OnTestEnd(const testing::TestInfo&) override { TestHome::Remove(); }
+};
+} // namespace
+
+int
+main(int argc, char** argv)
+{
+	testing::InitGoogleTest(&argc, argv);
+	testing::UnitTest::GetInstance()->listeners().Append(new HomePerTest);
+	return RUN_ALL_TESTS();
+}

@@ -1,0 +1,47 @@
+// Kalimo tests. MIT licence.
+#ifndef TEST_HOME_H
+#define TEST_HOME_H
+
+#include <ctime>
+#include <string>
+#include <vector>
+
+// Every test runs in a fresh temporary home: $HOME with XDG_CONFIG_HOME,
+// XDG_DATA_HOME, XDG_CACHE_HOME and XDG_RUNTIME_DIR inside it. Installed by the
+// test main for each test; removed after it.
+namespace TestHome {
+const std::string& Path();
+void Install();
+void Remove();
+// Writes a file (folders created) below the home and returns its full path.
+std::string MakeFile(const std::string& relativePath, const std::string& content = "");
+// Runs a program with an argument vector (no shell) and returns its exit status,
+// with its standard output in *output when given; -1 when it cannot start.
+int Run(const std::vector<std::string>& argv, std::string* output = nullptr);
+} // namespace TestHome
+
+// Pins TZ for the life of the object and restores the previous value.
+class TimeZoneGuard {
+public:
+	explicit TimeZoneGuard(const char* zone);
+	~TimeZoneGuard();
+
+private:
+	std::string fOld;
+	bool fHadOld;
+};
+
+// Pins the layer's clock ("now") for the life of the object. The moment is given in
+// local time of the zone in force: year, month 1-12, day, hour, minute, second.
+class ClockGuard {
+public:
+	ClockGuard(int year, int month, int day, int hour, int minute, int second = 0);
+	explicit ClockGuard(time_t now);
+	~ClockGuard();
+	time_t Now() const { return fNow; }
+
+private:
+	time_t fNow;
+};
+
+#endif // TEST_HOME_H
