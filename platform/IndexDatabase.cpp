@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cstdlib>
+#include <unordered_map>
 
 static std::unique_ptr<IndexDatabase> sDefault;
 static std::mutex sDefaultLock;
@@ -64,11 +65,13 @@ static const char* kSchema
 	  " device INTEGER NOT NULL, node INTEGER NOT NULL, path TEXT NOT NULL,"
 	  " ctime INTEGER NOT NULL, PRIMARY KEY (device, node));"
 	  "CREATE INDEX IF NOT EXISTS nodes_by_path ON nodes (path);"
+	  // Keyed by name first: a query reads the values of one or two names as a
+	  // range of the table itself.
 	  "CREATE TABLE IF NOT EXISTS attr_values ("
-	  " device INTEGER NOT NULL, node INTEGER NOT NULL, name TEXT NOT NULL,"
+	  " name TEXT NOT NULL, device INTEGER NOT NULL, node INTEGER NOT NULL,"
 	  " type INTEGER NOT NULL, value BLOB NOT NULL,"
-	  " PRIMARY KEY (device, node, name)) WITHOUT ROWID;"
-	  "CREATE INDEX IF NOT EXISTS attr_values_by_name ON attr_values (name);"
+	  " PRIMARY KEY (name, device, node)) WITHOUT ROWID;"
+	  "CREATE INDEX IF NOT EXISTS attr_values_by_node ON attr_values (device, node);"
 	  "INSERT OR IGNORE INTO indexes VALUES ('BEOS:TYPE', 1296649555, 0),"
 	  " ('name', 1129534546, 0), ('size', 1280069191, 0), ('last_modified', 1280069191, 0);";
 
@@ -114,7 +117,8 @@ IndexDatabase::_OpenFile()
 				| SQLITE_OPEN_FULLMUTEX, nullptr) != SQLITE_OK)
 		return B_IO_ERROR;
 	sqlite3_busy_timeout(fDb, 10000);
-	int result = sqlite3_exec(fDb, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;",
+	int result = sqlite3_exec(fDb, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;"
+		"PRAGMA mmap_size=268435456; PRAGMA cache_size=-16384;",
 		nullptr, nullptr, nullptr);
 	if (result == SQLITE_OK)
 		result = sqlite3_exec(fDb, kSchema, nullptr, nullptr, nullptr);
@@ -421,27 +425,14 @@ IndexDatabase::MovePath(const std::string& from, const std::string& to)
 static void
 read_node_rows(sqlite3_stmt* statement, std::vector<IndexDatabase::NodeRecord>* nodes)
 {
-	// Rows come ordered by node; each node's values follow each other.
 	while (sqlite3_step(statement) == SQLITE_ROW) {
-		const dev_t device = (dev_t)sqlite3_column_int64(statement, 0);
-		const ino_t node = (ino_t)sqlite3_column_int64(statement, 1);
-		if (nodes->empty() || nodes->back().device != device || nodes->back().node != node) {
-			IndexDatabase::NodeRecord record;
-			record.device = device;
-			record.node = node;
-			const unsigned char* path = sqlite3_column_text(statement, 2);
-			record.path = path != nullptr ? (const char*)path : "";
-			record.ctime = sqlite3_column_int64(statement, 3);
-			nodes->push_back(std::move(record));
-		}
-		if (sqlite3_column_type(statement, 4) == SQLITE_NULL)
-			continue;
-		IndexDatabase::IndexedValue value;
-		value.name = (const char*)sqlite3_column_text(statement, 4);
-		value.type = (type_code)sqlite3_column_int64(statement, 5);
-		const uint8* bytes = (const uint8*)sqlite3_column_blob(statement, 6);
-		value.data.assign(bytes, bytes + sqlite3_column_bytes(statement, 6));
-		nodes->back().values.push_back(std::move(value));
+		IndexDatabase::NodeRecord record;
+		record.device = (dev_t)sqlite3_column_int64(statement, 0);
+		record.node = (ino_t)sqlite3_column_int64(statement, 1);
+		const unsigned char* path = sqlite3_column_text(statement, 2);
+		record.path = path != nullptr ? (const char*)path : "";
+		record.ctime = sqlite3_column_int64(statement, 3);
+		nodes->push_back(std::move(record));
 	}
 }
 
@@ -451,27 +442,53 @@ IndexDatabase::LoadNodes(const std::set<std::string>& names, bool allNodes,
 {
 	std::lock_guard<std::mutex> guard(fLock);
 	nodes->clear();
-	std::string wanted;
-	for (size_t i = 0; i < names.size(); i++)
-		wanted += i == 0 ? "?" : ", ?";
-	const std::string sql = allNodes
-		? "SELECT n.device, n.node, n.path, n.ctime, a.name, a.type, a.value FROM nodes n"
-		  " LEFT JOIN attr_values a ON a.device = n.device AND a.node = n.node AND a.name IN ("
-			+ wanted + ") ORDER BY n.device, n.node"
-		: "SELECT n.device, n.node, n.path, n.ctime, a.name, a.type, a.value FROM attr_values a"
-		  " JOIN nodes n ON n.device = a.device AND n.node = a.node WHERE a.name IN ("
-			+ wanted + ") ORDER BY n.device, n.node";
-	if (names.empty() && !allNodes)
-		return B_OK;
-	Statement statement(fDb, (names.empty()
-			? std::string("SELECT device, node, path, ctime, NULL, NULL, NULL FROM nodes")
-			: sql).c_str());
-	if (!statement.IsValid())
+	// Two plain scans joined here: the values of the names (a range of the table's
+	// own key each), then the nodes.
+	struct Key {
+		dev_t device;
+		ino_t node;
+		bool operator==(const Key& other) const
+		{
+			return device == other.device && node == other.node;
+		}
+	};
+	struct KeyHash {
+		size_t operator()(const Key& key) const { return key.node * 31 + key.device; }
+	};
+	std::unordered_multimap<Key, IndexedValue, KeyHash> values;
+	Statement valueRows(fDb, "SELECT device, node, type, value FROM attr_values WHERE name = ?");
+	if (!valueRows.IsValid())
 		return B_IO_ERROR;
-	int column = 1;
-	for (const std::string& name : names)
-		sqlite3_bind_text(*statement, column++, name.c_str(), -1, SQLITE_TRANSIENT);
-	read_node_rows(*statement, nodes);
+	for (const std::string& name : names) {
+		sqlite3_reset(*valueRows);
+		sqlite3_bind_text(*valueRows, 1, name.c_str(), -1, SQLITE_TRANSIENT);
+		while (sqlite3_step(*valueRows) == SQLITE_ROW) {
+			IndexedValue value;
+			value.name = name;
+			value.type = (type_code)sqlite3_column_int64(*valueRows, 2);
+			const uint8* bytes = (const uint8*)sqlite3_column_blob(*valueRows, 3);
+			value.data.assign(bytes, bytes + sqlite3_column_bytes(*valueRows, 3));
+			values.emplace(Key{(dev_t)sqlite3_column_int64(*valueRows, 0),
+							   (ino_t)sqlite3_column_int64(*valueRows, 1)},
+				std::move(value));
+		}
+	}
+	if (values.empty() && !allNodes)
+		return B_OK;
+
+	Statement nodeRows(fDb, "SELECT device, node, path, ctime FROM nodes");
+	if (!nodeRows.IsValid())
+		return B_IO_ERROR;
+	std::vector<NodeRecord> all;
+	read_node_rows(*nodeRows, &all);
+	for (NodeRecord& node : all) {
+		auto [from, to] = values.equal_range(Key{node.device, node.node});
+		for (auto value = from; value != to; ++value)
+			node.values.push_back(std::move(value->second));
+		if (node.values.empty() && !allNodes)
+			continue;
+		nodes->push_back(std::move(node));
+	}
 	return B_OK;
 }
 
@@ -480,7 +497,7 @@ IndexDatabase::LoadNodesBelow(const std::string& folder, std::vector<NodeRecord>
 {
 	std::lock_guard<std::mutex> guard(fLock);
 	nodes->clear();
-	Statement statement(fDb, "SELECT device, node, path, ctime, NULL, NULL, NULL FROM nodes"
+	Statement statement(fDb, "SELECT device, node, path, ctime FROM nodes"
 							 " WHERE path = ?1 OR substr(path, 1, length(?1) + 1) = ?1 || '/'"
 							 " OR ?1 = '/'");
 	if (!statement.IsValid())

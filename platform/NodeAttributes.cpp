@@ -49,6 +49,8 @@ read_marker(const uint8* data)
 status_t
 node_key(int fd, dev_t* device, ino_t* node)
 {
+	*device = 0;
+	*node = 0;
 	struct stat st;
 	if (fstat(fd, &st) != 0)
 		return status_from_errno(errno);
@@ -65,6 +67,17 @@ holds_marker(int fd, const char* name)
 	if (XattrStore::Get(fd, name, &raw) != B_OK || raw.size() < sizeof(type_code))
 		return false;
 	return is_marker(raw.data() + sizeof(type_code), raw.size() - sizeof(type_code));
+}
+
+// Drops the value kept in the database for the node's attribute, if any.
+void
+forget_value(int fd, const char* name)
+{
+	dev_t device;
+	ino_t node;
+	IndexDatabase* database = IndexDatabase::Default();
+	if (database != nullptr && node_key(fd, &device, &node) == B_OK)
+		database->RemoveValue(device, node, name);
 }
 
 status_t
@@ -163,13 +176,8 @@ NodeAttributes::Write(int fd, const char* name, type_code type, const void* data
 			memcpy(raw.data() + sizeof(type_code), data, size);
 		status_t status = XattrStore::Set(fd, name, raw.data(), raw.size());
 		if (status == B_OK) {
-			if (hadMarker) {
-				dev_t device;
-				ino_t node;
-				IndexDatabase* database = IndexDatabase::Default();
-				if (database != nullptr && node_key(fd, &device, &node) == B_OK)
-					database->RemoveValue(device, node, name);
-			}
+			if (hadMarker)
+				forget_value(fd, name);
 			return B_OK;
 		}
 		if (status != B_DEVICE_FULL && status != B_FILE_TOO_LARGE)
@@ -185,13 +193,8 @@ NodeAttributes::Remove(int fd, const char* name)
 	status_t status = XattrStore::Remove(fd, name);
 	if (status != B_OK)
 		return status;
-	if (hadMarker) {
-		dev_t device;
-		ino_t node;
-		IndexDatabase* database = IndexDatabase::Default();
-		if (database != nullptr && node_key(fd, &device, &node) == B_OK)
-			database->RemoveValue(device, node, name);
-	}
+	if (hadMarker)
+		forget_value(fd, name);
 	return B_OK;
 }
 

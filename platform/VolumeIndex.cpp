@@ -233,6 +233,37 @@ private:
 	int fFd = -1;
 };
 
+// Looks files up relative to their folder, keeping the last folder open: a query
+// checks thousands of files that mostly share a few folders.
+class FolderStat {
+public:
+	~FolderStat()
+	{
+		if (fFolder >= 0)
+			close(fFolder);
+	}
+
+	bool Stat(const std::string& path, struct stat* st)
+	{
+		const size_t slash = path.rfind('/');
+		if (slash == std::string::npos)
+			return false;
+		if (fPath.size() != slash + 1 || path.compare(0, slash + 1, fPath) != 0) {
+			if (fFolder >= 0)
+				close(fFolder);
+			fPath.assign(path, 0, slash + 1);
+			fFolder = open(fPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+		}
+		if (fFolder < 0)
+			return false;
+		return fstatat(fFolder, path.c_str() + slash + 1, st, 0) == 0;
+	}
+
+private:
+	std::string fPath;
+	int fFolder = -1;
+};
+
 } // namespace
 
 status_t
@@ -264,6 +295,12 @@ VolumeIndex::Query(const QueryPredicate& predicate, dev_t device, std::vector<st
 	if (status != B_OK)
 		return status;
 
+	// In path order, so that files of one folder are looked up from that folder.
+	std::sort(nodes.begin(), nodes.end(),
+		[](const IndexDatabase::NodeRecord& a, const IndexDatabase::NodeRecord& b) {
+			return a.path < b.path;
+		});
+	FolderStat folders;
 	for (IndexDatabase::NodeRecord& record : nodes) {
 		if (record.device != device)
 			continue;
@@ -279,7 +316,7 @@ VolumeIndex::Query(const QueryPredicate& predicate, dev_t device, std::vector<st
 		}
 		// A stale row may hide a value that now matches; rows are only trusted below.
 		struct stat st;
-		if (stat(record.path.c_str(), &st) != 0 || st.st_ino != record.node
+		if (!folders.Stat(record.path, &st) || st.st_ino != record.node
 			|| st.st_dev != record.device || !S_ISREG(st.st_mode)) {
 			// Gone, or renamed behind the layer's back: the index forgets the row; the
 			// file itself, if anywhere, is found again by a reindex walk.
@@ -294,7 +331,6 @@ VolumeIndex::Query(const QueryPredicate& predicate, dev_t device, std::vector<st
 		if (predicate.Matches([&](const std::string& name) { return candidate.Lookup(name, indexed); }))
 			paths->push_back(record.path);
 	}
-	std::sort(paths->begin(), paths->end());
 	return B_OK;
 }
 
