@@ -1,0 +1,30 @@
+// Kalimo platform layer: Be API on Linux. MIT licence.
+#include <Tracker.h>
+
+#include <Launcher.h>
+#include <Node.h>
+#include <NodeInfo.h>
+#include <StorageDefs.h>
+
+#include <cstring>
+#include <sys/stat.h>
+
+const char* Tracker::kQueryMimeType = "application/x-vnd.Be-query";
+
+status_t
+Tracker::Open(const char* path)
+{
+	if (path == nullptr || path[0] == '\0')
+		return B_BAD_VALUE;
+	struct stat st;
+	if (stat(path, &st) != 0)
+		return B_ENTRY_NOT_FOUND;
+	if (S_ISREG(st.st_mode)) {
+		BNode node(path);
+		BNodeInfo info(&node);
+		char type[B_MIME_TYPE_LENGTH];
+		if (info.GetType(type) == B_OK && strcmp(type, kQueryMimeType) == 0)
+			return Launcher::Start({Launcher::InstallFolder() + "/be-query-window", path});
+	}
+	return Launcher::Start({"xdg-open", path});
+}
