@@ -25,6 +25,21 @@ const char* kAttrEnd = "EVENT:tEnd";
 const char* kAttrWarn = "EVENT:Warn";
 const char* kAttrExtd = "EVENT:Extd";
 
+const SavedQuery kSavedQueries[6] = {
+	{"Ev_Aktiv", "((EVENT:Alarm!='[nN][oO][nN][eE]')&&(BEOS:TYPE=='text/x-Kalimo'))"},
+	{"Ev_Idle", "((EVENT:Alarm=None)&&(BEOS:TYPE=='text/x-Kalimo'))"},
+	{"Ev_Url", "EVENT:Extd=='-U*'"},
+	{"Ev_Mail", "EVENT:Extd=='*M*'"},
+	{"Ev_Rule", "((EVENT:Alarm=Rule)&&(BEOS:TYPE=='text/x-Kalimo'))"},
+	{"Ev_Warn", "((EVENT:Warn=='[oO][oO][pP][sS]')&&(BEOS:TYPE=='text/x-Kalimo'))"},
+};
+
+const SavedQuery&
+SavedQueryFor(int number)
+{
+	return number >= 1 && number <= 6 ? kSavedQueries[number - 1] : kSavedQueries[0];
+}
+
 static std::string sUserDir;
 static std::string sUserDirSource;
 

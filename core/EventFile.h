@@ -20,6 +20,16 @@ extern const char* kAttrEnd;
 extern const char* kAttrWarn;
 extern const char* kAttrExtd;
 
+// The saved queries of the settings folder "Kalimo", by their number for OpenQuery
+// (1 to 6): file name and predicate.
+struct SavedQuery {
+	const char* file;
+	const char* predicate;
+};
+extern const SavedQuery kSavedQueries[6];
+// The saved query of a number; every number without one means the first.
+const SavedQuery& SavedQueryFor(int number);
+
 // Whether the entry lies inside the current user's home folder. The home folder is
 // looked up once and kept (looked up again only when $HOME changes).
 bool IsUserEvent(BEntry* entry);
