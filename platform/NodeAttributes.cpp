@@ -189,8 +189,14 @@ NodeAttributes::Write(int fd, const char* name, type_code type, const void* data
 status_t
 NodeAttributes::Remove(int fd, const char* name)
 {
-	const bool hadMarker = holds_marker(fd, name);
-	status_t status = XattrStore::Remove(fd, name);
+	// Whether a value in the database goes with it; a missing attribute ends here.
+	std::vector<uint8> raw;
+	status_t status = XattrStore::Get(fd, name, &raw);
+	if (status == B_ENTRY_NOT_FOUND)
+		return status;
+	const bool hadMarker = status == B_OK && raw.size() >= sizeof(type_code)
+		&& is_marker(raw.data() + sizeof(type_code), raw.size() - sizeof(type_code));
+	status = XattrStore::Remove(fd, name);
 	if (status != B_OK)
 		return status;
 	if (hadMarker)

@@ -46,13 +46,22 @@ status_t
 XattrStore::Get(int fd, const char* name, std::vector<uint8>* value)
 {
 	const std::string xattr = EncodeName(name);
-	// The size can change between the two calls when another process writes.
+	// Most values are small: one call reads them. A larger one is asked for its size
+	// first; that size can change before the read when another process writes.
+	value->resize(256);
+	ssize_t got = fgetxattr(fd, xattr.c_str(), value->data(), value->size());
+	if (got >= 0) {
+		value->resize((size_t)got);
+		return B_OK;
+	}
+	if (errno != ERANGE)
+		return status_from_errno(errno);
 	for (int attempt = 0; attempt < 4; attempt++) {
 		ssize_t size = fgetxattr(fd, xattr.c_str(), nullptr, 0);
 		if (size < 0)
 			return status_from_errno(errno);
 		value->resize((size_t)size);
-		ssize_t got = fgetxattr(fd, xattr.c_str(), value->data(), value->size());
+		got = fgetxattr(fd, xattr.c_str(), value->data(), value->size());
 		if (got >= 0) {
 			value->resize((size_t)got);
 			return B_OK;
