@@ -93,27 +93,44 @@ TestHome::Run(const std::vector<std::string>& argv, std::string* output)
 	return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-TimeZoneGuard::TimeZoneGuard(const char* zone)
+EnvGuard::EnvGuard(const char* name) : fName(name)
 {
-	const char* old = getenv("TZ");
+	const char* old = getenv(name);
 	fHadOld = old != nullptr;
 	if (fHadOld)
 		fOld = old;
-	setenv("TZ", zone, 1);
+}
+
+EnvGuard::EnvGuard(const char* name, const char* value) : EnvGuard(name)
+{
+	if (value != nullptr)
+		setenv(name, value, 1);
+	else
+		unsetenv(name);
+}
+
+EnvGuard::~EnvGuard()
+{
+	if (fHadOld)
+		setenv(fName.c_str(), fOld.c_str(), 1);
+	else
+		unsetenv(fName.c_str());
+}
+
+TimeZoneGuard::TimeZoneGuard(const char* zone)
+{
+	fZone.emplace("TZ", zone);
 	tzset();
 }
 
 TimeZoneGuard::~TimeZoneGuard()
 {
-	if (fHadOld)
-		setenv("TZ", fOld.c_str(), 1);
-	else
-		unsetenv("TZ");
+	fZone.reset();
 	tzset();
 }
 
-static time_t
-local_moment(int year, int month, int day, int hour, int minute, int second)
+time_t
+LocalMoment(int year, int month, int day, int hour, int minute, int second)
 {
 	struct tm parts = {};
 	parts.tm_year = year - 1900;
@@ -127,7 +144,7 @@ local_moment(int year, int month, int day, int hour, int minute, int second)
 }
 
 ClockGuard::ClockGuard(int year, int month, int day, int hour, int minute, int second)
-	: ClockGuard(local_moment(year, month, day, hour, minute, second))
+	: ClockGuard(LocalMoment(year, month, day, hour, minute, second))
 {
 }
 

@@ -3,6 +3,7 @@
 #define TEST_HOME_H
 
 #include <ctime>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,20 @@ std::string MakeFile(const std::string& relativePath, const std::string& content
 int Run(const std::vector<std::string>& argv, std::string* output = nullptr);
 } // namespace TestHome
 
+// Keeps one environment variable as it was for the life of the object; the second
+// form also sets it (a null value unsets it).
+class EnvGuard {
+public:
+	explicit EnvGuard(const char* name);
+	EnvGuard(const char* name, const char* value);
+	~EnvGuard();
+
+private:
+	std::string fName;
+	std::string fOld;
+	bool fHadOld;
+};
+
 // Pins TZ for the life of the object and restores the previous value.
 class TimeZoneGuard {
 public:
@@ -27,9 +42,11 @@ public:
 	~TimeZoneGuard();
 
 private:
-	std::string fOld;
-	bool fHadOld;
+	std::optional<EnvGuard> fZone;
 };
+
+// A moment of local time in the zone in force; month 1-12.
+time_t LocalMoment(int year, int month, int day, int hour, int minute, int second = 0);
 
 // Pins the layer's clock ("now") for the life of the object. The moment is given in
 // local time of the zone in force: year, month 1-12, day, hour, minute, second.

@@ -48,19 +48,6 @@ ExactBuffer(const std::string& text, size_t size = 0)
 	return buffer;
 }
 
-time_t
-LocalMoment(int year, int month, int day, int hour, int minute, int second)
-{
-	struct tm parts = {};
-	parts.tm_year = year - 1900;
-	parts.tm_mon = month - 1;
-	parts.tm_mday = day;
-	parts.tm_hour = hour;
-	parts.tm_min = minute;
-	parts.tm_sec = second;
-	parts.tm_isdst = -1;
-	return mktime(&parts);
-}
 
 void
 WriteTimeFormat(int32 format)
@@ -893,34 +880,7 @@ TEST_F(DatumTest, VerboseConstructorsTrace)
 namespace
 {
 
-// Sets one environment variable for the life of the object and restores it.
-class EnvGuard
-{
-public:
-	EnvGuard(const char* name, const char* value) : fName(name)
-	{
-		const char* old = getenv(name);
-		fHadOld = old != nullptr;
-		if (fHadOld)
-			fOld = old;
-		if (value != nullptr)
-			setenv(name, value, 1);
-		else
-			unsetenv(name);
-	}
-	~EnvGuard()
-	{
-		if (fHadOld)
-			setenv(fName.c_str(), fOld.c_str(), 1);
-		else
-			unsetenv(fName.c_str());
-	}
 
-private:
-	std::string fName;
-	std::string fOld;
-	bool fHadOld;
-};
 
 // The user's language for the life of the object; the process goes back to the C
 // locale, where every label is English, afterwards.

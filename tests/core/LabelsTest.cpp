@@ -40,28 +40,7 @@ is_reserved(int n)
 }
 
 // Restores one environment variable after the test.
-class EnvironmentGuard {
-public:
-	explicit EnvironmentGuard(const char* name) : fName(name)
-	{
-		const char* old = getenv(name);
-		fHadOld = old != nullptr;
-		if (fHadOld)
-			fOld = old;
-	}
-	~EnvironmentGuard()
-	{
-		if (fHadOld)
-			setenv(fName.c_str(), fOld.c_str(), 1);
-		else
-			unsetenv(fName.c_str());
-	}
 
-private:
-	std::string fName;
-	std::string fOld;
-	bool fHadOld;
-};
 
 // gettext ignores LANGUAGE under the C locale, so the translation tests run under
 // C.UTF-8 and choose the language with LANGUAGE, which gettext reads at every call.
@@ -78,10 +57,10 @@ protected:
 	}
 	void TearDown() override { setlocale(LC_ALL, "C"); }
 
-	EnvironmentGuard fLang{"LANG"};
-	EnvironmentGuard fAll{"LC_ALL"};
-	EnvironmentGuard fMessages{"LC_MESSAGES"};
-	EnvironmentGuard fLanguage{"LANGUAGE"};
+	EnvGuard fLang{"LANG"};
+	EnvGuard fAll{"LC_ALL"};
+	EnvGuard fMessages{"LC_MESSAGES"};
+	EnvGuard fLanguage{"LANGUAGE"};
 };
 
 } // namespace

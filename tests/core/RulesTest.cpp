@@ -264,37 +264,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 // The weekday words are English whatever the user's language.
 
-class EnvGuard
-{
-public:
-	EnvGuard(const char* name, const char* value) : fName(name)
-	{
-		const char* old = getenv(name);
-		fHadOld = old != nullptr;
-		if (fHadOld)
-			fOld = old;
-		if (value != nullptr)
-			setenv(name, value, 1);
-		else
-			unsetenv(name);
-	}
-	~EnvGuard()
-	{
-		if (fHadOld)
-			setenv(fName.c_str(), fOld.c_str(), 1);
-		else
-			unsetenv(fName.c_str());
-	}
-
-private:
-	std::string fName;
-	std::string fOld;
-	bool fHadOld;
-};
-
 TEST_F(RulesTest, GermanUserStillMatchesEnglishWeekdayWords)
 {
-
 	// A German C library locale where one is installed; otherwise C.UTF-8, since
 	// gettext ignores LANGUAGE under the C locale.
 	EnvGuard all("LC_ALL", nullptr);
