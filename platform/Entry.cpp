@@ -4,6 +4,7 @@
 #include <Directory.h>
 #include <NodeAttributes.h>
 #include <Path.h>
+#include <PathText.h>
 #include <VolumeIndex.h>
 
 #include <cerrno>
@@ -111,9 +112,8 @@ BEntry::SetTo(const char* path, bool traverse)
 	// The directory must exist and is taken by its real path, as a Be entry names
 	// its directory by node; the leaf itself may be missing or a link.
 	if (full != "/") {
-		const size_t slash = full.rfind('/');
-		const std::string dir = slash == 0 ? "/" : full.substr(0, slash);
-		const std::string leaf = full.substr(slash + 1);
+		const std::string dir = PathText::Parent(full);
+		const std::string leaf = PathText::Leaf(full);
 		if (leaf.size() >= B_FILE_NAME_LENGTH)
 			return fStatus = B_NAME_TOO_LONG;
 		char resolved[PATH_MAX];
@@ -201,14 +201,12 @@ BEntry::GetRef(entry_ref* ref) const
 		return fStatus;
 	if (ref == nullptr)
 		return B_BAD_VALUE;
-	const size_t slash = fPath.rfind('/');
-	const std::string dir = slash == 0 ? "/" : fPath.substr(0, slash);
 	struct stat st;
-	if (stat(dir.c_str(), &st) != 0)
+	if (stat(PathText::Parent(fPath).c_str(), &st) != 0)
 		return status_from_errno(errno);
 	ref->device = st.st_dev;
 	ref->directory = st.st_ino;
-	ref->set_name(fPath == "/" ? "/" : fPath.c_str() + slash + 1);
+	ref->set_name(PathText::Leaf(fPath));
 	ref->fPath = fPath;
 	return B_OK;
 }
@@ -228,7 +226,7 @@ BEntry::Name() const
 {
 	if (fStatus != B_OK)
 		return nullptr;
-	return fPath == "/" ? fPath.c_str() : fPath.c_str() + fPath.rfind('/') + 1;
+	return PathText::Leaf(fPath);
 }
 
 status_t
@@ -252,8 +250,7 @@ BEntry::GetParent(BEntry* parent) const
 		return B_BAD_VALUE;
 	if (fPath == "/")
 		return B_ENTRY_NOT_FOUND;
-	const size_t slash = fPath.rfind('/');
-	return parent->SetTo(slash == 0 ? "/" : fPath.substr(0, slash).c_str());
+	return parent->SetTo(PathText::Parent(fPath).c_str());
 }
 
 status_t
@@ -283,8 +280,7 @@ BEntry::Rename(const char* newName, bool clobber)
 		return B_BAD_VALUE;
 	if (newName[0] == '/')
 		return _MoveToPath(newName, clobber);
-	const size_t slash = fPath.rfind('/');
-	return _MoveToPath(fPath.substr(0, slash) + "/" + newName, clobber);
+	return _MoveToPath(PathText::Parent(fPath) + "/" + newName, clobber);
 }
 
 status_t

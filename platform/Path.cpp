@@ -3,6 +3,7 @@
 
 #include <Directory.h>
 #include <Entry.h>
+#include <PathText.h>
 
 #include <climits>
 #include <cstring>
@@ -128,8 +129,7 @@ BPath::GetParent(BPath* parent) const
 		return B_BAD_VALUE;
 	if (fPath == "/")
 		return B_ENTRY_NOT_FOUND;
-	const size_t slash = fPath.rfind('/');
-	return parent->SetTo(slash == 0 ? "/" : fPath.substr(0, slash).c_str());
+	return parent->SetTo(PathText::Parent(fPath).c_str());
 }
 
 const char*
@@ -137,7 +137,7 @@ BPath::Leaf() const
 {
 	if (fStatus != B_OK)
 		return nullptr;
-	return fPath.c_str() + fPath.rfind('/') + 1;
+	return PathText::Leaf(fPath);
 }
 
 bool

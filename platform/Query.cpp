@@ -112,11 +112,11 @@ BQuery::GetNextRef(entry_ref* ref)
 {
 	if (ref == nullptr)
 		return B_BAD_VALUE;
-	BEntry entry;
-	status_t status = GetNextEntry(&entry);
-	if (status != B_OK)
-		return status;
-	return entry.GetRef(ref);
+	if (!fFetched)
+		return B_FILE_ERROR;
+	if (fNext >= fResults.size())
+		return B_ENTRY_NOT_FOUND;
+	return get_ref_for_path(fResults[fNext++].c_str(), ref);
 }
 
 status_t
