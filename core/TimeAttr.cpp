@@ -14,17 +14,14 @@ ReadTimeAttr(const BNode* node, const char* name, time_t* value)
 {
 	if (node == nullptr || name == nullptr || value == nullptr)
 		return B_BAD_VALUE;
-	attr_info info;
-	status_t status = node->GetAttrInfo(name, &info);
-	if (status != B_OK)
-		return status;
-	if (info.size != sizeof(int32))
+	// One read tells the size too: room for more than 4 bytes shows a longer value.
+	int32 stored[2];
+	ssize_t read = node->ReadAttr(name, B_TIME_TYPE, 0, stored, sizeof(stored));
+	if (read < 0)
+		return (status_t)read;
+	if (read != sizeof(int32))
 		return B_ENTRY_NOT_FOUND;
-	int32 stored;
-	ssize_t read = node->ReadAttr(name, B_TIME_TYPE, 0, &stored, sizeof(stored));
-	if (read != sizeof(stored))
-		return read < 0 ? (status_t)read : B_ENTRY_NOT_FOUND;
-	*value = stored;
+	*value = stored[0];
 	return B_OK;
 }
 

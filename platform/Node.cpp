@@ -44,9 +44,7 @@ BNode::_Open(const char* path, int openMode)
 	fFd = open(path, openMode | O_CLOEXEC, 0644);
 	if (fFd < 0)
 		return fStatus = status_from_errno(errno);
-	// The index knows files by their real path, as entries name them.
-	char resolved[PATH_MAX];
-	fPath = realpath(path, resolved) != nullptr ? resolved : path;
+	fPath = path;
 	return fStatus = B_OK;
 }
 

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <ftw.h>
@@ -65,6 +66,20 @@ read_indexed_values(int fd, const std::set<std::string>& indexed,
 
 IndexDatabase* database();
 
+// The real path of an open file, as entries name it; the path it was opened by when
+// the system does not tell.
+std::string
+real_path(int fd, const std::string& opened)
+{
+	char link[64];
+	char path[PATH_MAX];
+	snprintf(link, sizeof(link), "/proc/self/fd/%d", fd);
+	ssize_t length = readlink(link, path, sizeof(path) - 1);
+	if (length <= 0 || path[0] != '/')
+		return opened;
+	return std::string(path, (size_t)length);
+}
+
 // The index of a database that was just made anew is filled from the user's home.
 void
 rebuild_home(IndexDatabase* db)
@@ -103,8 +118,8 @@ VolumeIndex::AttributeChanged(int fd, const std::string& path, const char* name,
 	if (db == nullptr || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
 		return;
 	const bool indexed = db->IndexedNames().count(name) != 0;
-	db->PutValue(record_of(st, path), indexed ? name : nullptr, type, data != nullptr ? data : "",
-		size);
+	db->PutValue(record_of(st, real_path(fd, path)), indexed ? name : nullptr, type,
+		data != nullptr ? data : "", size);
 }
 
 void
@@ -115,7 +130,7 @@ VolumeIndex::AttributeRemoved(int fd, const std::string& path, const char* name)
 	if (db == nullptr || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
 		return;
 	const bool indexed = db->IndexedNames().count(name) != 0;
-	db->PutValue(record_of(st, path), indexed ? name : nullptr, 0, nullptr, 0);
+	db->PutValue(record_of(st, real_path(fd, path)), indexed ? name : nullptr, 0, nullptr, 0);
 }
 
 void
