@@ -73,6 +73,8 @@ strerror_be(int status)
 		case B_BAD_HANDLER: return "Bad handler";
 		case B_LAUNCH_FAILED: return "Launch failed";
 		case B_UNKNOWN_MIME_TYPE: return "Unknown MIME type";
+		case B_LAUNCH_FAILED_APP_NOT_FOUND: return "Application not found";
+		case B_LAUNCH_FAILED_NO_PREFERRED_APP: return "No preferred application";
 		case B_FILE_ERROR: return "Bad file descriptor";
 		case B_FILE_EXISTS: return "File exists";
 		case B_ENTRY_NOT_FOUND: return "No such file or directory";

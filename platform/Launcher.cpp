@@ -5,13 +5,18 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <mutex>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <OS.h>
 
 extern char** environ;
 
@@ -75,6 +80,128 @@ Launcher::Start(const std::vector<std::string>& argv)
 	std::lock_guard<std::mutex> guard(sChildrenLock);
 	sChildren.push_back(child);
 	return B_OK;
+}
+
+status_t
+Launcher::Run(const std::vector<std::string>& argv, int* exitStatus, std::string* output,
+	bigtime_t timeout)
+{
+	if (argv.empty() || argv[0].empty())
+		return B_BAD_VALUE;
+	int pipeFds[2];
+	if (pipe2(pipeFds, O_CLOEXEC) != 0)
+		return status_from_errno(errno);
+
+	posix_spawn_file_actions_t actions;
+	posix_spawn_file_actions_init(&actions);
+	posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+	posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
+	posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+	posix_spawnattr_t attributes;
+	posix_spawnattr_init(&attributes);
+	sigset_t defaults;
+	sigemptyset(&defaults);
+	sigaddset(&defaults, SIGPIPE);
+	sigaddset(&defaults, SIGCHLD);
+	posix_spawnattr_setsigdefault(&attributes, &defaults);
+	posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+	std::vector<char*> args;
+	for (const std::string& arg : argv)
+		args.push_back(const_cast<char*>(arg.c_str()));
+	args.push_back(nullptr);
+	pid_t child;
+	int result = posix_spawnp(&child, args[0], &actions, &attributes, args.data(), environ);
+	posix_spawnattr_destroy(&attributes);
+	posix_spawn_file_actions_destroy(&actions);
+	close(pipeFds[1]);
+	if (result != 0) {
+		close(pipeFds[0]);
+		return B_LAUNCH_FAILED;
+	}
+
+	// Read until the program ends; a program that leaves a child holding its output
+	// open does not keep us waiting past its own end.
+	const bigtime_t deadline = system_time() + timeout;
+	std::string collected;
+	bool open = true;
+	int status = 0;
+	bool ended = false;
+	while (!ended) {
+		if (open) {
+			struct pollfd ready = {pipeFds[0], POLLIN, 0};
+			if (poll(&ready, 1, 20) > 0) {
+				char buffer[4096];
+				ssize_t got = read(pipeFds[0], buffer, sizeof(buffer));
+				if (got > 0) {
+					collected.append(buffer, (size_t)got);
+					continue;
+				}
+				if (got == 0 || errno != EINTR)
+					open = false;
+			}
+		} else {
+			snooze(10000);
+		}
+		pid_t done = waitpid(child, &status, WNOHANG);
+		if (done == child) {
+			ended = true;
+		} else if (done < 0 && errno != EINTR) {
+			close(pipeFds[0]);
+			return status_from_errno(errno);
+		} else if (system_time() > deadline) {
+			kill(child, SIGKILL);
+			waitpid(child, &status, 0);
+			close(pipeFds[0]);
+			return B_TIMED_OUT;
+		}
+	}
+	// What it wrote just before it ended.
+	while (open) {
+		struct pollfd more = {pipeFds[0], POLLIN, 0};
+		if (poll(&more, 1, 0) <= 0)
+			break;
+		char buffer[4096];
+		ssize_t got = read(pipeFds[0], buffer, sizeof(buffer));
+		if (got <= 0)
+			break;
+		collected.append(buffer, (size_t)got);
+	}
+	close(pipeFds[0]);
+	if (output != nullptr)
+		*output = collected;
+	if (exitStatus != nullptr)
+		*exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+	return B_OK;
+}
+
+std::string
+Launcher::FindProgram(const std::string& name)
+{
+	auto executable = [](const std::string& path) {
+		struct stat st;
+		return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
+	};
+	if (name.empty())
+		return "";
+	if (name.find('/') != std::string::npos)
+		return executable(name) ? name : "";
+	const char* path = getenv("PATH");
+	std::string folders = path != nullptr ? path : "/usr/local/bin:/usr/bin:/bin";
+	size_t at = 0;
+	while (at <= folders.size()) {
+		size_t end = folders.find(':', at);
+		if (end == std::string::npos)
+			end = folders.size();
+		std::string folder = folders.substr(at, end - at);
+		// An empty entry means the working directory, which is no place to find programs.
+		if (!folder.empty() && folder[0] == '/') {
+			std::string candidate = folder + "/" + name;
+			if (executable(candidate))
+				return candidate;
+		}
+		at = end + 1;
+	}
+	return "";
 }
 
 std::vector<std::vector<std::string>>

@@ -19,6 +19,19 @@ namespace Launcher {
 // be started: not found, not executable).
 status_t Start(const std::vector<std::string>& argv);
 
+// Runs a program whose answer is needed (a query of the desktop, a database update)
+// and waits for it, never through a shell and never recorded. Its standard input is
+// empty, its standard output goes to *output (when given), its standard error is
+// dropped. B_OK once it ended (its exit status in *exitStatus, 128 + the signal when a
+// signal ended it); B_BAD_VALUE (no program), B_LAUNCH_FAILED (it could not be
+// started), B_TIMED_OUT (it ran longer than timeout microseconds and was killed).
+status_t Run(const std::vector<std::string>& argv, int* exitStatus = nullptr,
+	std::string* output = nullptr, bigtime_t timeout = 10000000);
+
+// The full path of the program as $PATH finds it (a name with a "/" is taken as a
+// path); empty when there is no such executable file.
+std::string FindProgram(const std::string& name);
+
 // The argument vectors recorded in the file, in order.
 std::vector<std::vector<std::string>> Recorded(const char* file);
 

@@ -1,9 +1,11 @@
 // Kalimo platform layer: Be API on Linux. MIT licence.
 #include <Tracker.h>
 
+#include <Entry.h>
 #include <Launcher.h>
 #include <Node.h>
 #include <NodeInfo.h>
+#include <Roster.h>
 #include <StorageDefs.h>
 
 #include <cstring>
@@ -25,6 +27,11 @@ Tracker::Open(const char* path)
 		char type[B_MIME_TYPE_LENGTH];
 		if (info.GetType(type) == B_OK && strcmp(type, kQueryMimeType) == 0)
 			return Launcher::Start({Launcher::InstallFolder() + "/be-query-window", path});
+		// A typed file opens in its type's preferred application, as on BeOS; the
+		// desktop decides for the rest.
+		entry_ref ref;
+		if (get_ref_for_path(path, &ref) == B_OK && be_roster->Launch(&ref) == B_OK)
+			return B_OK;
 	}
 	return Launcher::Start({"xdg-open", path});
 }

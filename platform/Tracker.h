@@ -5,8 +5,9 @@
 #include <SupportDefs.h>
 
 // The file manager's "open": a folder opens in the user's file manager, a saved
-// query in the layer's query window, any other file in the desktop's application
-// for it. Everything starts through the Launcher.
+// query in the layer's query window, a file in the preferred application of its type
+// ("BEOS:TYPE"), any other file in the desktop's application for it. Everything
+// starts through the Launcher.
 namespace Tracker {
 
 extern const char* kQueryMimeType; // "application/x-vnd.Be-query"

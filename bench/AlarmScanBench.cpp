@@ -1,0 +1,111 @@
+// Kalimo benchmarks. MIT licence.
+// The alarm scan over many alarmed events: the first scan (states change) and a
+// rescan (nothing changes), as the watcher runs it every 150 seconds.
+#include <AlarmScan.h>
+#include <EvCLink.h>
+#include <EventFile.h>
+#include <TimeAttr.h>
+
+#include <File.h>
+#include <NodeInfo.h>
+#include <OS.h>
+#include <TypeConstants.h>
+#include <VolumeRoster.h>
+#include <fs_index.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <sys/stat.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+static const char* kAlarms[] = {"PT5M", "PT15M", "PT1H", "PT1D", "Rule"};
+
+// A realistic mix: single events a month back to a month ahead, every fifth a rule.
+static void
+MakeEvent(const std::string& path, int i, time_t now)
+{
+	BFile file(path.c_str(), B_READ_WRITE | B_CREATE_FILE);
+	BNodeInfo(&file).SetType(kEventMimeType);
+	const char* alarm = kAlarms[i % 5];
+	file.WriteAttr(kAttrAlarm, B_STRING_TYPE, 0, alarm, strlen(alarm) + 1);
+	const std::string summary = "Event " + std::to_string(i);
+	file.WriteAttr(kAttrSummary, B_STRING_TYPE, 0, summary.c_str(), summary.size() + 1);
+	const time_t start = now + ((i * 7919) % (60 * 86400)) - 30 * 86400;
+	WriteTimeAttr(&file, kAttrStart, start);
+	WriteTimeAttr(&file, kAttrEnd, start + 3600);
+	if (i % 5 == 4) {
+		file.WriteAttr(kAttrExRule, B_STRING_TYPE, 0, "D1 06:30  #", 12);
+		WriteTimeAttr(&file, kAttrNextA, now + (i % 86400));
+	}
+}
+
+static int64
+ChangedSince(const std::vector<std::string>& paths, const std::vector<struct timespec>& before)
+{
+	int64 changed = 0;
+	for (size_t i = 0; i < paths.size(); i++) {
+		struct stat st;
+		stat(paths[i].c_str(), &st);
+		changed += st.st_ctim.tv_sec != before[i].tv_sec || st.st_ctim.tv_nsec != before[i].tv_nsec;
+	}
+	return changed;
+}
+
+int
+main()
+{
+	char pattern[] = "/tmp/kalimo-scan-bench-XXXXXX";
+	const std::string home = mkdtemp(pattern);
+	setenv("HOME", home.c_str(), 1);
+	setenv("XDG_DATA_HOME", (home + "/.local/share").c_str(), 1);
+	setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
+	BVolume volume;
+	BVolumeRoster().GetBootVolume(&volume);
+	for (const char* name : {"EVENT:Start", "EVENT:End", "EVENT:Description", "EVENT:Alarm",
+			 "EVENT:Extd", "EVENT:Warn"})
+		fs_create_index(volume.Device(), name, B_STRING_TYPE, 0);
+
+	const time_t now = real_time_clock();
+	std::vector<std::string> paths;
+	for (int total : {1000, 10000}) {
+		for (int i = (int)paths.size(); i < total; i++) {
+			const std::string folder = home + "/events/" + std::to_string(i / 1000);
+			if (i % 1000 == 0)
+				fs::create_directories(folder);
+			paths.push_back(folder + "/event" + std::to_string(i));
+			MakeEvent(paths.back(), i, now);
+		}
+		BList list;
+		bigtime_t start = system_time();
+		AllEventInAlert(&list, false, true);
+		const double first = (double)(system_time() - start) / 1000.0;
+
+		std::vector<struct timespec> before;
+		for (const std::string& path : paths) {
+			struct stat st;
+			stat(path.c_str(), &st);
+			before.push_back(st.st_ctim);
+		}
+		start = system_time();
+		AllEventInAlert(&list, false, true);
+		const double again = (double)(system_time() - start) / 1000.0;
+		const int64 rewritten = ChangedSince(paths, before);
+
+		printf("\n%d alarmed events, %ld due within a day\n", total, (long)list.CountItems());
+		printf("  first scan: %8.1f ms, %8.0f events/s\n", first, total / first * 1000);
+		printf("  rescan:     %8.1f ms, %8.0f events/s (target: under 25 ms at 10,000)\n", again,
+			total / again * 1000);
+		printf("  files the rescan wrote: %lld (must be 0)\n", (long long)rewritten);
+		for (int32 i = 0; i < list.CountItems(); i++)
+			delete (EvCLink*)list.ItemAt(i);
+	}
+	if (getenv("KEEP_BENCH_HOME") != nullptr)
+		fprintf(stderr, "home kept: %s\n", home.c_str());
+	else
+		fs::remove_all(home);
+	return 0;
+}

@@ -1,0 +1,246 @@
+// Kalimo core library. MIT licence.
+#include "ICalCalendar.h"
+
+#include "EventFile.h"
+#include "ICalImport.h"
+#include "ICalText.h"
+#include "Labels.h"
+
+#include <Directory.h>
+#include <File.h>
+#include <FindDirectory.h>
+#include <NodeInfo.h>
+#include <Path.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+static const size_t npos = std::string::npos;
+static const char* kBeginEvent = "\nBEGIN:VEVENT";
+static const char* kEndEvent = "END:VEVENT";
+static const char* kNoSummary = "Event";
+// eCryptfs and a few others allow fewer bytes than 255; a name refused as too
+// long is tried again at this length.
+static const size_t kShortNameLength = 143;
+// However many files of one name there are already, one event gives up here.
+static const int32 kMaxNumber = 100000;
+
+// The longest head of text of at most max bytes that ends between two characters.
+static std::string
+cut_utf8(std::string_view text, size_t max)
+{
+	if (text.size() <= max)
+		return std::string(text);
+	size_t length = max;
+	while (length > 0 && ((unsigned char)text[length] & 0xC0) == 0x80)
+		length--;
+	return std::string(text.substr(0, length));
+}
+
+ICalCalendar::ICalCalendar() = default;
+
+status_t
+ICalCalendar::SeparatFromCalendar(const entry_ref* calendar)
+{
+	fCreated.clear();
+	fNextNumber.clear();
+	if (calendar == nullptr) {
+		if (ICalImport::sTrace)
+			printf("** ref is NULL \n");
+		return B_BAD_VALUE;
+	}
+	std::string data;
+	status_t status = ICalImport::ReadFile(calendar->Path().c_str(), &data);
+	if (status != B_OK)
+		return status;
+	return SeparatFromText(calendar->name, data.data(), data.size());
+}
+
+status_t
+ICalCalendar::SeparatFromText(const char* calendarName, const char* text, size_t length)
+{
+	fCreated.clear();
+	fNextNumber.clear();
+	if (text == nullptr)
+		length = 0;
+	std::string calendar(text != nullptr ? text : "", length);
+	ICalText::RemoveAll(calendar, '\0');
+
+	BPath folderPath;
+	status_t status = GetEventsFolder(&folderPath);
+	if (status != B_OK)
+		return status;
+	BDirectory folder(folderPath.Path());
+	if (folder.InitCheck() != B_OK)
+		return folder.InitCheck();
+
+	const std::string prefix = NamePrefix(calendarName);
+	for (const auto& [first, last] : Blocks(calendar)) {
+		const std::string_view block = std::string_view(calendar).substr(first, last - first);
+		entry_ref ref;
+		// A file that cannot be made is skipped; only the made ones count.
+		if (_CreateEventFile(folder, EventName(prefix, block), block, &ref) == B_OK)
+			fCreated.push_back(ref);
+	}
+	return B_OK;
+}
+
+BString
+ICalCalendar::SummaryText() const
+{
+	BString text(" Imported ");
+	text << CountImported() << " Events.\n\n" << getLabel(115);
+	return text;
+}
+
+std::vector<std::pair<size_t, size_t>>
+ICalCalendar::Blocks(std::string_view text)
+{
+	std::vector<std::pair<size_t, size_t>> blocks;
+	size_t begin = text.find(kBeginEvent);
+	while (begin != npos && begin > 0) {
+		const size_t next = text.find(kBeginEvent, begin + 1);
+		const size_t limit = next == npos ? text.size() : next;
+		// Looked for only up to the next event, so a calendar of blocks without
+		// an end stays linear.
+		const size_t end = text.substr(begin, limit - begin).find(kEndEvent);
+		blocks.emplace_back(begin, end == npos ? limit : begin + end + strlen(kEndEvent));
+		begin = next;
+	}
+	return blocks;
+}
+
+std::string
+ICalCalendar::NamePrefix(const char* calendarName)
+{
+	if (calendarName == nullptr)
+		return "";
+	const char* dot = strchr(calendarName, '.');
+	return dot == nullptr ? "" : std::string(calendarName, (size_t)(dot - calendarName + 1));
+}
+
+std::string
+ICalCalendar::EventName(const std::string& prefix, std::string_view block)
+{
+	std::string summary;
+	const size_t at = block.find("\nSUMMARY");
+	if (at != npos) {
+		// Folded lines joined, so a long summary is named by all of its line.
+		const std::string rest = ICalText::Clean(block.substr(at));
+		const size_t colon = ICalText::PropertyColon(rest, 1);
+		if (colon != npos) {
+			const size_t end = rest.find('\n', colon + 1);
+			summary = rest.substr(colon + 1, end == npos ? npos : end - colon - 1);
+		}
+	}
+	ICalText::RemoveAll(summary, '\r');
+	// The name reads as the summary will: "Gr=FC=DFe" is "Grüße", "a\,b" is "a,b".
+	BString decoded(summary.c_str(), (int32)summary.size());
+	ICalImport::IsoToUtf(decoded);
+	summary.assign(decoded.String(), (size_t)decoded.Length());
+	std::replace(summary.begin(), summary.end(), ' ', '_');
+
+	size_t link = std::min({summary.find("<http:"), summary.find("<https:"), summary.find("<ftp")});
+	if (link != npos && link > 0)
+		summary.resize(link);
+	if (summary.empty())
+		summary = kNoSummary;
+	return SafeName(prefix + summary);
+}
+
+std::string
+ICalCalendar::SafeName(std::string_view name, size_t maxLength)
+{
+	const std::string valid = ICalText::ValidUtf8(name);
+	std::string safe;
+	safe.reserve(valid.size());
+	for (size_t i = 0; i < valid.size(); i++) {
+		const unsigned char c = (unsigned char)valid[i];
+		// A "/" would make a folder of the name or leave the events folder.
+		if (c < 0x20 || c == 0x7F || c == '/')
+			safe += '_';
+		else if (c == 0xC2 && i + 1 < valid.size() && (unsigned char)valid[i + 1] >= 0x80 &&
+		         (unsigned char)valid[i + 1] <= 0x9F) {
+			// C1 control characters, U+0080 to U+009F.
+			safe += '_';
+			i++;
+		} else
+			safe += (char)c;
+	}
+	// Leading dots would hide the file (or make "." and "..").
+	const size_t visible = safe.find_first_not_of('.');
+	safe.erase(0, visible == npos ? safe.size() : visible);
+	safe = cut_utf8(safe, maxLength);
+	if (safe.empty())
+		safe = kNoSummary;
+	return safe;
+}
+
+status_t
+ICalCalendar::GetEventsFolder(BPath* path)
+{
+	if (path == nullptr)
+		return B_BAD_VALUE;
+	status_t status = find_directory(B_USER_DIRECTORY, path);
+	if (status != B_OK)
+		return status;
+	status = path->Append("events");
+	if (status != B_OK)
+		return status;
+	return create_directory(path->Path(), 0755);
+}
+
+status_t
+ICalCalendar::_CreateEventFile(BDirectory& folder, const std::string& name, std::string_view block,
+                               entry_ref* ref)
+{
+	BFile file;
+	std::string chosen;
+	status_t status = B_ERROR;
+	for (size_t maxLength : {kMaxNameLength, kShortNameLength}) {
+		const std::string base = cut_utf8(name, maxLength);
+		int32& next = fNextNumber[base];
+		if (next < 1)
+			next = 1;
+		for (; next < kMaxNumber; next++) {
+			if (next == 1)
+				chosen = base;
+			else {
+				const std::string suffix = " " + std::to_string(next);
+				chosen = cut_utf8(base, maxLength - suffix.size()) + suffix;
+			}
+			// Never an existing file: not another event's, not a link's target.
+			status = folder.CreateFile(chosen.c_str(), &file, true);
+			if (status != B_FILE_EXISTS)
+				break;
+		}
+		if (status == B_OK) {
+			next++;
+			break;
+		}
+		if (status != B_NAME_TOO_LONG)
+			return status;
+	}
+	if (status != B_OK)
+		return status;
+
+	BPath path(folder.Path(), chosen.c_str());
+	BNodeInfo info(&file);
+	status = info.SetType(kEventMimeType);
+	for (size_t written = 0; status == B_OK && written < block.size();) {
+		ssize_t result = file.Write(block.data() + written, block.size() - written);
+		if (result <= 0)
+			status = result < 0 ? (status_t)result : B_IO_ERROR;
+		else
+			written += (size_t)result;
+	}
+	if (status != B_OK) {
+		// Half an event is worse than none: the view would save a file that
+		// holds no attributes.
+		file.Unset();
+		BEntry(path.Path()).Remove();
+		return status;
+	}
+	return get_ref_for_path(path.Path(), ref);
+}

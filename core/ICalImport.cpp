@@ -1,0 +1,695 @@
+// Kalimo core library. MIT licence.
+#include "ICalImport.h"
+
+#include "Datum.h"
+#include "ICalText.h"
+#include "Rules.h"
+
+#include <File.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+const char* KEYMARKS[37] = {
+    "\nACTION",     "\nBEGIN:VTODO",   "BEGIN:VCALENDAR", "\nBEGIN:VEVENT", "\nBEGIN:VALARM",
+    "\nCATEGORIES", "\nCLASS",         "\nDUE",           "\nDESCRIPTION;", "\nDTEND",
+    "\nDTSTART",    "\nDTSTAMP",       "\nEND:VTODO",     "\nEND:VALARM",   "\nEND:VCALENDAR",
+    "END:VEVENT",   "\nLAST-MODIFIED", "\nLOCATION",      "\nMETHOD",       "\nORGANIZER:",
+    "\nPRODID:",    "\nPRIORITY",      "\nRECURRENCE-ID", "\nRRULE:",       "\nSEQUENCE",
+    "\nSTATUS",     "\nSUMMARY",       "\nTRANSP",        "\nTRIGGER",      "\nUID:",
+    "\nVERSION:",   "GROUP",           "FREQ=",           "INTERVAL=",      "BYMONTH=",
+    "YEARLY;",      nullptr,
+};
+
+bool ICalImport::sTrace = true;
+
+static const size_t npos = std::string::npos;
+// The menu's alarm values are the first twelve of A_times; "Error" has no item.
+static const int kMenuAlarms = 12;
+// Trace lines show this much of a value; a value may be megabytes.
+static const int kTraceBytes = 256;
+
+namespace
+{
+
+// Datum reads stored texts in the canonical order (format 0) and shows them in
+// the user's, the format in force at the call. One value stays alive meanwhile: a
+// Datum built while none is alive reloads the format from the settings and would
+// undo ours.
+class CanonicalFormat
+{
+public:
+	CanonicalFormat() : fUser(Datum::fDFormat), fKeeper(fZero, false) { Datum::fDFormat = 0; }
+	~CanonicalFormat() { Restore(); }
+	void Restore() { Datum::fDFormat = fUser; }
+
+private:
+	int32 fUser;
+	long fZero = 0;
+	Datum fKeeper;
+};
+
+// The same keeper for texts in the user's format.
+class UserFormat
+{
+public:
+	UserFormat() : fUser(Datum::fDFormat), fKeeper(fZero, false) { Datum::fDFormat = fUser; }
+	~UserFormat() { Datum::fDFormat = fUser; }
+
+private:
+	int32 fUser;
+	long fZero = 0;
+	Datum fKeeper;
+};
+
+// What the rule translation needs of the event's start.
+struct StartMoment {
+	int hour;
+	int minute;
+	int weekday; // 0 = Sunday
+	std::string yearly;
+};
+
+StartMoment
+start_moment(const BString& startText)
+{
+	UserFormat format;
+	// Datum may write the current time into a short text: a buffer of our own.
+	char buffer[64];
+	const size_t length = std::min((size_t)startText.Length(), sizeof(buffer) - 1);
+	memcpy(buffer, startText.String(), length);
+	buffer[length] = '\0';
+	Datum start(buffer);
+	StartMoment moment;
+	moment.hour = start.fHour;
+	moment.minute = start.fMinute;
+	moment.weekday = start.fWDay >= 0 && start.fWDay < 7 ? start.fWDay : 0;
+	moment.yearly = start.Styled(20);
+	return moment;
+}
+
+void
+trace_value(const char* label, const std::string& text)
+{
+	if (!ICalImport::sTrace)
+		return;
+	const int shown = (int)std::min(text.size(), (size_t)kTraceBytes);
+	printf("%s%.*s%s\n", label, shown, text.c_str(),
+	       text.size() > (size_t)kTraceBytes ? "..." : "");
+}
+
+int
+weekday_index(std::string_view word)
+{
+	for (int i = 0; i < 7; i++) {
+		if (word == S_DAYS[i])
+			return i;
+	}
+	return -1;
+}
+
+bool
+all_digits(std::string_view text)
+{
+	if (text.empty() || text.size() > 9)
+		return false;
+	for (char c : text) {
+		if (c < '0' || c > '9')
+			return false;
+	}
+	return true;
+}
+
+} // namespace
+
+ICalImport::ICalImport() = default;
+
+ICalImport::ICalImport(const char* text, size_t length)
+{
+	SetText(text, length);
+}
+
+status_t
+ICalImport::SetTo(const entry_ref* ref)
+{
+	fText.clear();
+	if (ref == nullptr) {
+		if (sTrace)
+			printf("Import from File >empty..\n");
+		return B_BAD_VALUE;
+	}
+	return SetTo(ref->Path().c_str());
+}
+
+status_t
+ICalImport::SetTo(const char* path)
+{
+	fText.clear();
+	std::string data;
+	status_t status = ReadFile(path, &data);
+	if (status != B_OK)
+		return status;
+	SetText(data.data(), data.size());
+	return B_OK;
+}
+
+status_t
+ICalImport::ReadFile(const char* path, std::string* data)
+{
+	if (data == nullptr)
+		return B_BAD_VALUE;
+	data->clear();
+	if (path == nullptr || path[0] == '\0')
+		return B_BAD_VALUE;
+	BFile file(path, B_READ_ONLY);
+	if (file.InitCheck() != B_OK)
+		return file.InitCheck();
+
+	// Read to the end rather than trusting a size: the file may be growing, and a
+	// size that cannot be read is no reason to read nothing.
+	off_t size = 0;
+	if (file.GetSize(&size) == B_OK && size > 0)
+		data->reserve((size_t)std::min<off_t>(size, (off_t)kMaxImportSize));
+	std::vector<char> chunk(64 * 1024);
+	while (data->size() < kMaxImportSize) {
+		ssize_t got = file.Read(chunk.data(), chunk.size());
+		if (got < 0) {
+			data->clear();
+			return (status_t)got;
+		}
+		if (got == 0)
+			break;
+		data->append(chunk.data(), std::min((size_t)got, kMaxImportSize - data->size()));
+	}
+	return B_OK;
+}
+
+void
+ICalImport::SetText(const char* text, size_t length)
+{
+	fText.clear();
+	if (text == nullptr || length == 0)
+		return;
+	fText = ICalText::Clean(std::string_view(text, length));
+
+	size_t begin = fText.find("BEGIN:VEVENT");
+	const char* endWord = "END:VEVENT";
+	const char* nextWord = "\nBEGIN:VEVENT";
+	if (begin == npos) {
+		begin = fText.find("BEGIN:VTODO");
+		endWord = "END:VTODO";
+		nextWord = "\nBEGIN:VTODO";
+	}
+	if (begin == npos)
+		return;
+	// The block keeps the line break before it, so its keywords never stand at
+	// position 0 (which reads as missing).
+	const size_t start = begin > 0 && fText[begin - 1] == '\n' ? begin - 1 : begin;
+	const size_t next = fText.find(nextWord, begin + 1);
+	const size_t limit = next == npos ? fText.size() : next;
+	const size_t endAt = std::string_view(fText).substr(begin, limit - begin).find(endWord);
+	const size_t end = endAt == npos ? limit : begin + endAt + strlen(endWord);
+	fText = fText.substr(start, end - start);
+}
+
+bool
+ICalImport::_Locate(const char* keyword, size_t* valueStart, size_t* valueEnd) const
+{
+	if (keyword == nullptr || keyword[0] == '\0')
+		return false;
+	const size_t at = fText.find(keyword);
+	if (at == npos || at < 1)
+		return false;
+	const size_t colon = ICalText::PropertyColon(fText, at);
+	if (colon == npos)
+		return false;
+	*valueStart = colon + 1;
+	*valueEnd = ICalText::ValueEnd(fText, *valueStart);
+	return true;
+}
+
+bool
+ICalImport::SegmentFromPlain(const char* keyword, long field, ICalFields& fields,
+                             BString* report) const
+{
+	if (field < 0 || field >= kFieldCount)
+		return false;
+	size_t start, end;
+	if (!_Locate(keyword, &start, &end)) {
+		if (report != nullptr)
+			*report << (keyword != nullptr ? keyword : "(null)") << " nf.\n";
+		return false;
+	}
+
+	std::string value = fText.substr(start, end - start);
+	BString text;
+	if (field == kFieldStart || field == kFieldEnd)
+		text = DateField(value.c_str());
+	else {
+		if (field == kFieldSummary || field == kFieldDescription) {
+			BString escaped(value.c_str(), (int32)value.size());
+			IsoToUtf(escaped);
+			value.assign(escaped.String(), (size_t)escaped.Length());
+		} else {
+			// Location, group and categories are text too ("Room 4\, Main
+			// Building"); quoted-printable is only ever seen in the other two.
+			value = Unescape(value);
+		}
+		ICalText::RemoveAll(value, '\r');
+		// Our own export ends the summary and the description with a blank, and
+		// a line break often remains before the next keyword: neither is text.
+		ICalText::TrimEnd(value);
+		value = ICalText::ValidUtf8(value);
+		text.SetTo(value.c_str(), (int32)value.size());
+	}
+	fields.field[field] = text;
+	fields.fieldSet[field] = true;
+	if (report != nullptr)
+		*report << " " << text << "\n";
+	return true;
+}
+
+BString
+ICalImport::DateField(const char* value)
+{
+	std::string text = value != nullptr ? value : "";
+	ICalText::RemoveAll(text, '\r');
+	ICalText::Trim(text);
+	// A date without a time is midnight; a time zone's "Z" is cut off with the
+	// rest after the seconds, and the digits are taken as local time.
+	if (text.find_first_of("Tt") == npos)
+		text += "T000000";
+	if (text.size() > 15)
+		text.resize(15);
+
+	CanonicalFormat format;
+	char buffer[32];
+	memcpy(buffer, text.c_str(), text.size() + 1);
+	Datum moment(buffer);
+	format.Restore();
+	return BString(moment.Styled(1));
+}
+
+void
+ICalImport::IsoToUtf(BString& text)
+{
+	static const struct {
+		const char* from;
+		const char* to;
+	} kReplacements[] = {
+	    {"=0D", "\n"},
+	    {"=0A", ""},
+	    {"=20", " "},
+	    {"=3D", "="},
+	    {"=E4", "\xC3\xA4"},
+	    {"=F6", "\xC3\xB6"},
+	    {"=FC", "\xC3\xBC"},
+	    {"=DF", "\xC3\x9F"},
+	    {"=84", "'"},
+	    {"=C4", "\xC3\x84"},
+	    {"=D6", "\xC3\x96"},
+	    {"=DC", "\xC3\x9C"},
+	    {"=80", "\xE2\x82\xAC"},
+	    {"=A3", "\xC2\xA3"},
+	    {"=A6", "\xC2\xA5"},
+	    {"=\r\n", ""}, // a soft line break
+	};
+
+	std::string work(text.String(), (size_t)text.Length());
+	for (const auto& replacement : kReplacements)
+		ICalText::ReplaceAll(work, replacement.from, replacement.to);
+
+	std::string plain = Unescape(work);
+	ICalText::RemoveAll(plain, '\r');
+	// The value's own line end; a line break inside the text stays.
+	if (!plain.empty() && plain.back() == '\n')
+		plain.pop_back();
+
+	text.SetTo(plain.c_str(), (int32)plain.size());
+	trace_value("\nISO:\n", plain);
+}
+
+std::string
+ICalImport::Unescape(std::string_view text)
+{
+	std::string plain;
+	plain.reserve(text.size());
+	for (size_t at = 0; at < text.size();) {
+		const size_t slash = text.find('\\', at);
+		if (slash == std::string_view::npos || slash + 1 == text.size()) {
+			plain.append(text.substr(at));
+			break;
+		}
+		plain.append(text.substr(at, slash - at));
+		const char next = text[slash + 1];
+		if (next == '\\')
+			plain += '\\';
+		else if (next == 'n' || next == 'N')
+			plain += '\n';
+		else if (next == ',' || next == ';')
+			plain += next;
+		else {
+			// Not an escape: the backslash stays, the next byte is read anew.
+			plain += '\\';
+			at = slash + 1;
+			continue;
+		}
+		at = slash + 2;
+	}
+	return plain;
+}
+
+void
+ICalImport::ImportSummaryLink(ICalFields& fields) const
+{
+	const std::string summary(fields.field[kFieldSummary].String(),
+	                          (size_t)fields.field[kFieldSummary].Length());
+	const size_t at = std::min(summary.find("<http:"), summary.find("<https:"));
+	if (at == npos || at < 1)
+		return;
+	const size_t close = summary.find('>', at);
+	std::string link = close == npos ? "" : summary.substr(at, close - at + 1);
+	ICalText::RemoveAll(link, ' ');
+	ICalText::RemoveAll(link, '\n');
+	ICalText::RemoveAll(link, '\r');
+
+	fields.field[kFieldSummary].SetTo(summary.c_str(), (int32)at);
+	fields.fieldSet[kFieldSummary] = true;
+	fields.field[kFieldDescription] << "\n " << link.c_str() << "\n";
+	fields.fieldSet[kFieldDescription] = true;
+}
+
+void
+ICalImport::ImportLook4Alarm(ICalFields& fields, BString* report) const
+{
+	size_t start = 0, end = 0;
+	if (!_Locate("TRIGGER", &start, &end) && !_Locate("DURATION", &start, &end)) {
+		if (report != nullptr)
+			*report << "\nAlarm  nf.\n";
+		fields.alarmNotFound = true;
+		return;
+	}
+	std::string value = fText.substr(start, end - start);
+	ICalText::RemoveAll(value, '\r');
+	ICalText::Trim(value);
+
+	const char* alarm = nullptr;
+	for (int i = 0; i < kMenuAlarms; i++) {
+		if (value == A_times[i])
+			alarm = A_times[i];
+	}
+	if (alarm == nullptr) {
+		const size_t pt = value.find("PT");
+		if (pt != npos)
+			value.erase(pt, 2);
+		size_t i = 0;
+		bool negative = false;
+		if (i < value.size() && (value[i] == '+' || value[i] == '-'))
+			negative = value[i++] == '-';
+		// Saturated: any figure this large is far beyond the longest lead.
+		const long long kCap = 1000000000000LL;
+		long long lead = 0;
+		for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; i++) {
+			if (lead < kCap)
+				lead = lead * 10 + (value[i] - '0');
+		}
+		// The unit is the first M, H or D after the number, so "PT4H" is hours.
+		const size_t unit = value.find_first_of("MHD", i);
+		if (unit != npos)
+			lead *= value[unit] == 'M' ? 60 : value[unit] == 'H' ? 3600 : 86400;
+		if (negative)
+			lead = -lead;
+
+		static const struct {
+			long long upTo;
+			const char* alarm;
+		} kSteps[] = {
+		    {300, "PT5M"},  {600, "PT10M"},  {900, "PT15M"},  {1800, "PT30M"}, {3600, "PT1H"},
+		    {7200, "PT2H"}, {10800, "PT3H"}, {21600, "PT6H"}, {86400, "PT1D"},
+		};
+		alarm = "PT2D";
+		for (const auto& step : kSteps) {
+			if (lead <= step.upTo) {
+				alarm = step.alarm;
+				break;
+			}
+		}
+	}
+	fields.alarm = alarm;
+	fields.alarmSet = true;
+	fields.alarmStatus = 1;
+	fields.alarmStatusSet = true;
+	if (report != nullptr)
+		*report << "\nAlarm " << alarm << "\n";
+}
+
+void
+ICalImport::ImportLook4Rule(ICalFields& fields, BString* report) const
+{
+	const size_t freq = fText.find("FREQ=");
+	if (freq == npos) {
+		if (sTrace)
+			printf("  > NO Rule/Freq found \n");
+		return;
+	}
+	const size_t from = freq + 5;
+	size_t lineEnd = fText.find('\n', from);
+	if (lineEnd == npos)
+		lineEnd = fText.size();
+	// Without a ";" on its line the value runs to the line end: an exported rule
+	// of our own ("W1 MO WE 07:45  #") has none.
+	const size_t semicolon = std::string_view(fText).substr(from, lineEnd - from).find(';');
+	std::string value = fText.substr(from, semicolon == npos ? lineEnd - from : semicolon);
+	ICalText::RemoveAll(value, '\r');
+
+	std::string rule;
+	if (value.rfind("YM1 ", 0) == 0 || value.rfind("MD ", 0) == 0 || value.rfind("W1 ", 0) == 0 ||
+	    value.rfind("D1 ", 0) == 0)
+		rule = value;
+	else if (value.rfind("YEARLY", 0) == 0)
+		rule = start_moment(fields.field[kFieldStart]).yearly;
+	else if (!_TranslateRule(fields, freq, &rule, report)) {
+		// No rule rather than a wrong one: the event keeps its alarm.
+		fields.ruleNotTranslated = true;
+		return;
+	}
+
+	fields.rule.SetTo(rule.c_str(), (int32)rule.size());
+	fields.ruleSet = true;
+	fields.alarm = "Rule";
+	fields.alarmSet = true;
+	fields.alarmStatus = 4;
+	fields.alarmStatusSet = true;
+	if (report != nullptr)
+		*report << "\nRule " << fields.rule << "\n";
+}
+
+bool
+ICalImport::_TranslateRule(const ICalFields& fields, size_t freqAt, std::string* translated,
+                           BString* report) const
+{
+	// The rule's parts may stand in any order on its line ("RRULE:BYDAY=MO;FREQ=
+	// WEEKLY"): they start after the last ":" before FREQ=.
+	const size_t lineBreak = freqAt > 0 ? fText.rfind('\n', freqAt - 1) : npos;
+	const size_t lineStart = lineBreak == npos ? 0 : lineBreak + 1;
+	size_t lineEnd = fText.find('\n', freqAt);
+	if (lineEnd == npos)
+		lineEnd = fText.size();
+	const std::string_view head = std::string_view(fText).substr(lineStart, freqAt - lineStart);
+	const size_t colon = head.rfind(':');
+	const size_t partsFrom = colon == npos ? freqAt : lineStart + colon + 1;
+	std::string line = fText.substr(partsFrom, lineEnd - partsFrom);
+	ICalText::RemoveAll(line, '\r');
+
+	std::string freq, byDay, count, reason;
+	for (size_t at = 0; at <= line.size() && reason.empty();) {
+		size_t stop = line.find(';', at);
+		if (stop == npos)
+			stop = line.size();
+		const std::string_view part = std::string_view(line).substr(at, stop - at);
+		at = stop + 1;
+		if (part.empty())
+			continue;
+		const size_t equals = part.find('=');
+		const std::string_view key = part.substr(0, equals);
+		const std::string_view data = equals == npos ? std::string_view() : part.substr(equals + 1);
+		if (key == "FREQ")
+			freq = data;
+		else if (key == "INTERVAL") {
+			if (data != "1")
+				reason = "INTERVAL";
+		} else if (key == "COUNT") {
+			// The rule language carries a count after "#"; the search ignores it.
+			if (!all_digits(data))
+				reason = "COUNT";
+			count = data;
+		} else if (key == "BYDAY")
+			byDay = data;
+		else if (key == "WKST" || key.rfind("X-", 0) == 0)
+			continue;
+		else
+			reason = key; // UNTIL, BYSETPOS, BYMONTHDAY, ...: no form says them
+	}
+
+	const StartMoment start = start_moment(fields.field[kFieldStart]);
+	char time[16];
+	snprintf(time, sizeof(time), "%02d:%02d", start.hour, start.minute);
+	const std::string tail = std::string(" ") + time + "  #" + count;
+
+	std::string rule;
+	// A reason found among the parts already rules every frequency out.
+	if (!reason.empty()) {
+		if (sTrace)
+			printf("  > Rule part without a form: %s\n", reason.c_str());
+	} else if (freq == "DAILY") {
+		if (byDay.empty())
+			rule = std::string("D1") + tail;
+		else
+			reason = "BYDAY";
+	} else if (freq == "WEEKLY") {
+		bool days[7] = {};
+		if (byDay.empty())
+			days[start.weekday] = true;
+		for (size_t at = 0; at < byDay.size() && reason.empty();) {
+			size_t stop = byDay.find(',', at);
+			if (stop == npos)
+				stop = byDay.size();
+			const int day = weekday_index(std::string_view(byDay).substr(at, stop - at));
+			if (day < 0)
+				reason = "BYDAY";
+			else
+				days[day] = true;
+			at = stop + 1;
+		}
+		rule = "W1";
+		for (int i = 0; i < 7; i++) {
+			if (days[i])
+				rule += std::string(" ") + S_DAYS[i];
+		}
+		rule += tail;
+	} else if (freq == "MONTHLY") {
+		// The rule's day part has one weekday word; the occurrences count from 0.
+		bool occurrences[5] = {};
+		int weekday = -1;
+		if (byDay.empty())
+			reason = "BYDAY";
+		for (size_t at = 0; at < byDay.size() && reason.empty();) {
+			size_t stop = byDay.find(',', at);
+			if (stop == npos)
+				stop = byDay.size();
+			std::string_view entry = std::string_view(byDay).substr(at, stop - at);
+			at = stop + 1;
+			if (!entry.empty() && entry[0] == '+')
+				entry.remove_prefix(1);
+			const int day = entry.size() == 3 && entry[0] >= '1' && entry[0] <= '5'
+			                    ? weekday_index(entry.substr(1))
+			                    : -1;
+			if (day < 0 || (weekday >= 0 && day != weekday))
+				reason = "BYDAY";
+			else {
+				weekday = day;
+				occurrences[entry[0] - '1'] = true;
+			}
+		}
+		if (reason.empty()) {
+			rule = "MD";
+			for (int i = 0; i < 5; i++) {
+				if (occurrences[i])
+					rule += " " + std::to_string(i);
+			}
+			rule += std::string(" D1 ") + S_DAYS[weekday] + tail;
+		}
+	} else
+		reason = "FREQ=" + freq;
+
+	if (!reason.empty()) {
+		if (report != nullptr) {
+			*report << "\nRule not translated (" << reason.c_str() << "): no alarm rule set; "
+			        << line.substr(0, kTraceBytes).c_str() << "\n";
+		}
+		if (sTrace)
+			printf("  > Rule not translated (%s)\n", reason.c_str());
+		return false;
+	}
+	*translated = rule;
+	return true;
+}
+
+void
+ICalImport::AddToDescription(const char* keyword, ICalFields& fields, BString* report) const
+{
+	if (keyword == nullptr || keyword[0] == '\0')
+		return;
+	const size_t found = fText.find(keyword);
+	if (report != nullptr)
+		*report << "\n " << keyword << ": " << (int64)(found == npos ? -1 : (int64)found);
+	if (found == npos || found < 1) {
+		if (report != nullptr)
+			*report << "nf.\n";
+		return;
+	}
+
+	std::string description(fields.field[kFieldDescription].String(),
+	                        (size_t)fields.field[kFieldDescription].Length());
+	description += "\n\n";
+	description += keyword;
+	description += ";";
+	// Every "MAILTO:" from the first attendee on, an organizer's after it too.
+	for (size_t at = found;;) {
+		const size_t mailto = ICalText::FindCaseless(fText, "MAILTO:", at);
+		if (mailto == npos)
+			break;
+		const size_t start = mailto + 7;
+		size_t end = fText.find('\n', start);
+		if (end == npos)
+			end = fText.size();
+		else if (end > start && fText[end - 1] == '\r')
+			end--;
+		const std::string address = ICalText::ValidUtf8(fText.substr(start, end - start));
+		description += "\n" + address;
+		if (report != nullptr)
+			*report << "\n> " << address.c_str();
+		at = end;
+	}
+	fields.field[kFieldDescription].SetTo(description.c_str(), (int32)description.size());
+	fields.fieldSet[kFieldDescription] = true;
+}
+
+void
+ICalImport::ImportFields(ICalFields& fields, BString* report) const
+{
+	if (fText.empty())
+		return;
+	SegmentFromPlain("SUMMARY", kFieldSummary, fields, report);
+	SegmentFromPlain("DESCRIPTION", kFieldDescription, fields, report);
+	SegmentFromPlain("DTSTART", kFieldStart, fields, report);
+	SegmentFromPlain("DTEND", kFieldEnd, fields, report);
+	SegmentFromPlain("LOCATION", kFieldLocation, fields, report);
+	// Also finds "CATEGORIES".
+	SegmentFromPlain("CATEGORIE", kFieldCategorie, fields, report);
+	ImportSummaryLink(fields);
+}
+
+void
+ICalImport::ImportAlarms(ICalFields& fields, BString* report) const
+{
+	if (fText.empty())
+		return;
+	// The rule comes second, so a recurrence overrides the alarm.
+	ImportLook4Alarm(fields, report);
+	ImportLook4Rule(fields, report);
+	AddToDescription("ATTENDEE", fields, report);
+	// A to-do's due date becomes the end.
+	if (fields.field[kFieldEnd].Length() < 8)
+		SegmentFromPlain("DUE", kFieldEnd, fields, report);
+}
+
+void
+ICalImport::ImportFromPlain(ICalFields& fields, BString* report) const
+{
+	ImportFields(fields, report);
+	ImportAlarms(fields, report);
+}

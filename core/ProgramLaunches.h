@@ -1,0 +1,17 @@
+// Kalimo core library. MIT licence.
+#ifndef PROGRAM_LAUNCHES_H
+#define PROGRAM_LAUNCHES_H
+
+// Starts the watcher (the application of "application/x-vnd.Vigilo") unless its item
+// is already in the Deskbar.
+void WatcherStarten();
+
+// Opens the first web address ("http:" or "https:") of the text in the desktop's web
+// browser (the preferred application of "text/html"). The address runs to the first
+// line break or blank after its beginning. A text of 4 characters or fewer is refused
+// (with an alert when verbose); one without an address, or whose address stands at its
+// very start (stored texts carry a marker before it), is refused with an alert. With
+// verbose the address is shown before it opens.
+void OpenThisUrl(const char* text, bool verbose);
+
+#endif // PROGRAM_LAUNCHES_H
