@@ -37,7 +37,7 @@ DesktopEntry::EscapeValue(const std::string& value)
 std::string
 DesktopEntry::QuoteExecArgument(const std::string& argument)
 {
-	// The reserved characters of the specification's "Exec" key.
+	// The reserved characters of the desktop entry format's "Exec" key.
 	static const char kReserved[] = " \t\n\r\"'\\><~|&;$*?#()`";
 	const bool quote
 		= argument.empty() || argument.find_first_of(kReserved) != std::string::npos;
@@ -136,7 +136,7 @@ split_exec(const std::string& exec, std::vector<std::string>* words)
 			if (i >= exec.size())
 				return B_BAD_DATA;
 		} else if (c == '\'') {
-			// Not in the specification, but written by hand often and read by GLib.
+			// Not in the desktop entry format, but written by hand often and read by GLib.
 			inWord = true;
 			for (i++; i < exec.size() && exec[i] != '\''; i++)
 				word += exec[i];

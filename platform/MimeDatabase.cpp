@@ -384,7 +384,7 @@ update_defaults(const std::vector<TypeRecord>& records,
 	return status;
 }
 
-// The desktop's default by the specification's own rules (MIME Applications
+// The desktop's default by the freedesktop rules (MIME Applications
 // Associations): the first entry named for the type in [Default
 // Applications] of the mimeapps.list files, desktop-specific lists first.
 std::string

@@ -267,21 +267,27 @@ BMimeType::SetLongDescription(const char* description)
 }
 
 status_t
+BMimeType::_ReadMessage(const char* attribute, BMessage* message) const
+{
+	std::string flat;
+	status_t status = _Read(attribute, &flat);
+	if (status != B_OK)
+		return status;
+	BMessage read;
+	if (read.Unflatten(flat.data(), (ssize_t)flat.size()) != B_OK)
+		return B_BAD_DATA;
+	*message = read;
+	return B_OK;
+}
+
+status_t
 BMimeType::GetFileExtensions(BMessage* extensions) const
 {
 	if (fStatus != B_OK)
 		return B_NO_INIT;
 	if (extensions == nullptr)
 		return B_BAD_VALUE;
-	std::string flat;
-	status_t status = _Read(kExtensionsAttr, &flat);
-	if (status != B_OK)
-		return status;
-	BMessage message;
-	if (message.Unflatten(flat.data(), (ssize_t)flat.size()) != B_OK)
-		return B_BAD_DATA;
-	*extensions = message;
-	return B_OK;
+	return _ReadMessage(kExtensionsAttr, extensions);
 }
 
 status_t
@@ -451,15 +457,7 @@ BMimeType::GetAttrInfo(BMessage* info) const
 		return B_NO_INIT;
 	if (info == nullptr)
 		return B_BAD_VALUE;
-	std::string flat;
-	status_t status = _Read(kAttrInfoAttr, &flat);
-	if (status != B_OK)
-		return status;
-	BMessage message;
-	if (message.Unflatten(flat.data(), (ssize_t)flat.size()) != B_OK)
-		return B_BAD_DATA;
-	*info = message;
-	return B_OK;
+	return _ReadMessage(kAttrInfoAttr, info);
 }
 
 status_t

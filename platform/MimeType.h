@@ -95,6 +95,7 @@ private:
 	std::string _Path() const;
 	status_t _Install();
 	status_t _Read(const char* attribute, std::string* value) const;
+	status_t _ReadMessage(const char* attribute, BMessage* message) const;
 	status_t _Write(const char* attribute, uint32 type, const void* data, size_t size);
 	status_t _SetString(const char* attribute, uint32 type, const char* value);
 	status_t _GetString(const char* attribute, char* buffer) const;
