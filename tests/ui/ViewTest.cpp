@@ -234,6 +234,27 @@ TEST_F(ViewTest, SizeLimitsAndFlagsOfWindows)
 	EXPECT_EQ(UiTest::WidgetOf(fWindow)->size(), QSize(201, 101));
 }
 
+TEST_F(ViewTest, AnyViewCanTakeTheFocusNavigableOnesAlsoByTab)
+{
+	BView* plain = new BView(BRect(0, 0, 9, 9), "plain", B_FOLLOW_NONE, 0);
+	BView* first = new BView(BRect(10, 0, 19, 9), "first", B_FOLLOW_NONE, B_NAVIGABLE);
+	BView* second = new BView(BRect(20, 0, 29, 9), "second", B_FOLLOW_NONE, B_NAVIGABLE);
+	fWindow->AddChild(plain);
+	fWindow->AddChild(first);
+	fWindow->AddChild(second);
+	fWindow->Show();
+	ASSERT_TRUE(QTest::qWaitForWindowActive(UiTest::WidgetOf(fWindow)));
+	plain->MakeFocus();
+	EXPECT_TRUE(plain->IsFocus());
+	EXPECT_EQ(fWindow->CurrentFocus(), plain);
+	first->MakeFocus();
+	EXPECT_FALSE(plain->IsFocus());
+	QTest::keyClick(UiTest::WidgetOf(first), Qt::Key_Tab);
+	EXPECT_TRUE(second->IsFocus()) << "Tab goes to the next navigable view";
+	second->MakeFocus(false);
+	EXPECT_EQ(fWindow->CurrentFocus(), nullptr);
+}
+
 TEST_F(ViewTest, ScreenFrameHoldsTheWindows)
 {
 	BScreen screen;
