@@ -13,6 +13,8 @@
 #include <VolumeRoster.h>
 #include <fs_index.h>
 
+#include "BenchHome.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -58,16 +60,8 @@ ChangedSince(const std::vector<std::string>& paths, const std::vector<struct tim
 int
 main()
 {
-	char pattern[] = "/tmp/kalimo-scan-bench-XXXXXX";
-	const std::string home = mkdtemp(pattern);
-	setenv("HOME", home.c_str(), 1);
-	setenv("XDG_DATA_HOME", (home + "/.local/share").c_str(), 1);
-	setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
 	BVolume volume;
-	BVolumeRoster().GetBootVolume(&volume);
-	for (const char* name : {"EVENT:Start", "EVENT:End", "EVENT:Description", "EVENT:Alarm",
-			 "EVENT:Extd", "EVENT:Warn"})
-		fs_create_index(volume.Device(), name, B_STRING_TYPE, 0);
+	const std::string home = MakeBenchHome("kalimo-scan-bench", &volume);
 
 	const time_t now = real_time_clock();
 	std::vector<std::string> paths;

@@ -13,6 +13,8 @@
 #include <VolumeRoster.h>
 #include <fs_index.h>
 
+#include "BenchHome.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -93,17 +95,8 @@ int
 main(int argc, char** argv)
 {
 	const int unrelated = argc > 1 ? atoi(argv[1]) : 50000;
-	char pattern[] = "/tmp/kalimo-bench-XXXXXX";
-	const std::string home = mkdtemp(pattern);
-	setenv("HOME", home.c_str(), 1);
-	setenv("XDG_DATA_HOME", (home + "/.local/share").c_str(), 1);
-	setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
-
 	BVolume volume;
-	BVolumeRoster().GetBootVolume(&volume);
-	for (const char* name : {"EVENT:Start", "EVENT:End", "EVENT:Description", "EVENT:Alarm",
-			 "EVENT:Extd", "EVENT:Warn"})
-		fs_create_index(volume.Device(), name, B_STRING_TYPE, 0);
+	const std::string home = MakeBenchHome("kalimo-bench", &volume);
 
 	printf("creating %d unrelated files...\n", unrelated);
 	for (int i = 0; i < unrelated; i++) {

@@ -45,6 +45,16 @@ invoke_from(QObject* widget)
 
 } // namespace
 
+// A control's Qt widget shows the view's font.
+static void
+follow_font(BView* view)
+{
+	BFont font;
+	view->GetFont(&font);
+	if (QWidget* widget = ViewData::Of(view)->widget)
+		widget->setFont(to_qfont(font));
+}
+
 BButton::BButton(BRect frame, const char* name, const char* label, BMessage* message,
                  uint32 resizingMode, uint32 flags)
     : BControl(frame, name, label, message, resizingMode, flags)
@@ -67,12 +77,7 @@ BButton::BButton(BRect frame, const char* name, const char* label, BMessage* mes
 	data->colorsChanged = [this] {
 		apply_background(ViewData::Of(this)->widget, ViewColor(), true);
 	};
-	data->fontChanged = [this] {
-		BFont font;
-		GetFont(&font);
-		if (QWidget* widget = ViewData::Of(this)->widget)
-			widget->setFont(to_qfont(font));
-	};
+	data->fontChanged = [this] { follow_font(this); };
 	data->EnsureWidget();
 }
 
@@ -118,12 +123,7 @@ BCheckBox::BCheckBox(BRect frame, const char* name, const char* label, BMessage*
 	data->colorsChanged = [this] {
 		apply_background(ViewData::Of(this)->widget, ViewColor(), false);
 	};
-	data->fontChanged = [this] {
-		BFont font;
-		GetFont(&font);
-		if (QWidget* widget = ViewData::Of(this)->widget)
-			widget->setFont(to_qfont(font));
-	};
+	data->fontChanged = [this] { follow_font(this); };
 	data->EnsureWidget();
 }
 

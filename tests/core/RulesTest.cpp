@@ -3,6 +3,7 @@
 
 #include "Datum.h"
 #include "Labels.h"
+#include "DatumFixture.h"
 #include "TestHome.h"
 
 #include <gtest/gtest.h>
@@ -68,29 +69,7 @@ NextAlert(const std::string& rule)
 	return Shown(*GetNextRuleAlert(buffer.get()));
 }
 
-void
-WriteTimeFormat(int32 format)
-{
-	std::string path = TestHome::MakeFile(".config/Kalimo/Vigilo_settings");
-	// The layer's attribute encoding: type code in host order, then the value.
-	char value[8];
-	uint32 type = 'LONG';
-	memcpy(value, &type, 4);
-	memcpy(value + 4, &format, 4);
-	ASSERT_EQ(0, setxattr(path.c_str(), "user.haiku.time_format", value, sizeof(value), 0))
-	    << strerror(errno);
-}
-
-class RulesTest : public testing::Test
-{
-protected:
-	void SetUp() override
-	{
-		ASSERT_EQ(0, Datum::datumC) << "a value of an earlier test is still alive";
-		Datum::fDFormat = 0;
-	}
-	void TearDown() override { Datum::fDFormat = 0; }
-};
+class RulesTest : public DatumFixture {};
 
 } // namespace
 
