@@ -8,6 +8,7 @@
 
 #include <ctime>
 
+class BView;
 class Datum;
 
 // One event file in a working list (the overview's, the alarm scan's, the
@@ -24,6 +25,9 @@ public:
 	void PrintToStream() const;
 	// The mark character of the record's kind: one of "ymwds-.!>".
 	char MarkChar() const;
+	// Adds the record's row (a TerminView with days columns) to parent: rows of 19
+	// pixels, or 28.5 when tall, counted from 0. Part of the core_ui library.
+	void AddAsChildView(BView* parent, int32 row, int32 days, bool tall);
 
 	static int32 evCounter;
 

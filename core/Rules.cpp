@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 const char* A_times[14] = {"None", "PT5M", "PT10M", "PT15M", "PT30M", "PT1H",  "PT2H",
                            "PT3H", "PT6H", "PT1D",  "PT2D",  "Rule",  "Error", nullptr};
@@ -22,6 +23,8 @@ enum RuleKind { kYearly = 0, kMonthly = 1, kWeekly = 2, kDaily = 3 };
 
 // Candidate days searched per kind, from the first candidate on.
 const int kCandidates[4] = {380, 63, 15, 10};
+// Candidate days of the rule editor's listing of a yearly rule.
+const int kListedYearlyCandidates = 400;
 
 const long kOneDay = 86400;
 const long kTwoDays = 172800;
@@ -201,21 +204,14 @@ private:
 	int32 fFormat;
 };
 
-} // namespace
-
-int32*
-GetNextRuleAlert(char* rule)
+// The occurrence search of a taken-apart rule: walks the candidate days of its kind
+// from the first one on, window days long, and collects up to maxHits time values
+// of the candidates that pass the kind's test. The rule editor's listing asks for
+// more than the first hit and prints each one with its monthly occurrence number.
+std::vector<long long>
+search_occurrences(const Rule& parsed, int window, size_t maxHits, bool listing)
 {
-	static thread_local int32 sNextAlert;
-	sNextAlert = 0;
-
-	if (rule == nullptr || strnlen(rule, 5) < 5)
-		return &sNextAlert;
-	const std::string text(rule);
-	const Rule parsed = take_apart(text);
-	printf("NextRuleAlert [%.*s] kind %d at %02d:%02d\n", kTracedRule, rule, parsed.kind,
-	       parsed.hour, parsed.minute);
-
+	std::vector<long long> hits;
 	FormatKeeper keeper;
 	long nowValue = real_time_clock();
 	// Kept alive for the walk: the candidates then do not read the settings again.
@@ -230,8 +226,7 @@ GetNextRuleAlert(char* rule)
 	int counter = 0;
 	int32 lastMonth = 0;
 	int32 lastYear = today.fYear;
-	long long found = 0;
-	for (int i = 0; i < kCandidates[parsed.kind]; i++) {
+	for (int i = 0; i < window && hits.size() < maxHits; i++) {
 		int year, month, dayOfMonth;
 		civil_date(day, year, month, dayOfMonth);
 		struct tm parts = {};
@@ -273,25 +268,53 @@ GetNextRuleAlert(char* rule)
 			bool listed =
 			    counter <= 9 && parsed.list.find((char)('0' + counter)) != std::string::npos;
 			passes = listed && candidate.fxDay > today.fxDay;
-			printf("  %s #%d %s\n", candidate.Styled(30), counter,
-			       passes ? "[valid]" : (listed ? "[gone]" : ""));
+			if (listing && passes) {
+				printf("  %s {w:%c} [valid]\n", candidate.Styled(30),
+				       counter < 9 ? (char)('1' + counter) : '+');
+			} else {
+				printf("  %s #%d %s\n", candidate.Styled(30), counter,
+				       passes ? "[valid]" : (listed ? "[gone]" : ""));
+			}
 			break;
 		}
 		case kWeekly:
 			passes = parsed.dayPart.find(candidate.Styled(10)) != std::string::npos;
+			if (listing && passes)
+				printf("  %s [valid]\n", candidate.Styled(30));
 			break;
 		case kDaily:
 			passes = candidate.fxDay != today.fxDay || candidate.fSec >= today.fSec;
 			if (!passes)
 				printf("  %s [gone]\n", candidate.Styled(30));
+			else if (listing)
+				printf("  %s [valid]\n", candidate.Styled(30));
 			break;
 		}
-		if (passes) {
-			found = moment;
-			break;
-		}
+		if (passes)
+			hits.push_back(moment);
 		day = next;
 	}
+	return hits;
+}
+
+} // namespace
+
+int32*
+GetNextRuleAlert(char* rule)
+{
+	static thread_local int32 sNextAlert;
+	sNextAlert = 0;
+
+	if (rule == nullptr || strnlen(rule, 5) < 5)
+		return &sNextAlert;
+	const std::string text(rule);
+	const Rule parsed = take_apart(text);
+	printf("NextRuleAlert [%.*s] kind %d at %02d:%02d\n", kTracedRule, rule, parsed.kind,
+	       parsed.hour, parsed.minute);
+
+	FormatKeeper keeper;
+	std::vector<long long> hits = search_occurrences(parsed, kCandidates[parsed.kind], 1, false);
+	long long found = hits.empty() ? 0 : hits.front();
 
 	if (found > INT32_MAX || found < INT32_MIN) {
 		printf("  -> past 2038, none\n");
@@ -303,6 +326,36 @@ GetNextRuleAlert(char* rule)
 		printf("  -> none\n");
 	sNextAlert = (int32)found;
 	return &sNextAlert;
+}
+
+int
+ListRuleAlerts(const char* rule, int maxHits, int32* hits)
+{
+	if (rule == nullptr || maxHits <= 0 || strnlen(rule, 5) < 5)
+		return 0;
+	const std::string text(rule);
+	const Rule parsed = take_apart(text);
+	printf("RuleAlerts [%.*s] kind %d at %02d:%02d\n", kTracedRule, rule, parsed.kind, parsed.hour,
+	       parsed.minute);
+
+	FormatKeeper keeper;
+	// A yearly rule is listed over more than a year, so that one hit of each
+	// listed month shows.
+	const int window = parsed.kind == kYearly ? kListedYearlyCandidates : kCandidates[parsed.kind];
+	std::vector<long long> found = search_occurrences(parsed, window, (size_t)maxHits, true);
+	int count = 0;
+	for (long long moment : found) {
+		// A hit the 32 bits cannot hold ends the list, as it ends the next alert.
+		if (moment > INT32_MAX || moment < INT32_MIN) {
+			printf("  -> past 2038\n");
+			break;
+		}
+		if (hits != nullptr)
+			hits[count] = (int32)moment;
+		count++;
+	}
+	printf("  -> %d hits\n", count);
+	return count;
 }
 
 long

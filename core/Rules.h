@@ -28,6 +28,14 @@ enum {
 // than none.
 int32* GetNextRuleAlert(char* rule);
 
+// The rule editor's diagnostic listing: the same search as GetNextRuleAlert, but it
+// goes on past the first occurrence, up to maxHits of them, and a yearly rule is
+// searched over 400 candidate days instead of 380. Each occurrence is printed to
+// standard output (with its occurrence number in the month for monthly rules), and
+// stored in hits when given (room for maxHits values). Returns the number found;
+// 0 for a null or too short text. An occurrence past 2038-01-19 ends the list.
+int ListRuleAlerts(const char* rule, int maxHits, int32* hits = nullptr);
+
 // The lead time in seconds of an alarm value: 300 for "PT5M" ... 172800 for
 // "PT2D"; 0 for "None", "Rule" and any other text.
 long AlarmOffset(char* alarm);

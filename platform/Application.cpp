@@ -142,14 +142,20 @@ BApplication::~BApplication()
 {
 	if (be_app != this)
 		return;
-	// The windows that are left go with the application, without being asked.
-	std::vector<BWindow*> left = window_list();
-	for (BWindow* window : left) {
-		LooperData* data = LooperData::Of(window);
-		if (data->quitting)
-			continue;
-		window->Lock();
-		window->Quit();
+	// The windows that are left go with the application, without being asked. A
+	// window may take others with it (its file panel), so the list is read anew.
+	for (;;) {
+		BWindow* next = nullptr;
+		for (BWindow* window : window_list()) {
+			if (!LooperData::Of(window)->quitting) {
+				next = window;
+				break;
+			}
+		}
+		if (next == nullptr)
+			break;
+		next->Lock();
+		next->Quit();
 	}
 	delete be_clipboard;
 	be_clipboard = nullptr;

@@ -254,3 +254,17 @@ BString::operator<<(float value)
 	fText += buffer;
 	return *this;
 }
+
+BString&
+BString::SetByteAt(int32 index, char c)
+{
+	if (index >= 0 && index < Length())
+		fText[index] = c;
+	return *this;
+}
+
+bool
+BString::StartsWith(const char* prefix) const
+{
+	return prefix != nullptr && fText.compare(0, strlen(prefix), prefix) == 0;
+}

@@ -45,6 +45,9 @@ public:
 	int32 ICompare(const char* text) const;
 
 	char ByteAt(int32 index) const;
+	// Does nothing outside the text.
+	BString& SetByteAt(int32 index, char c);
+	bool StartsWith(const char* prefix) const;
 	char operator[](int32 index) const { return ByteAt(index); }
 
 	BString& operator+=(const char* text) { return Append(text); }

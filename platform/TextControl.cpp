@@ -30,16 +30,23 @@ BTextControl::BTextControl(BRect frame, const char* name, const char* label, con
 	fText->SetText(text);
 	if (QLineEdit* line = TextViewData::Of(fText)->Line()) {
 		// The control is found through its line edit, whose text view is its child.
-		QObject::connect(line, &QLineEdit::editingFinished, line, [line] {
+		// Enter always invokes; leaving the field only after the user changed it (Qt
+		// also counts text set by the program as a change).
+		auto invoke = [line](bool always) {
+			const bool edited = line->property("be_edited").toBool();
+			line->setProperty("be_edited", false);
 			BView* input = ViewData::ViewOf(line);
 			BTextControl* control =
 			    input != nullptr ? dynamic_cast<BTextControl*>(input->Parent()) : nullptr;
-			if (control == nullptr || !control->IsEnabled())
+			if (control == nullptr || !control->IsEnabled() || (!always && !edited))
 				return;
 			LooperEntry entry(control->Window());
 			control->Invoke();
-		});
+		};
+		QObject::connect(line, &QLineEdit::returnPressed, line, [invoke] { invoke(true); });
+		QObject::connect(line, &QLineEdit::editingFinished, line, [invoke] { invoke(false); });
 		QObject::connect(line, &QLineEdit::textEdited, line, [line] {
+			line->setProperty("be_edited", true);
 			BView* input = ViewData::ViewOf(line);
 			BTextControl* control =
 			    input != nullptr ? dynamic_cast<BTextControl*>(input->Parent()) : nullptr;

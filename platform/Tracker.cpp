@@ -9,9 +9,27 @@
 #include <StorageDefs.h>
 
 #include <cstring>
+#include <filesystem>
 #include <sys/stat.h>
+#include <unistd.h>
 
 const char* Tracker::kQueryMimeType = "application/x-vnd.Be-query";
+
+// Installed, the query window sits beside the running program; in the build tree it
+// is in the platform folder beside the program's own folder.
+static std::string
+query_window_program()
+{
+	const std::string folder = Launcher::InstallFolder();
+	const std::string installed = folder + "/be-query-window";
+	if (access(installed.c_str(), X_OK) == 0)
+		return installed;
+	const std::string built
+		= std::filesystem::path(folder + "/../platform/be-query-window").lexically_normal();
+	if (access(built.c_str(), X_OK) == 0)
+		return built;
+	return installed;
+}
 
 status_t
 Tracker::Open(const char* path)
@@ -26,7 +44,7 @@ Tracker::Open(const char* path)
 		BNodeInfo info(&node);
 		char type[B_MIME_TYPE_LENGTH];
 		if (info.GetType(type) == B_OK && strcmp(type, kQueryMimeType) == 0)
-			return Launcher::Start({Launcher::InstallFolder() + "/be-query-window", path});
+			return Launcher::Start({query_window_program(), path});
 		// A typed file opens in its type's preferred application, as on BeOS; the
 		// desktop decides for the rest.
 		entry_ref ref;

@@ -944,6 +944,18 @@ BView::IsHidden() const
 }
 
 bool
+BView::IsHidden(const BView* lookingFrom) const
+{
+	for (const BView* view = this; view != nullptr; view = view->Parent()) {
+		if (ViewData::Of(view)->hideLevel > 0)
+			return true;
+		if (view == lookingFrom)
+			return false;
+	}
+	return lookingFrom == nullptr && fData->window != nullptr && fData->window->IsHidden();
+}
+
+bool
 BView::IsFocus() const
 {
 	QWidget* widget = fData->widget;

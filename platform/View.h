@@ -122,6 +122,9 @@ public:
 
 	// True when the view, a parent or its window is hidden.
 	bool IsHidden() const;
+	// Hidden as seen from a view up the tree: the view's own state and its parents'
+	// below lookingFrom count, the window's does not. IsHidden(this) is the view's own.
+	bool IsHidden(const BView* lookingFrom) const;
 	bool IsFocus() const;
 	// The pointer in view coordinates and the buttons held.
 	void GetMouse(BPoint* location, uint32* buttons, bool checkMessageQueue = true);

@@ -327,7 +327,8 @@ BView::DrawString(const char* string, int32 length, BPoint location)
 	// The baseline lies under the pixel row of the point, so that glyphs without
 	// descenders end on that row as in the Be API.
 	const QPointF origin(location.x, location.y + 1);
-	if ((fData->font.Face() & B_OUTLINED_FACE) != 0) {
+	// Hollow glyphs below 14 points are a blur on today's screens: those stay solid.
+	if ((fData->font.Face() & B_OUTLINED_FACE) != 0 && fData->font.Size() >= 14) {
 		QPainterPath path;
 		path.addText(origin, font, text);
 		painter->setPen(QPen(color, 1));

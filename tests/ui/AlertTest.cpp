@@ -37,19 +37,6 @@ public:
 	std::vector<BMessage> messages;
 };
 
-QPushButton*
-alert_button(const char* text, int index)
-{
-	// The shown alert, found by its text as a user finds it.
-	for (QWidget* top : QApplication::topLevelWidgets()) {
-		QLabel* label = top->findChild<QLabel*>("text");
-		if (label == nullptr || label->text() != QString::fromUtf8(text) || !top->isVisible())
-			continue;
-		return top->findChild<QPushButton*>(QString("button%1").arg(index));
-	}
-	return nullptr;
-}
-
 using AlertTest = AppTest;
 
 TEST_F(AlertTest, GoWaitsForAButtonAndReturnsItsIndex)
@@ -59,7 +46,7 @@ TEST_F(AlertTest, GoWaitsForAButtonAndReturnsItsIndex)
 	EXPECT_EQ(be_app->CountWindows(), 1) << "an alert is a window of the application";
 	bool clicked = false;
 	QTimer::singleShot(50, [&] {
-		QPushButton* quit = alert_button(" Save before quitting?", 1);
+		QPushButton* quit = UiTest::AlertButton(" Save before quitting?", 1);
 		ASSERT_NE(quit, nullptr);
 		EXPECT_EQ(quit->text(), QString("Quit"));
 		QTest::mouseClick(quit, Qt::LeftButton);
@@ -75,7 +62,7 @@ TEST_F(AlertTest, EnterChoosesTheLastButtonAndShortcutsTheirs)
 {
 	BAlert* alert = new BAlert("oops", "oops is running", "Cancel", "OK");
 	QTimer::singleShot(50, [] {
-		QPushButton* ok = alert_button("oops is running", 1);
+		QPushButton* ok = UiTest::AlertButton("oops is running", 1);
 		ASSERT_NE(ok, nullptr);
 		QTest::keyClick(ok->window(), Qt::Key_Return);
 	});
@@ -84,7 +71,7 @@ TEST_F(AlertTest, EnterChoosesTheLastButtonAndShortcutsTheirs)
 	alert->SetShortcut(0, B_ESCAPE);
 	EXPECT_EQ(alert->Shortcut(0), (char)B_ESCAPE);
 	QTimer::singleShot(50, [] {
-		QPushButton* cancel = alert_button("escape", 0);
+		QPushButton* cancel = UiTest::AlertButton("escape", 0);
 		ASSERT_NE(cancel, nullptr);
 		QTest::keyClick(cancel->window(), Qt::Key_Escape);
 	});
@@ -96,7 +83,7 @@ TEST_F(AlertTest, GoWithoutInvokerReturnsAtOnce)
 	BAlert* alert = new BAlert("KalimoInfo", "no Event-Daemon running", "darn");
 	EXPECT_EQ(alert->Go(nullptr), B_OK);
 	UiTest::Run(10);
-	QPushButton* darn = alert_button("no Event-Daemon running", 0);
+	QPushButton* darn = UiTest::AlertButton("no Event-Daemon running", 0);
 	ASSERT_NE(darn, nullptr);
 	EXPECT_TRUE(darn->isVisible());
 	EXPECT_EQ(be_app->CountWindows(), 1);
@@ -110,7 +97,7 @@ TEST_F(AlertTest, GoWithInvokerSendsWhich)
 	BAlert* alert = new BAlert("Info", "RFID\n..incoming Message", "OK", "More");
 	alert->Go(new BInvoker(new BMessage('ALRT'), window));
 	UiTest::Run(10);
-	QPushButton* more = alert_button("RFID\n..incoming Message", 1);
+	QPushButton* more = UiTest::AlertButton("RFID\n..incoming Message", 1);
 	ASSERT_NE(more, nullptr);
 	QTest::mouseClick(more, Qt::LeftButton);
 	ASSERT_TRUE(UiTest::WaitUntil([&] { return window->messages.size() == 1; }));

@@ -5,6 +5,7 @@
 #include "WindowPrivate.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QTest>
 
 namespace UiTest
@@ -53,6 +54,18 @@ PixelAt(const QImage& image, int x, int y)
 	const QColor color = image.pixelColor(x, y);
 	return rgb_color{(uint8)color.red(), (uint8)color.green(), (uint8)color.blue(),
 	                 (uint8)color.alpha()};
+}
+
+QPushButton*
+AlertButton(const char* text, int index)
+{
+	for (QWidget* top : QApplication::topLevelWidgets()) {
+		QLabel* label = top->findChild<QLabel*>("text");
+		if (label == nullptr || label->text() != QString::fromUtf8(text) || !top->isVisible())
+			continue;
+		return top->findChild<QPushButton*>(QString("button%1").arg(index));
+	}
+	return nullptr;
 }
 
 } // namespace UiTest

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPushButton>
 #include <QWidget>
 
 #include <functional>
@@ -51,6 +52,9 @@ void Run(int milliseconds = 0);
 QImage Grab(const BView* view);
 // The colour of one pixel of a grabbed view, in view coordinates.
 rgb_color PixelAt(const QImage& image, int x, int y);
+// Button index of the shown alert whose text is text, found as a user finds it;
+// null when no such alert is shown.
+QPushButton* AlertButton(const char* text, int index);
 
 } // namespace UiTest
 
