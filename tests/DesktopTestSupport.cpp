@@ -6,6 +6,10 @@
 #include <Launcher.h>
 
 #include <cstdlib>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -69,4 +73,57 @@ DesktopTest::ReadFile(const std::string& path)
 	std::stringstream content;
 	content << in.rdbuf();
 	return content.str();
+}
+
+ListenerProcess::~ListenerProcess()
+{
+	if (fChild > 0) {
+		kill(fChild, SIGTERM);
+		waitpid(fChild, nullptr, 0);
+	}
+	if (fOutput >= 0)
+		close(fOutput);
+}
+
+bool
+ListenerProcess::Start(const char* program)
+{
+	int fds[2];
+	if (pipe(fds) != 0)
+		return false;
+	posix_spawn_file_actions_t actions;
+	posix_spawn_file_actions_init(&actions);
+	posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+	posix_spawn_file_actions_addclose(&actions, fds[0]);
+	std::string path = program;
+	char* argv[] = {path.data(), nullptr};
+	pid_t child;
+	const bool started = posix_spawn(&child, program, &actions, nullptr, argv, environ) == 0;
+	posix_spawn_file_actions_destroy(&actions);
+	close(fds[1]);
+	fOutput = fds[0];
+	if (!started)
+		return false;
+	fChild = child;
+	// Once the listener says it listens, the bus delivers what follows.
+	std::string line;
+	char c;
+	while (line.find('\n') == std::string::npos && read(fOutput, &c, 1) == 1)
+		line += c;
+	return line == "ready\n";
+}
+
+std::string
+ListenerProcess::Finish(int* exitStatus)
+{
+	std::string output;
+	char buffer[4096];
+	ssize_t got;
+	while ((got = read(fOutput, buffer, sizeof(buffer))) > 0)
+		output.append(buffer, (size_t)got);
+	int status = 0;
+	waitpid(fChild, &status, 0);
+	fChild = -1;
+	*exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+	return output;
 }

@@ -39,6 +39,20 @@ private:
 	std::string fFile;
 };
 
+// The broadcast listener tool in a process of its own, its standard output read
+// through a pipe: Start() returns once it listens; Finish() waits for it to end
+// (after the one message it takes) and returns what it printed.
+class ListenerProcess {
+public:
+	~ListenerProcess();
+	bool Start(const char* program);
+	std::string Finish(int* exitStatus);
+
+private:
+	int fOutput = -1;
+	int fChild = -1;
+};
+
 namespace DesktopTest {
 // An executable shell script below the test home that appends its arguments, one a
 // line, to "<its path>.ran"; returns its full path.

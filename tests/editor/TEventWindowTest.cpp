@@ -27,6 +27,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cstdlib>
+
 using EditorTest::MakeEvent;
 using EditorTest::TextAttr;
 
@@ -261,4 +263,25 @@ TEST_F(TEventWindowTest, OnlyTheLastWindowRecordsItsPlace)
 		sizeof(frame));
 	EXPECT_EQ(frame, BRect(last.left - 130, last.top, last.left - 10, last.bottom));
 	second->Quit();
+}
+
+TEST_F(TEventWindowTest, ClosingBroadcastsTheEventItShowed)
+{
+	if (getenv("DBUS_SESSION_BUS_ADDRESS") == nullptr)
+		GTEST_SKIP() << "no session bus (run under dbus-run-session)";
+	Start();
+	entry_ref ref = MakeEvent("closing", {{kAttrSummary, "Closing"}});
+	TEventWindow* window = fApp->NewWindow(&ref);
+	ListenerProcess listener;
+	ASSERT_TRUE(listener.Start(BROADCAST_LISTENER));
+	window->Lock();
+	window->Quit();
+	UiTest::Run(10);
+	int exitStatus;
+	const std::string output = listener.Finish(&exitStatus);
+	EXPECT_EQ(exitStatus, 0) << output;
+	EXPECT_NE(output.find("'Kali'"), std::string::npos) << output;
+	EXPECT_NE(output.find("Kalimo-Window close"), std::string::npos) << output;
+	EXPECT_NE(output.find("(m4) 0.938"), std::string::npos) << output;
+	EXPECT_NE(output.find("_evRef"), std::string::npos) << output;
 }

@@ -1,5 +1,6 @@
 // Kalimo tests. MIT licence.
 // Runs under dbus-run-session: a session bus of the test's own.
+#include "DesktopTestSupport.h"
 #include "TestHome.h"
 
 #include <BroadcastBus.h>
@@ -9,9 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
@@ -33,36 +31,13 @@ TEST(Broadcast, ReachesAnotherProcess)
 {
 	if (getenv("DBUS_SESSION_BUS_ADDRESS") == nullptr)
 		GTEST_SKIP() << "no session bus (run under dbus-run-session)";
-	int fds[2];
-	ASSERT_EQ(pipe(fds), 0);
-	posix_spawn_file_actions_t actions;
-	posix_spawn_file_actions_init(&actions);
-	posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-	posix_spawn_file_actions_addclose(&actions, fds[0]);
-	char program[] = BROADCAST_LISTENER;
-	char* argv[] = {program, nullptr};
-	pid_t child;
-	ASSERT_EQ(posix_spawn(&child, program, &actions, nullptr, argv, environ), 0);
-	posix_spawn_file_actions_destroy(&actions);
-	close(fds[1]);
-
-	// Once the listener says it listens, the bus delivers what follows.
-	std::string output;
-	char c;
-	while (output.find('\n') == std::string::npos && read(fds[0], &c, 1) == 1)
-		output += c;
-	ASSERT_EQ(output, "ready\n");
+	ListenerProcess listener;
+	ASSERT_TRUE(listener.Start(BROADCAST_LISTENER));
 	BMessage message = Closing();
 	EXPECT_EQ(be_roster->Broadcast(&message), B_OK);
-	char buffer[4096];
-	ssize_t got;
-	output.clear();
-	while ((got = read(fds[0], buffer, sizeof(buffer))) > 0)
-		output.append(buffer, (size_t)got);
-	close(fds[0]);
-	int status = 0;
-	waitpid(child, &status, 0);
-	EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
+	int exitStatus;
+	const std::string output = listener.Finish(&exitStatus);
+	EXPECT_EQ(exitStatus, 0) << output;
 
 	testing::internal::CaptureStdout();
 	message.PrintToStream();
