@@ -33,11 +33,11 @@ namespace fs = std::filesystem;
 namespace
 {
 
-// The samples lie next to the tests; the build passes absolute source paths.
+// The samples lie next to the tests; the build names their folder.
 std::string
 Sample(const char* name)
 {
-	const fs::path path = fs::path(__FILE__).parent_path().parent_path() / "data" / "ical" / name;
+	const fs::path path = fs::path(KALIMO_TEST_DATA) / "ical" / name;
 	std::ifstream in(path, std::ios::binary);
 	std::stringstream content;
 	content << in.rdbuf();
