@@ -334,7 +334,7 @@ QueryModel::_ReadCells(const std::string& path) const
 				int64 seconds;
 				if (!read_number(node, column.attribute.c_str(), column.type, &seconds))
 					break;
-				cell.text = QLocale::system().toString(
+				cell.text = QLocale().toString(
 					QDateTime::fromSecsSinceEpoch(seconds), QLocale::ShortFormat);
 				cell.key = (qint64)seconds;
 				break;
@@ -344,7 +344,7 @@ QueryModel::_ReadCells(const std::string& path) const
 				int64 number;
 				if (!read_number(node, column.attribute.c_str(), column.type, &number))
 					break;
-				cell.text = QLocale::system().toString((qlonglong)number);
+				cell.text = QLocale().toString((qlonglong)number);
 				cell.key = (qlonglong)number;
 				break;
 			}
