@@ -136,10 +136,8 @@ translate_first(std::string& text, int label)
 		text.replace(at, strlen(english), translated);
 }
 
-// The number of the digits in text[from, from + count), up to the first other
-// character; never past the end of the text.
-static int32
-read_field(const char* text, size_t length, size_t from, size_t count)
+int32
+ReadDigits(const char* text, size_t length, size_t from, size_t count)
 {
 	int32 value = 0;
 	for (size_t i = from; i < from + count && i < length && is_digit(text[i]); i++)
@@ -228,19 +226,19 @@ Datum::Datum(char* text, bool verbose)
 
 	switch (fDFormat) {
 	case 1:
-		fMonth = read_field(work, length, 0, 2);
-		fDay = read_field(work, length, 2, 2);
-		fYear = read_field(work, length, 4, 4);
+		fMonth = ReadDigits(work, length, 0, 2);
+		fDay = ReadDigits(work, length, 2, 2);
+		fYear = ReadDigits(work, length, 4, 4);
 		break;
 	case 2:
-		fDay = read_field(work, length, 0, 2);
-		fMonth = read_field(work, length, 2, 2);
-		fYear = read_field(work, length, 4, 4);
+		fDay = ReadDigits(work, length, 0, 2);
+		fMonth = ReadDigits(work, length, 2, 2);
+		fYear = ReadDigits(work, length, 4, 4);
 		break;
 	default:
-		fYear = read_field(work, length, 0, 4);
-		fMonth = read_field(work, length, 4, 2);
-		fDay = read_field(work, length, 6, 2);
+		fYear = ReadDigits(work, length, 0, 4);
+		fMonth = ReadDigits(work, length, 4, 2);
+		fDay = ReadDigits(work, length, 6, 2);
 		break;
 	}
 	fSec = TimeInSek(work);
@@ -498,9 +496,9 @@ TimeInSek(char* text)
 	// Three fixed fields of two characters; a field the text does not reach is 0.
 	const char* digits = mark + 1;
 	size_t length = strnlen(digits, 6);
-	int32 hour = read_field(digits, length, 0, 2);
-	int32 minute = read_field(digits, length, 2, 2);
-	int32 second = read_field(digits, length, 4, 2);
+	int32 hour = ReadDigits(digits, length, 0, 2);
+	int32 minute = ReadDigits(digits, length, 2, 2);
+	int32 second = ReadDigits(digits, length, 4, 2);
 	return hour * 3600 + minute * 60 + second;
 }
 
@@ -511,7 +509,7 @@ YearYday(char* text)
 		printf(" !!<8!!\n");
 		return 2004000;
 	}
-	return read_field(text, 4, 0, 4) * 1000;
+	return ReadDigits(text, 4, 0, 4) * 1000;
 }
 
 char*

@@ -73,6 +73,9 @@ bool isSchaltjahr(int year);
 int TagePerMonat(int month, int year);
 // Days from first to second, for two days of the same or of consecutive years.
 int32 FutureDays(Datum* first, Datum* second);
+// The number of the digits in text[from, from + count), up to the first other
+// character; never past the end of the text.
+int32 ReadDigits(const char* text, size_t length, size_t from, size_t count);
 // Seconds since midnight from the digits after the first "T" ("...T143000").
 int32 TimeInSek(char* text);
 // The year of the first four characters times 1000: the fxDay before January 1st.

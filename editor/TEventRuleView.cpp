@@ -63,19 +63,6 @@ const float kMonthBoxWidth = 33;
 const float kBoxLeft = 100;
 const float kWeekdayBoxLeft = 107;
 
-// The value of up to count digits of text from offset on; anything else ends it.
-long
-read_digits(const char* text, size_t length, size_t offset, size_t count)
-{
-	long value = 0;
-	for (size_t i = offset; i < length && i < offset + count; i++) {
-		if (text[i] < '0' || text[i] > '9')
-			break;
-		value = value * 10 + (text[i] - '0');
-	}
-	return value;
-}
-
 // The part of text from offset to the first "D1" after it (to the end without one).
 BString
 up_to_day_marker(const BString& text, int32 offset)
@@ -372,11 +359,11 @@ TEventRuleView::ListDefinition()
 				size_t hourStart = at >= 2 ? at - 2 : 0;
 				while (hourStart < at && (text[hourStart] < '0' || text[hourStart] > '9'))
 					hourStart++;
-				hour = read_digits(text, length, hourStart, at - hourStart);
-				minute = read_digits(text, length, at + 1, 2);
+				hour = ReadDigits(text, length, hourStart, at - hourStart);
+				minute = ReadDigits(text, length, at + 1, 2);
 			} else {
-				hour = read_digits(text, length, 0, 2);
-				minute = read_digits(text, length, 3, 2);
+				hour = ReadDigits(text, length, 0, 2);
+				minute = ReadDigits(text, length, 3, 2);
 			}
 			const long minutes = (hour * 60 + minute) % (24 * 60);
 			char normalised[16];
@@ -541,7 +528,7 @@ TEventRuleView::AddAtDay(BRect frame, long count)
 			while (at < dayPart.Length() && (dayPart[at] == ' ' || dayPart[at] == '\t'))
 				at++;
 			chosen =
-			    (int32)read_digits(dayPart.String(), (size_t)dayPart.Length(), (size_t)at, 3) - 1;
+			    (int32)ReadDigits(dayPart.String(), (size_t)dayPart.Length(), (size_t)at, 3) - 1;
 		}
 	}
 	if (chosen < 0 || chosen >= items)
