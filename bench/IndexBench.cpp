@@ -117,8 +117,13 @@ main(int argc, char** argv)
 		}
 		printf("\n%d events (made in %.0f ms)\n", total, Milliseconds(start));
 
-		Query(volume); // warm the database and the page cache alike
-		Walk(home);
+		// The first query after the writes checks every new file once; later ones
+		// check only what changed since.
+		start = system_time();
+		Query(volume);
+		const double first = Milliseconds(start);
+		Walk(home); // warms the page cache for the walks below
+
 		const int runs = 5;
 		double query = 0, walk = 0;
 		int queried = 0, walked = 0;
@@ -132,6 +137,7 @@ main(int argc, char** argv)
 		}
 		query /= runs;
 		walk /= runs;
+		printf("  first query after the writes: %8.2f ms\n", first);
 		printf("  query: %8.2f ms for %d events (target: under 50 ms at 10,000)\n", query, queried);
 		printf("  walk:  %8.2f ms for %d events over %d files\n", walk, walked, total + unrelated);
 		printf("  the query is %.1f times faster (target: at least 20)\n", walk / query);

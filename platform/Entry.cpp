@@ -81,10 +81,10 @@ get_ref_for_path(const char* path, entry_ref* ref)
 	return ref->SetPath(path);
 }
 
-// The real path of a folder: opened once and named by the system, which costs three
-// calls however deep the folder lies.
+// The real path of a folder and its node: opened once and named by the system,
+// which costs four calls however deep the folder lies.
 static status_t
-real_folder(const std::string& folder, std::string* resolved)
+real_folder(const std::string& folder, std::string* resolved, struct stat* st)
 {
 	int fd = open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
 	if (fd < 0)
@@ -93,7 +93,11 @@ real_folder(const std::string& folder, std::string* resolved)
 	char path[PATH_MAX];
 	snprintf(link, sizeof(link), "/proc/self/fd/%d", fd);
 	ssize_t length = readlink(link, path, sizeof(path) - 1);
+	const int statResult = fstat(fd, st);
+	const int statError = errno;
 	close(fd);
+	if (statResult != 0)
+		return status_from_errno(statError);
 	if (length > 0 && path[0] == '/') {
 		resolved->assign(path, (size_t)length);
 		return B_OK;
@@ -141,10 +145,13 @@ BEntry::SetTo(const char* path, bool traverse)
 		if (leaf.size() >= B_FILE_NAME_LENGTH)
 			return fStatus = B_NAME_TOO_LONG;
 		std::string resolved;
-		status_t status = real_folder(dir, &resolved);
+		struct stat folder;
+		status_t status = real_folder(dir, &resolved, &folder);
 		if (status != B_OK)
 			return fStatus = status;
 		full = resolved + (resolved == "/" ? "" : "/") + leaf;
+		fDevice = folder.st_dev;
+		fDirectory = folder.st_ino;
 	}
 	fPath = full;
 	return fStatus = B_OK;
@@ -176,6 +183,9 @@ void
 BEntry::Unset()
 {
 	fPath.clear();
+	fDevice = 0;
+	fDirectory = 0;
+	fCached.reset();
 	fStatus = B_NO_INIT;
 }
 
@@ -226,11 +236,16 @@ BEntry::GetRef(entry_ref* ref) const
 		return fStatus;
 	if (ref == nullptr)
 		return B_BAD_VALUE;
-	struct stat st;
-	if (stat(PathText::Parent(fPath).c_str(), &st) != 0)
-		return status_from_errno(errno);
-	ref->device = st.st_dev;
-	ref->directory = st.st_ino;
+	if (fDirectory != 0) {
+		ref->device = fDevice;
+		ref->directory = fDirectory;
+	} else {
+		struct stat st;
+		if (stat(PathText::Parent(fPath).c_str(), &st) != 0)
+			return status_from_errno(errno);
+		ref->device = st.st_dev;
+		ref->directory = st.st_ino;
+	}
 	ref->set_name(PathText::Leaf(fPath));
 	ref->fPath = fPath;
 	return B_OK;
@@ -339,5 +354,8 @@ BEntry::_MoveToPath(const std::string& target, bool clobber)
 	}
 	VolumeIndex::EntryMoved(fPath, destination.Path());
 	fPath = destination.Path();
+	fDevice = destination.fDevice;
+	fDirectory = destination.fDirectory;
+	fCached.reset();
 	return B_OK;
 }

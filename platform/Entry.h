@@ -4,9 +4,11 @@
 
 #include <StorageDefs.h>
 
+#include <memory>
 #include <string>
 #include <sys/stat.h>
 
+struct CachedNode;
 class BDirectory;
 class BPath;
 
@@ -77,9 +79,17 @@ public:
 	bool operator==(const BEntry& other) const { return fPath == other.fPath; }
 
 private:
+	friend class BNode;
+	friend class BQuery;
 	status_t _MoveToPath(const std::string& target, bool clobber);
 
 	std::string fPath;
+	// The folder's node as the entry was set, as a Be entry names it; 0 when unknown.
+	dev_t fDevice = 0;
+	ino_t fDirectory = 0;
+	// What the volume index holds in memory of the entry's node, when a query
+	// found it so.
+	std::shared_ptr<const CachedNode> fCached;
 	status_t fStatus = B_NO_INIT;
 };
 

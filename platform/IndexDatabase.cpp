@@ -2,6 +2,7 @@
 #include <IndexDatabase.h>
 
 #include <Directory.h>
+#include <NodeCache.h>
 
 #include <sqlite3.h>
 
@@ -77,6 +78,10 @@ static const char* kSchema
 
 IndexDatabase::~IndexDatabase()
 {
+	if (fNodeCache != nullptr && NodeCache::Active() == fNodeCache)
+		NodeCache::SetActive(nullptr);
+	fNodeCache.reset();
+	sqlite3_finalize(fVersionStatement);
 	sqlite3_close(fDb);
 }
 
@@ -265,10 +270,7 @@ std::set<std::string>
 IndexDatabase::IndexedNames()
 {
 	std::lock_guard<std::mutex> guard(fLock);
-	Statement version(fDb, "PRAGMA data_version");
-	int64 current = -2;
-	if (version.IsValid() && sqlite3_step(*version) == SQLITE_ROW)
-		current = sqlite3_column_int64(*version, 0);
+	const int64 current = _DataVersion();
 	// data_version moves when another connection commits; our own writes to the
 	// table go through CreateIndex, which resets the cache.
 	if (current == fIndexedVersion && !fIndexed.empty())
@@ -281,6 +283,39 @@ IndexDatabase::IndexedNames()
 		fIndexed.insert((const char*)sqlite3_column_text(*statement, 0));
 	fIndexedVersion = current;
 	return fIndexed;
+}
+
+int64
+IndexDatabase::DataVersion()
+{
+	std::lock_guard<std::mutex> guard(fLock);
+	return _DataVersion();
+}
+
+int64
+IndexDatabase::_DataVersion()
+{
+	// Asked before every query: prepared once.
+	if (fVersionStatement == nullptr
+		&& sqlite3_prepare_v2(fDb, "PRAGMA data_version", -1, &fVersionStatement, nullptr)
+			!= SQLITE_OK)
+		return -2;
+	int64 version = -2;
+	if (sqlite3_step(fVersionStatement) == SQLITE_ROW)
+		version = sqlite3_column_int64(fVersionStatement, 0);
+	sqlite3_reset(fVersionStatement);
+	return version;
+}
+
+NodeCache&
+IndexDatabase::Nodes()
+{
+	std::lock_guard<std::mutex> guard(fLock);
+	if (fNodeCache == nullptr) {
+		fNodeCache = std::make_shared<NodeCache>();
+		NodeCache::SetActive(fNodeCache);
+	}
+	return *fNodeCache;
 }
 
 status_t
@@ -488,6 +523,40 @@ IndexDatabase::LoadNodes(const std::set<std::string>& names, bool allNodes,
 		if (node.values.empty() && !allNodes)
 			continue;
 		nodes->push_back(std::move(node));
+	}
+	return B_OK;
+}
+
+status_t
+IndexDatabase::LoadNodesByKey(const std::vector<std::pair<dev_t, ino_t>>& keys,
+	const std::set<std::string>& names, std::vector<NodeRecord>* nodes)
+{
+	std::lock_guard<std::mutex> guard(fLock);
+	nodes->clear();
+	Statement nodeRow(fDb, "SELECT device, node, path, ctime FROM nodes WHERE device = ? AND node = ?");
+	Statement valueRows(fDb, "SELECT name, type, value FROM attr_values WHERE device = ? AND node = ?");
+	if (!nodeRow.IsValid() || !valueRows.IsValid())
+		return B_IO_ERROR;
+	for (const auto& [device, node] : keys) {
+		sqlite3_reset(*nodeRow);
+		nodeRow.BindKey(device, node, nullptr);
+		const size_t before = nodes->size();
+		read_node_rows(*nodeRow, nodes);
+		if (nodes->size() == before)
+			continue;
+		sqlite3_reset(*valueRows);
+		valueRows.BindKey(device, node, nullptr);
+		while (sqlite3_step(*valueRows) == SQLITE_ROW) {
+			const char* name = (const char*)sqlite3_column_text(*valueRows, 0);
+			if (name == nullptr || names.count(name) == 0)
+				continue;
+			IndexedValue value;
+			value.name = name;
+			value.type = (type_code)sqlite3_column_int64(*valueRows, 1);
+			const uint8* bytes = (const uint8*)sqlite3_column_blob(*valueRows, 2);
+			value.data.assign(bytes, bytes + sqlite3_column_bytes(*valueRows, 2));
+			nodes->back().values.push_back(std::move(value));
+		}
 	}
 	return B_OK;
 }

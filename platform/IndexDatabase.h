@@ -11,6 +11,8 @@
 #include <vector>
 
 struct sqlite3;
+struct sqlite3_stmt;
+class NodeCache;
 
 // The volume index's database: one SQLite file per user in
 // $XDG_DATA_HOME/be-index/, in WAL mode, shared by every process of the user.
@@ -34,6 +36,11 @@ public:
 	// The attributes that are indexed, the built-in ones ("BEOS:TYPE", "name", "size",
 	// "last_modified") included; read again when another process changed the database.
 	std::set<std::string> IndexedNames();
+	// Moves whenever another connection committed a change.
+	int64 DataVersion();
+	// What this process keeps in memory of the nodes, made on first use.
+	NodeCache& Nodes();
+
 	// B_OK (also for an index that exists already), B_BAD_VALUE, B_IO_ERROR, B_BUSY.
 	status_t CreateIndex(const char* name, uint32 type, uint32 flags, bool* created = nullptr);
 
@@ -67,6 +74,9 @@ public:
 	// nodes when allNodes is set.
 	status_t LoadNodes(const std::set<std::string>& names, bool allNodes,
 		std::vector<NodeRecord>* nodes);
+	// The nodes with these keys that the index knows, with their values of the names.
+	status_t LoadNodesByKey(const std::vector<std::pair<dev_t, ino_t>>& keys,
+		const std::set<std::string>& names, std::vector<NodeRecord>* nodes);
 	// Nodes whose path lies at or below the folder.
 	status_t LoadNodesBelow(const std::string& folder, std::vector<NodeRecord>* nodes);
 
@@ -89,12 +99,16 @@ private:
 	status_t _Begin();
 	status_t _Commit(status_t status);
 
+	int64 _DataVersion();
+
+	std::shared_ptr<NodeCache> fNodeCache;
 	std::set<std::string> fIndexed;
 	int64 fIndexedVersion = -1;
 	bool fWasRecreated = false;
 
 	std::string fPath;
 	sqlite3* fDb = nullptr;
+	sqlite3_stmt* fVersionStatement = nullptr;
 	status_t fStatus = B_NO_INIT;
 	std::mutex fLock;
 };

@@ -3,6 +3,7 @@
 
 #include <Entry.h>
 #include <NodeAttributes.h>
+#include <NodeCache.h>
 #include <TypeConstants.h>
 #include <VolumeIndex.h>
 #include <XattrStore.h>
@@ -51,7 +52,52 @@ BNode::_Open(const char* path, int openMode)
 status_t
 BNode::SetTo(const char* path)
 {
-	return _Open(path, O_RDONLY);
+	std::shared_ptr<NodeCache> cache = path != nullptr && path[0] == '/'
+		? NodeCache::Active() : nullptr;
+	if (cache != nullptr) {
+		if (NodeCache::NodeRef node = cache->FindComplete(path)) {
+			Unset();
+			fCached = node;
+			fPath = path;
+			return fStatus = B_OK;
+		}
+	}
+	status_t status = _Open(path, O_RDONLY);
+	if (status == B_OK && cache != nullptr)
+		cache->Complete(fPath, fFd);
+	return status;
+}
+
+bool
+BNode::_FromMemory() const
+{
+	return fCached != nullptr && fFd < 0 && fCached->trusted;
+}
+
+status_t
+BNode::_ReadValue(const char* name, CachedValue* value, std::vector<uint8>* storage) const
+{
+	if (_FromMemory())
+		return fCached->Find(name, value) ? B_OK : B_ENTRY_NOT_FOUND;
+	status_t status = _Realize();
+	if (status == B_OK)
+		status = NodeAttributes::Read(fFd, name, &value->type, storage);
+	value->data = storage->data();
+	value->size = storage->size();
+	return status;
+}
+
+status_t
+BNode::_Realize() const
+{
+	if (fStatus != B_OK)
+		return B_NO_INIT;
+	if (fFd >= 0)
+		return B_OK;
+	fFd = open(fPath.c_str(), O_RDONLY | O_CLOEXEC);
+	if (fFd < 0)
+		return status_from_errno(errno);
+	return B_OK;
 }
 
 status_t
@@ -67,6 +113,14 @@ BNode::SetTo(const BEntry* entry)
 {
 	if (entry == nullptr || entry->InitCheck() != B_OK)
 		return SetTo((const char*)nullptr);
+	// A node a query just met needs no looking up.
+	const std::shared_ptr<const CachedNode>& cached = entry->fCached;
+	if (cached != nullptr && cached->complete && cached->trusted && cached->path == entry->fPath) {
+		Unset();
+		fCached = cached;
+		fPath = entry->fPath;
+		return fStatus = B_OK;
+	}
 	return SetTo(entry->Path());
 }
 
@@ -76,6 +130,7 @@ BNode::Unset()
 	if (fFd >= 0)
 		close(fFd);
 	fFd = -1;
+	fCached.reset();
 	fPath.clear();
 	fAttrCookie = 0;
 	fStatus = B_NO_INIT;
@@ -88,15 +143,15 @@ BNode::ReadAttr(const char* name, type_code, off_t offset, void* buffer, size_t 
 		return B_NO_INIT;
 	if (name == nullptr || (buffer == nullptr && length > 0) || offset < 0)
 		return B_BAD_VALUE;
-	type_code stored;
-	std::vector<uint8> data;
-	status_t status = NodeAttributes::Read(fFd, name, &stored, &data);
+	std::vector<uint8> read;
+	CachedValue value;
+	status_t status = _ReadValue(name, &value, &read);
 	if (status != B_OK)
 		return status;
-	if ((size_t)offset >= data.size())
+	if ((size_t)offset >= value.size)
 		return 0;
-	const size_t count = std::min(length, data.size() - (size_t)offset);
-	memcpy(buffer, data.data() + offset, count);
+	const size_t count = std::min(length, value.size - (size_t)offset);
+	memcpy(buffer, value.data + offset, count);
 	return (ssize_t)count;
 }
 
@@ -115,6 +170,9 @@ BNode::WriteAttr(const char* name, type_code type, off_t offset, const void* buf
 	const void* value = buffer;
 	size_t size = length;
 	std::vector<uint8> data;
+	status_t realized = _Realize();
+	if (realized != B_OK)
+		return realized;
 	if (offset > 0) {
 		type_code oldType;
 		status_t status = NodeAttributes::Read(fFd, name, &oldType, &data);
@@ -127,10 +185,11 @@ BNode::WriteAttr(const char* name, type_code type, off_t offset, const void* buf
 		value = data.data();
 		size = data.size();
 	}
+	VolumeIndex::AttributeChange change(fFd, fPath);
 	status_t status = NodeAttributes::Write(fFd, name, type, value, size);
 	if (status != B_OK)
 		return status;
-	VolumeIndex::AttributeChanged(fFd, fPath, name, type, value, size);
+	change.Written(name, type, value, size);
 	return (ssize_t)length;
 }
 
@@ -141,9 +200,19 @@ BNode::GetAttrInfo(const char* name, attr_info* info) const
 		return B_NO_INIT;
 	if (name == nullptr || info == nullptr)
 		return B_BAD_VALUE;
+	if (_FromMemory()) {
+		CachedValue value;
+		if (!fCached->Find(name, &value))
+			return B_ENTRY_NOT_FOUND;
+		info->type = value.type;
+		info->size = (off_t)value.size;
+		return B_OK;
+	}
 	type_code type;
 	off_t size;
-	status_t status = NodeAttributes::Read(fFd, name, &type, nullptr, &size);
+	status_t status = _Realize();
+	if (status == B_OK)
+		status = NodeAttributes::Read(fFd, name, &type, nullptr, &size);
 	if (status != B_OK)
 		return status;
 	info->type = type;
@@ -158,9 +227,16 @@ BNode::RemoveAttr(const char* name)
 		return B_NO_INIT;
 	if (name == nullptr)
 		return B_BAD_VALUE;
-	status_t status = NodeAttributes::Remove(fFd, name);
+	// Removing what is not there changes nothing, and needs no file.
+	if (_FromMemory() && !fCached->Find(name))
+		return B_ENTRY_NOT_FOUND;
+	status_t status = _Realize();
+	if (status != B_OK)
+		return status;
+	VolumeIndex::AttributeChange change(fFd, fPath);
+	status = NodeAttributes::Remove(fFd, name);
 	if (status == B_OK)
-		VolumeIndex::AttributeRemoved(fFd, fPath, name);
+		change.Removed(name);
 	return status;
 }
 
@@ -171,12 +247,12 @@ BNode::ReadAttrString(const char* name, BString* result) const
 		return B_NO_INIT;
 	if (name == nullptr || result == nullptr)
 		return B_BAD_VALUE;
-	type_code type;
-	std::vector<uint8> data;
-	status_t status = NodeAttributes::Read(fFd, name, &type, &data);
+	std::vector<uint8> read;
+	CachedValue value;
+	status_t status = _ReadValue(name, &value, &read);
 	if (status != B_OK)
 		return status;
-	result->SetTo((const char*)data.data(), (int32)std::min<size_t>(data.size(), INT32_MAX));
+	result->SetTo((const char*)value.data, (int32)std::min<size_t>(value.size, INT32_MAX));
 	return B_OK;
 }
 
@@ -197,9 +273,18 @@ BNode::GetNextAttrName(char* buffer)
 	if (buffer == nullptr)
 		return B_BAD_VALUE;
 	std::vector<std::string> names;
-	status_t status = XattrStore::List(fFd, &names);
-	if (status != B_OK)
-		return status;
+	if (_FromMemory()) {
+		fCached->ForEach([&names](const CachedValue& value) {
+			names.push_back(value.name);
+			return true;
+		});
+	} else {
+		status_t status = _Realize();
+		if (status == B_OK)
+			status = XattrStore::List(fFd, &names);
+		if (status != B_OK)
+			return status;
+	}
 	if (fAttrCookie >= (int32)names.size())
 		return B_ENTRY_NOT_FOUND;
 	const std::string& name = names[(size_t)fAttrCookie++];

@@ -6,8 +6,12 @@
 #include <StorageDefs.h>
 #include <fs_attr.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
+struct CachedNode;
+struct CachedValue;
 class BDirectory;
 class BEntry;
 struct entry_ref;
@@ -15,6 +19,9 @@ struct entry_ref;
 // A file-system node and its typed attributes. Attributes live in user extended
 // attributes; a value the file system cannot hold is kept in the volume index's
 // database (see NodeAttributes). Every write or removal updates the volume index.
+// A node opened by path whose attributes the volume index holds in memory, with
+// nothing changed since, is read from there; its file is opened when something
+// needs it.
 class BNode {
 public:
 	BNode() = default;
@@ -57,11 +64,17 @@ protected:
 	friend class BNodeInfo;
 
 	status_t _Open(const char* path, int openMode);
-	int fFd = -1;
+	// Opens the file of a node read from memory so far.
+	status_t _Realize() const;
+	bool _FromMemory() const;
+	// The value from memory or from the file (then kept in storage).
+	status_t _ReadValue(const char* name, CachedValue* value, std::vector<uint8>* storage) const;
+	mutable int fFd = -1;
 	std::string fPath;
 	status_t fStatus = B_NO_INIT;
 
 private:
+	std::shared_ptr<const CachedNode> fCached;
 	int32 fAttrCookie = 0;
 };
 

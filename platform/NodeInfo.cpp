@@ -59,6 +59,9 @@ BNodeInfo::SetType(const char* type)
 	if (fNode == nullptr)
 		return B_NO_INIT;
 	if (type == nullptr) {
+		status_t realized = fNode->_Realize();
+		if (realized != B_OK)
+			return realized;
 		fremovexattr(fNode->fFd, kFreedesktopTypeAttr);
 		status_t status = fNode->RemoveAttr(kTypeAttr);
 		return status == B_ENTRY_NOT_FOUND ? B_OK : status;

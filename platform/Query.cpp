@@ -84,7 +84,7 @@ BQuery::Fetch()
 		fprintf(stderr, "BQuery: %s in \"%s\"\n", predicate.Error().c_str(), fPredicate.c_str());
 		return status;
 	}
-	status = VolumeIndex::Query(predicate, fVolume.Device(), &fResults);
+	status = VolumeIndex::Query(predicate, fVolume.Device(), &fResults, &fNodes);
 	if (status == B_BAD_VALUE)
 		fprintf(stderr, "BQuery: no indexed attribute to search by in \"%s\"\n",
 			fPredicate.c_str());
@@ -104,7 +104,33 @@ BQuery::GetNextEntry(BEntry* entry, bool traverse)
 		return B_FILE_ERROR;
 	if (fNext >= fResults.size())
 		return B_ENTRY_NOT_FOUND;
-	return entry->SetTo(fResults[fNext++].c_str(), traverse);
+	const std::shared_ptr<const CachedNode> node = fNext < fNodes.size() ? fNodes[fNext] : nullptr;
+	const std::string& path = fResults[fNext++];
+	const size_t slash = path.rfind('/');
+	if (!traverse && slash != std::string::npos && slash > 0 && !fFolder.empty()
+		&& fFolder.size() == slash && path.compare(0, slash, fFolder) == 0
+		&& path.size() - slash - 1 < B_FILE_NAME_LENGTH) {
+		entry->fPath.assign(fResolvedFolder).append(path, slash);
+		entry->fDevice = fFolderDevice;
+		entry->fDirectory = fFolderNode;
+		entry->fCached = node;
+		return entry->fStatus = B_OK;
+	}
+	status_t status = entry->SetTo(path.c_str(), traverse);
+	if (status == B_OK && path == entry->Path())
+		entry->fCached = node;
+	fFolder.clear();
+	if (status == B_OK && !traverse && slash != std::string::npos && slash > 0) {
+		const std::string resolved = entry->Path();
+		const size_t resolvedSlash = resolved.rfind('/');
+		if (resolved.compare(resolvedSlash, std::string::npos, path, slash, std::string::npos) == 0) {
+			fFolder = path.substr(0, slash);
+			fResolvedFolder = resolved.substr(0, resolvedSlash);
+			fFolderDevice = entry->fDevice;
+			fFolderNode = entry->fDirectory;
+		}
+	}
+	return status;
 }
 
 status_t
@@ -136,6 +162,8 @@ BQuery::Clear()
 	fHasPredicate = false;
 	fFetched = false;
 	fResults.clear();
+	fNodes.clear();
 	fNext = 0;
+	fFolder.clear();
 	return B_OK;
 }

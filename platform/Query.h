@@ -6,6 +6,7 @@
 #include <String.h>
 #include <Volume.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -40,7 +41,14 @@ private:
 	bool fHasPredicate = false;
 	bool fFetched = false;
 	std::vector<std::string> fResults;
+	std::vector<std::shared_ptr<const CachedNode>> fNodes;
 	size_t fNext = 0;
+	// The folder of the last entry handed out, as given and as resolved: results
+	// come in path order, so most entries share it.
+	std::string fFolder;
+	std::string fResolvedFolder;
+	dev_t fFolderDevice = 0;
+	ino_t fFolderNode = 0;
 };
 
 #endif // _QUERY_H

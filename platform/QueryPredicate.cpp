@@ -184,11 +184,10 @@ is_string_type(type_code type)
 std::optional<double>
 number_of(const QueryPredicate::Value& value)
 {
-	const std::vector<uint8>& d = value.data;
-	auto read = [&d](auto sample) -> std::optional<double> {
-		if (d.size() != sizeof(sample))
+	auto read = [&value](auto sample) -> std::optional<double> {
+		if (value.size != sizeof(sample))
 			return std::nullopt;
-		memcpy(&sample, d.data(), sizeof(sample));
+		memcpy(&sample, value.data, sizeof(sample));
 		return (double)sample;
 	};
 	switch (value.type) {
@@ -240,8 +239,8 @@ compare(const Node& node, const QueryPredicate::Value& value)
 	if (node.op == QueryPredicate::kPresent)
 		return true;
 	if (is_string_type(value.type) || value.type == B_RAW_TYPE) {
-		const char* bytes = (const char*)value.data.data();
-		const std::string text(bytes, strnlen(bytes, value.data.size()));
+		const char* bytes = (const char*)value.data;
+		const std::string text(bytes, strnlen(bytes, value.size));
 		switch (node.op) {
 			case QueryPredicate::kEqual: return QueryPredicate::GlobMatch(node.value.c_str(), text.c_str());
 			case QueryPredicate::kNotEqual:

@@ -17,10 +17,12 @@
 // takes the next character literally. Matching is case-sensitive, as on BeOS.
 class QueryPredicate {
 public:
-	// An attribute's value as stored: its type code and bytes.
+	// An attribute's value as stored: its type code and bytes, which the lookup
+	// keeps alive until it is asked again.
 	struct Value {
 		type_code type;
-		std::vector<uint8> data;
+		const uint8* data;
+		size_t size;
 	};
 	// Gives the value of the named attribute of the file at hand, or nothing.
 	typedef std::function<std::optional<Value>(const std::string& name)> Lookup;

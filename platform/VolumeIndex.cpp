@@ -3,6 +3,7 @@
 
 #include <FindDirectory.h>
 #include <IndexDatabase.h>
+#include <NodeCache.h>
 #include <NodeAttributes.h>
 #include <Path.h>
 #include <TypeConstants.h>
@@ -29,12 +30,6 @@ is_stat_index(const std::string& name)
 	return name == "name" || name == "size" || name == "last_modified";
 }
 
-int64
-ctime_of(const struct stat& st)
-{
-	return (int64)st.st_ctim.tv_sec * 1000000000 + st.st_ctim.tv_nsec;
-}
-
 IndexDatabase::NodeRecord
 record_of(const struct stat& st, const std::string& path)
 {
@@ -42,7 +37,7 @@ record_of(const struct stat& st, const std::string& path)
 	record.device = st.st_dev;
 	record.node = st.st_ino;
 	record.path = path;
-	record.ctime = ctime_of(st);
+	record.ctime = NodeCache::ChangeTime(st);
 	return record;
 }
 
@@ -109,28 +104,42 @@ database()
 
 } // namespace
 
-void
-VolumeIndex::AttributeChanged(int fd, const std::string& path, const char* name,
-	type_code type, const void* data, size_t size)
+VolumeIndex::AttributeChange::AttributeChange(int fd, const std::string& path)
+	: fFd(fd), fPath(real_path(fd, path))
 {
-	IndexDatabase* db = database();
-	struct stat st;
-	if (db == nullptr || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
-		return;
-	const bool indexed = db->IndexedNames().count(name) != 0;
-	db->PutValue(record_of(st, real_path(fd, path)), indexed ? name : nullptr, type,
-		data != nullptr ? data : "", size);
+	if (std::shared_ptr<NodeCache> cache = NodeCache::Active())
+		fWasTrusted = cache->IsTrustedNow(fPath);
 }
 
 void
-VolumeIndex::AttributeRemoved(int fd, const std::string& path, const char* name)
+VolumeIndex::AttributeChange::Written(const char* name, type_code type, const void* data,
+	size_t size)
+{
+	_Done(name, data != nullptr ? data : "", type, size);
+}
+
+void
+VolumeIndex::AttributeChange::Removed(const char* name)
+{
+	_Done(name, nullptr, 0, 0);
+}
+
+void
+VolumeIndex::AttributeChange::_Done(const char* name, const void* data, type_code type,
+	size_t size)
 {
 	IndexDatabase* db = database();
 	struct stat st;
-	if (db == nullptr || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+	if (db == nullptr || fstat(fFd, &st) != 0 || !S_ISREG(st.st_mode))
 		return;
 	const bool indexed = db->IndexedNames().count(name) != 0;
-	db->PutValue(record_of(st, real_path(fd, path)), indexed ? name : nullptr, 0, nullptr, 0);
+	db->PutValue(record_of(st, fPath), indexed ? name : nullptr, type, data, size);
+	if (std::shared_ptr<NodeCache> cache = NodeCache::Active()) {
+		IndexDatabase::IndexedValue value{name, type, {}};
+		if (data != nullptr)
+			value.data.assign((const uint8*)data, (const uint8*)data + size);
+		cache->NodeWritten(fPath, fWasTrusted, st, value, data == nullptr, indexed);
+	}
 }
 
 void
@@ -138,6 +147,8 @@ VolumeIndex::EntryMoved(const std::string& from, const std::string& to)
 {
 	if (IndexDatabase* db = database())
 		db->MovePath(from, to);
+	if (std::shared_ptr<NodeCache> cache = NodeCache::Active())
+		cache->EntriesMoved(from, to);
 }
 
 void
@@ -145,6 +156,8 @@ VolumeIndex::EntryRemoved(dev_t device, ino_t node)
 {
 	if (IndexDatabase* db = database())
 		db->RemoveNodeRows(device, node);
+	if (std::shared_ptr<NodeCache> cache = NodeCache::Active())
+		cache->NodeRemoved(device, node);
 }
 
 status_t
@@ -174,79 +187,12 @@ VolumeIndex::CreateIndex(const char* name, uint32 type, uint32 flags)
 		}
 		close(fd);
 	}
+	if (std::shared_ptr<NodeCache> cache = NodeCache::Active())
+		cache->ReloadLater();
 	return B_OK;
 }
 
 namespace {
-
-// One candidate file while a query checks it.
-class Candidate {
-public:
-	Candidate(IndexDatabase::NodeRecord& record, const struct stat& st)
-		: fRecord(record), fStat(st) {}
-	~Candidate()
-	{
-		if (fFd >= 0)
-			close(fFd);
-	}
-
-	// Reads the attributes from the file when the index's copy may be stale.
-	bool Refresh(IndexDatabase* db, const std::set<std::string>& indexed)
-	{
-		if (fRecord.ctime == ctime_of(fStat))
-			return true;
-		if (!_Open())
-			return false;
-		IndexDatabase::NodeRecord fresh = record_of(fStat, fRecord.path);
-		read_indexed_values(fFd, indexed, &fresh);
-		db->PutNode(fresh);
-		fRecord.values = std::move(fresh.values);
-		fRecord.ctime = fresh.ctime;
-		return true;
-	}
-
-	std::optional<QueryPredicate::Value> Lookup(const std::string& name,
-		const std::set<std::string>& indexed)
-	{
-		QueryPredicate::Value value;
-		if (name == "name") {
-			const char* leaf = strrchr(fRecord.path.c_str(), '/');
-			leaf = leaf != nullptr ? leaf + 1 : fRecord.path.c_str();
-			value.type = B_STRING_TYPE;
-			value.data.assign(leaf, leaf + strlen(leaf) + 1);
-			return value;
-		}
-		if (name == "size" || name == "last_modified") {
-			const int64 number = name == "size" ? (int64)fStat.st_size : (int64)fStat.st_mtime;
-			value.type = B_INT64_TYPE;
-			value.data.resize(sizeof(number));
-			memcpy(value.data.data(), &number, sizeof(number));
-			return value;
-		}
-		if (indexed.count(name) != 0) {
-			for (const IndexDatabase::IndexedValue& stored : fRecord.values) {
-				if (stored.name == name)
-					return QueryPredicate::Value{stored.type, stored.data};
-			}
-			return std::nullopt;
-		}
-		if (!_Open() || NodeAttributes::Read(fFd, name.c_str(), &value.type, &value.data) != B_OK)
-			return std::nullopt;
-		return value;
-	}
-
-private:
-	bool _Open()
-	{
-		if (fFd < 0)
-			fFd = open(fRecord.path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-		return fFd >= 0;
-	}
-
-	IndexDatabase::NodeRecord& fRecord;
-	struct stat fStat;
-	int fFd = -1;
-};
 
 // Looks files up relative to their folder, keeping the last folder open: a query
 // checks thousands of files that mostly share a few folders.
@@ -279,12 +225,110 @@ private:
 	int fFolder = -1;
 };
 
+// One node of the cache while a query checks it.
+class Candidate {
+public:
+	Candidate(NodeCache::NodeRef node) : fNode(std::move(node)) {}
+	~Candidate()
+	{
+		if (fFd >= 0)
+			close(fFd);
+	}
+
+	const NodeCache::NodeRef& Node() const { return fNode; }
+
+	// Brings the node up to date with its file: B_OK (the node may now be another),
+	// B_ENTRY_NOT_FOUND when the file is gone or is another node now.
+	status_t Check(NodeCache& cache, IndexDatabase* db, const std::set<std::string>& indexed,
+		FolderStat& folders)
+	{
+		const std::string& path = fNode->path;
+		const size_t slash = path.rfind('/');
+		// Watched before the stat, so that no change after it goes unseen.
+		const bool watched = slash != std::string::npos
+			&& cache.Watch(slash == 0 ? "/" : path.substr(0, slash));
+		struct stat st;
+		if (!folders.Stat(path, &st) || st.st_ino != fNode->node || st.st_dev != fNode->device
+			|| !S_ISREG(st.st_mode))
+			return B_ENTRY_NOT_FOUND;
+		// A file with other names may change through a folder nobody watches.
+		const bool trust = watched && st.st_nlink == 1;
+		if (fNode->ctime != NodeCache::ChangeTime(st)) {
+			if (!_Open())
+				return B_ENTRY_NOT_FOUND;
+			auto fresh = std::make_shared<CachedNode>();
+			fresh->device = st.st_dev;
+			fresh->node = st.st_ino;
+			fresh->path = path;
+			fresh->ctime = NodeCache::ChangeTime(st);
+			std::vector<IndexDatabase::IndexedValue> values;
+			fresh->complete = NodeCache::ReadAll(fFd, &values) == B_OK;
+			if (!fresh->complete)
+				values.clear();
+			fresh->SetValues(values);
+			IndexDatabase::NodeRecord record = record_of(st, path);
+			for (IndexDatabase::IndexedValue& value : values) {
+				if (indexed.count(value.name) != 0)
+					record.values.push_back(std::move(value));
+			}
+			db->PutNode(record);
+			cache.Replace(fresh);
+			fNode = fresh;
+		}
+		fNode->size = st.st_size;
+		fNode->mtime = st.st_mtime;
+		fNode->trusted = trust;
+		return B_OK;
+	}
+
+	std::optional<QueryPredicate::Value> Lookup(const std::string& name,
+		const std::set<std::string>& indexed)
+	{
+		if (name == "name") {
+			const char* leaf = strrchr(fNode->path.c_str(), '/');
+			leaf = leaf != nullptr ? leaf + 1 : fNode->path.c_str();
+			return QueryPredicate::Value{B_STRING_TYPE, (const uint8*)leaf, strlen(leaf) + 1};
+		}
+		if (name == "size" || name == "last_modified") {
+			const int64 number = name == "size" ? fNode->size : fNode->mtime;
+			fScratch.resize(sizeof(number));
+			memcpy(fScratch.data(), &number, sizeof(number));
+			return QueryPredicate::Value{B_INT64_TYPE, fScratch.data(), fScratch.size()};
+		}
+		if (fNode->complete || indexed.count(name) != 0) {
+			CachedValue stored;
+			if (fNode->Find(name.c_str(), &stored))
+				return QueryPredicate::Value{stored.type, stored.data, stored.size};
+			return std::nullopt;
+		}
+		type_code type;
+		if (!_Open() || NodeAttributes::Read(fFd, name.c_str(), &type, &fScratch) != B_OK)
+			return std::nullopt;
+		return QueryPredicate::Value{type, fScratch.data(), fScratch.size()};
+	}
+
+private:
+	bool _Open()
+	{
+		if (fFd < 0)
+			fFd = open(fNode->path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+		return fFd >= 0;
+	}
+
+	NodeCache::NodeRef fNode;
+	int fFd = -1;
+	std::vector<uint8> fScratch;
+};
+
 } // namespace
 
 status_t
-VolumeIndex::Query(const QueryPredicate& predicate, dev_t device, std::vector<std::string>* paths)
+VolumeIndex::Query(const QueryPredicate& predicate, dev_t device, std::vector<std::string>* paths,
+	std::vector<std::shared_ptr<const CachedNode>>* found)
 {
 	paths->clear();
+	if (found != nullptr)
+		found->clear();
 	IndexDatabase* db = database();
 	if (db == nullptr)
 		return B_IO_ERROR;
@@ -292,59 +336,50 @@ VolumeIndex::Query(const QueryPredicate& predicate, dev_t device, std::vector<st
 	std::optional<std::vector<std::set<std::string>>> clauses = predicate.Candidates(indexed);
 	if (!clauses)
 		return B_BAD_VALUE;
-
-	// The stored values the check needs; every known node when a clause can be met
-	// by a built-in index that every file has.
-	std::set<std::string> stored;
-	for (const std::string& name : predicate.Attributes()) {
-		if (indexed.count(name) != 0 && !is_stat_index(name))
-			stored.insert(name);
-	}
-	bool allNodes = false;
+	bool anyNode = false;
 	for (const std::set<std::string>& clause : *clauses) {
 		for (const std::string& name : clause)
-			allNodes = allNodes || is_stat_index(name);
+			anyNode = anyNode || is_stat_index(name);
 	}
-	std::vector<IndexDatabase::NodeRecord> nodes;
-	status_t status = db->LoadNodes(stored, allNodes, &nodes);
-	if (status != B_OK)
-		return status;
 
+	NodeCache& cache = db->Nodes();
+	std::unique_lock<std::mutex> lock = cache.Lock();
+	NodeCache::NodeMap& nodes = cache.Sync(db, indexed);
 	// In path order, so that files of one folder are looked up from that folder.
-	std::sort(nodes.begin(), nodes.end(),
-		[](const IndexDatabase::NodeRecord& a, const IndexDatabase::NodeRecord& b) {
-			return a.path < b.path;
-		});
 	FolderStat folders;
-	for (IndexDatabase::NodeRecord& record : nodes) {
-		if (record.device != device)
+	for (auto at = nodes.begin(); at != nodes.end();) {
+		Candidate candidate(at->second);
+		const CachedNode& node = *at->second;
+		if (node.device != device) {
+			++at;
 			continue;
+		}
 		bool possible = true;
 		for (const std::set<std::string>& clause : *clauses) {
-			bool met = false;
-			for (const std::string& name : clause) {
-				met = met || is_stat_index(name)
-					|| std::any_of(record.values.begin(), record.values.end(),
-						[&name](const IndexDatabase::IndexedValue& v) { return v.name == name; });
-			}
+			bool met = anyNode;
+			for (const std::string& name : clause)
+				met = met || (!is_stat_index(name) && node.Find(name.c_str()));
 			possible = possible && met;
 		}
-		// A stale row may hide a value that now matches; rows are only trusted below.
-		struct stat st;
-		if (!folders.Stat(record.path, &st) || st.st_ino != record.node
-			|| st.st_dev != record.device || !S_ISREG(st.st_mode)) {
-			// Gone, or renamed behind the layer's back: the index forgets the row; the
-			// file itself, if anywhere, is found again by a reindex walk.
-			db->RemoveNodeRows(record.device, record.node);
+		// An untrusted node is checked even when its values cannot match: they may
+		// be stale.
+		if (!possible && node.trusted) {
+			++at;
 			continue;
 		}
-		if (!possible && record.ctime == ctime_of(st))
+		if (!node.trusted && candidate.Check(cache, db, indexed, folders) != B_OK) {
+			// Gone, or renamed behind the layer's back: the index forgets the row; the
+			// file itself, if anywhere, is found again by a reindex walk.
+			db->RemoveNodeRows(node.device, node.node);
+			cache.Erase(at++);
 			continue;
-		Candidate candidate(record, st);
-		if (!candidate.Refresh(db, indexed))
-			continue;
-		if (predicate.Matches([&](const std::string& name) { return candidate.Lookup(name, indexed); }))
-			paths->push_back(record.path);
+		}
+		++at;
+		if (predicate.Matches([&](const std::string& name) { return candidate.Lookup(name, indexed); })) {
+			paths->push_back(candidate.Node()->path);
+			if (found != nullptr)
+				found->push_back(candidate.Node());
+		}
 	}
 	return B_OK;
 }
@@ -399,6 +434,8 @@ VolumeIndex::IndexTree(const char* root, TreeCount* count, const Progress& progr
 	if (db == nullptr)
 		return B_IO_ERROR;
 	db->TakeWasRecreated();
+	if (std::shared_ptr<NodeCache> cache = NodeCache::Active())
+		cache->ReloadLater();
 	Walk walk{db, db->IndexedNames(), {}, count, &progress};
 	if (sWalk != nullptr)
 		return B_BUSY;

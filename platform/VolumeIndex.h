@@ -6,8 +6,11 @@
 #include <SupportDefs.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
+
+struct CachedNode;
 
 // The volume index kept by the layer itself: every attribute write or removal
 // through BNode and every rename, move or removal through BEntry lands here in the
@@ -16,19 +19,32 @@
 // user's file; it only forgets its own rows.
 namespace VolumeIndex {
 
-// After an attribute of the open node at path was written (data set) or removed.
-void AttributeChanged(int fd, const std::string& path, const char* name, type_code type,
-	const void* data, size_t size);
-void AttributeRemoved(int fd, const std::string& path, const char* name);
+// A write or removal of an attribute of the open node at path: made before the
+// change, told of it after it succeeded.
+class AttributeChange {
+public:
+	AttributeChange(int fd, const std::string& path);
+	void Written(const char* name, type_code type, const void* data, size_t size);
+	void Removed(const char* name);
+
+private:
+	void _Done(const char* name, const void* data, type_code type, size_t size);
+
+	int fFd;
+	std::string fPath;
+	bool fWasTrusted = false;
+};
 void EntryMoved(const std::string& from, const std::string& to);
 void EntryRemoved(dev_t device, ino_t node);
 
 // B_OK (also for an existing index), B_BAD_VALUE, or a database error.
 status_t CreateIndex(const char* name, uint32 type, uint32 flags);
 
-// Paths of the files on the device that match, sorted. B_BAD_VALUE when the
-// predicate names no indexed attribute it can be narrowed by; a database error.
-status_t Query(const QueryPredicate& predicate, dev_t device, std::vector<std::string>* paths);
+// Paths of the files on the device that match, sorted, and (when asked) what the
+// index holds in memory of each. B_BAD_VALUE when the predicate names no indexed
+// attribute it can be narrowed by; a database error.
+status_t Query(const QueryPredicate& predicate, dev_t device, std::vector<std::string>* paths,
+	std::vector<std::shared_ptr<const CachedNode>>* nodes = nullptr);
 
 // Brings the files of a folder tree into the index (written by other programs,
 // copied, restored) and forgets rows of files that are gone from it. Symbolic links

@@ -1,0 +1,554 @@
+// Kalimo platform layer: Be API on Linux. MIT licence.
+#include <NodeCache.h>
+
+#include <NodeAttributes.h>
+#include <XattrStore.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <pthread.h>
+#include <sys/eventfd.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <sys/vfs.h>
+#include <unistd.h>
+
+namespace {
+
+const uint32 kFolderEvents = IN_ATTRIB | IN_MODIFY | IN_CREATE | IN_DELETE | IN_MOVED_FROM
+	| IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+
+// File systems whose changes, also those of other machines, always reach inotify.
+bool
+is_local_file_system(const std::string& folder)
+{
+	struct statfs info;
+	if (statfs(folder.c_str(), &info) != 0)
+		return false;
+	switch ((unsigned long)info.f_type) {
+		case 0xEF53: // ext2, ext3, ext4
+		case 0x58465342: // xfs
+		case 0x9123683E: // btrfs
+		case 0x01021994: // tmpfs
+		case 0xF2F52010: // f2fs
+		case 0x2FC12FC1: // zfs
+		case 0x3153464A: // jfs
+		case 0x52654973: // reiserfs
+		case 0x794C7630: // overlayfs, as containers have it
+			return true;
+		default:
+			return false;
+	}
+}
+
+// Lives until the process ends: databases are closed by static destructors.
+struct ActiveCache {
+	std::mutex lock;
+	std::shared_ptr<NodeCache> cache;
+};
+
+ActiveCache* sActive = nullptr;
+
+// A forked child has no watching thread: its parent's cache is not its own, and is
+// left alone (not even destroyed).
+void
+lock_for_fork()
+{
+	sActive->lock.lock();
+}
+
+void
+unlock_after_fork()
+{
+	sActive->lock.unlock();
+}
+
+void
+forget_in_child()
+{
+	if (sActive->cache != nullptr)
+		new std::shared_ptr<NodeCache>(std::move(sActive->cache));
+	sActive->lock.unlock();
+}
+
+ActiveCache&
+active_cache()
+{
+	static ActiveCache* active = [] {
+		sActive = new ActiveCache;
+		pthread_atfork(lock_for_fork, unlock_after_fork, forget_in_child);
+		return sActive;
+	}();
+	return *active;
+}
+
+// A node as the database knows it; trusted once a stat confirms it.
+NodeCache::NodeRef
+node_of(const IndexDatabase::NodeRecord& record)
+{
+	auto node = std::make_shared<CachedNode>();
+	node->device = record.device;
+	node->node = record.node;
+	node->path = record.path;
+	node->ctime = record.ctime;
+	node->SetValues(record.values);
+	return node;
+}
+
+} // namespace
+
+int64
+NodeCache::ChangeTime(const struct stat& st)
+{
+	return (int64)st.st_ctim.tv_sec * 1000000000 + st.st_ctim.tv_nsec;
+}
+
+void
+CachedNode::SetValues(const std::vector<IndexDatabase::IndexedValue>& values)
+{
+	size_t total = 0;
+	for (const IndexDatabase::IndexedValue& value : values)
+		total += 3 * sizeof(uint32) + value.name.size() + 1 + value.data.size();
+	fBytes.resize(total);
+	uint8* at = fBytes.data();
+	for (const IndexDatabase::IndexedValue& value : values) {
+		const uint32 header[3] = {(uint32)value.type, (uint32)value.name.size() + 1,
+			(uint32)value.data.size()};
+		memcpy(at, header, sizeof(header));
+		at += sizeof(header);
+		memcpy(at, value.name.c_str(), header[1]);
+		at += header[1];
+		if (header[2] > 0)
+			memcpy(at, value.data.data(), header[2]);
+		at += header[2];
+	}
+	fCount = (int32)values.size();
+}
+
+std::vector<IndexDatabase::IndexedValue>
+CachedNode::Values() const
+{
+	std::vector<IndexDatabase::IndexedValue> values;
+	ForEach([&values](const CachedValue& value) {
+		values.push_back({value.name, value.type, {value.data, value.data + value.size}});
+		return true;
+	});
+	return values;
+}
+
+bool
+CachedNode::Find(const char* name, CachedValue* value) const
+{
+	const uint32 nameSize = (uint32)strlen(name) + 1;
+	const uint8* at = fBytes.data();
+	for (int32 i = 0; i < fCount; i++) {
+		uint32 header[3];
+		memcpy(header, at, sizeof(header));
+		if (header[1] == nameSize && memcmp(at + sizeof(header), name, nameSize) == 0) {
+			if (value != nullptr) {
+				*value = CachedValue{(const char*)at + sizeof(header), (type_code)header[0],
+					at + sizeof(header) + header[1], header[2]};
+			}
+			return true;
+		}
+		at += sizeof(header) + header[1] + header[2];
+	}
+	return false;
+}
+
+NodeCache::NodeCache()
+{
+	fNotify = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+	fWake = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+	if (fNotify >= 0 && fWake >= 0)
+		fThread = std::thread([this] { _Run(); });
+}
+
+NodeCache::~NodeCache()
+{
+	if (fThread.joinable()) {
+		const uint64 one = 1;
+		(void)!write(fWake, &one, sizeof(one));
+		fThread.join();
+	}
+	std::lock_guard<std::mutex> guard(fLock);
+	for (auto& [path, node] : fNodes)
+		node->trusted = false;
+	if (fNotify >= 0)
+		close(fNotify);
+	if (fWake >= 0)
+		close(fWake);
+}
+
+std::shared_ptr<NodeCache>
+NodeCache::Active()
+{
+	ActiveCache& active = active_cache();
+	std::lock_guard<std::mutex> guard(active.lock);
+	return active.cache;
+}
+
+void
+NodeCache::SetActive(const std::shared_ptr<NodeCache>& cache)
+{
+	ActiveCache& active = active_cache();
+	std::lock_guard<std::mutex> guard(active.lock);
+	active.cache = cache;
+}
+
+NodeCache::NodeMap&
+NodeCache::Sync(IndexDatabase* db, const std::set<std::string>& indexed)
+{
+	_Drain();
+	const int64 version = db->DataVersion();
+	// Many stale nodes are read faster in one sweep.
+	if (fReloadWanted.exchange(false) || version != fVersion || indexed != fIndexed
+		|| fStale.size() > 500) {
+		fVersion = version;
+		fIndexed = indexed;
+		fStale.clear();
+		_Reload(db, indexed);
+	} else if (!fStale.empty())
+		_ReloadStale(db, indexed);
+	return fNodes;
+}
+
+void
+NodeCache::_ReloadStale(IndexDatabase* db, const std::set<std::string>& indexed)
+{
+	std::vector<std::pair<dev_t, ino_t>> keys(fStale.begin(), fStale.end());
+	std::vector<IndexDatabase::NodeRecord> records;
+	if (db->LoadNodesByKey(keys, indexed, &records) != B_OK) {
+		fReloadWanted = true;
+		return;
+	}
+	fStale.clear();
+	for (const IndexDatabase::NodeRecord& record : records)
+		Replace(node_of(record));
+}
+
+void
+NodeCache::_Reload(IndexDatabase* db, const std::set<std::string>& indexed)
+{
+	std::vector<IndexDatabase::NodeRecord> records;
+	if (db->LoadNodes(indexed, true, &records) != B_OK) {
+		fReloadWanted = true;
+		return;
+	}
+	NodeMap nodes;
+	for (IndexDatabase::NodeRecord& record : records) {
+		auto known = fNodes.find(record.path);
+		if (known != fNodes.end() && known->second->device == record.device
+			&& known->second->node == record.node && known->second->ctime == record.ctime
+			&& (known->second->complete
+				|| known->second->CountValues() == (int32)record.values.size())) {
+			nodes.emplace(record.path, known->second);
+			fNodes.erase(known);
+			continue;
+		}
+		nodes.emplace(record.path, node_of(record));
+	}
+	for (auto& [path, node] : fNodes)
+		node->trusted = false;
+	fNodes.swap(nodes);
+	fByPath.clear();
+	for (auto at = fNodes.begin(); at != fNodes.end(); ++at)
+		fByPath.emplace(std::string_view(at->first), at);
+}
+
+bool
+NodeCache::Watch(const std::string& folder)
+{
+	// The folder and each folder above it: a folder renamed or removed anywhere up
+	// the path is an event of the folder that holds it.
+	bool watched = true;
+	std::string at = folder;
+	for (;;) {
+		watched = _WatchOne(at) && watched;
+		const size_t slash = at.rfind('/');
+		if (at == "/" || slash == std::string::npos)
+			return watched;
+		at.resize(slash == 0 ? 1 : slash);
+	}
+}
+
+bool
+NodeCache::_WatchOne(const std::string& folder)
+{
+	auto known = fWatches.find(folder);
+	if (known != fWatches.end())
+		return known->second >= 0;
+	int watch = -1;
+	if (fThread.joinable() && is_local_file_system(folder))
+		watch = inotify_add_watch(fNotify, folder.c_str(), kFolderEvents);
+	fWatches[folder] = watch;
+	if (watch >= 0)
+		fFolders[watch] = folder;
+	return watch >= 0;
+}
+
+void
+NodeCache::Replace(const NodeRef& node)
+{
+	auto [at, added] = fNodes.try_emplace(node->path);
+	if (added)
+		fByPath.emplace(std::string_view(at->first), at);
+	else if (at->second != node)
+		at->second->trusted = false;
+	at->second = node;
+}
+
+void
+NodeCache::Erase(NodeMap::iterator at)
+{
+	at->second->trusted = false;
+	fByPath.erase(std::string_view(at->first));
+	fNodes.erase(at);
+}
+
+NodeCache::NodeMap::iterator
+NodeCache::_Find(const std::string& path)
+{
+	auto known = fByPath.find(std::string_view(path));
+	return known != fByPath.end() ? known->second : fNodes.end();
+}
+
+bool
+NodeCache::IsTrustedNow(const std::string& path)
+{
+	std::lock_guard<std::mutex> guard(fLock);
+	_Drain();
+	auto known = _Find(path);
+	return known != fNodes.end() && known->second->trusted;
+}
+
+void
+NodeCache::NodeWritten(const std::string& path, bool wasTrusted, const struct stat& st,
+	const IndexDatabase::IndexedValue& value, bool removed, bool indexed)
+{
+	std::lock_guard<std::mutex> guard(fLock);
+	auto known = _Find(path);
+	const bool sameNode = known != fNodes.end() && known->second->device == st.st_dev
+		&& known->second->node == st.st_ino;
+	if (!sameNode || !wasTrusted) {
+		if (known == fNodes.end() && !indexed)
+			return;
+		// What else changed is not known here; the database knows.
+		if (known != fNodes.end())
+			known->second->trusted = false;
+		fStale.insert({st.st_dev, st.st_ino});
+		return;
+	}
+	const CachedNode& old = *known->second;
+	auto node = std::make_shared<CachedNode>();
+	node->device = old.device;
+	node->node = old.node;
+	node->path = old.path;
+	node->ctime = ChangeTime(st);
+	node->size = st.st_size;
+	node->mtime = st.st_mtime;
+	node->complete = old.complete;
+	std::vector<IndexDatabase::IndexedValue> values = old.Values();
+	if (old.complete || indexed) {
+		auto at = std::find_if(values.begin(), values.end(),
+			[&value](const IndexDatabase::IndexedValue& v) { return v.name == value.name; });
+		if (removed) {
+			if (at != values.end())
+				values.erase(at);
+		} else if (at != values.end()) {
+			at->type = value.type;
+			at->data = value.data;
+		} else
+			values.push_back(value);
+	}
+	node->SetValues(values);
+	// Its own event still comes, and ends the trust until a stat confirms it.
+	node->trusted = true;
+	Replace(node);
+}
+
+void
+NodeCache::EntriesMoved(const std::string& from, const std::string& to)
+{
+	std::lock_guard<std::mutex> guard(fLock);
+	_Distrust(from, true);
+	_Distrust(to, true);
+	fReloadWanted = true;
+}
+
+void
+NodeCache::NodeRemoved(dev_t device, ino_t node)
+{
+	std::lock_guard<std::mutex> guard(fLock);
+	for (auto& [path, known] : fNodes) {
+		if (known->device == device && known->node == node)
+			known->trusted = false;
+	}
+	fReloadWanted = true;
+}
+
+void
+NodeCache::ReloadLater()
+{
+	fReloadWanted = true;
+}
+
+NodeCache::NodeRef
+NodeCache::FindComplete(const std::string& path)
+{
+	std::lock_guard<std::mutex> guard(fLock);
+	auto known = _Find(path);
+	if (known == fNodes.end() || !known->second->complete || !known->second->trusted)
+		return nullptr;
+	return known->second;
+}
+
+void
+NodeCache::Complete(const std::string& path, int fd)
+{
+	NodeRef current;
+	{
+		std::lock_guard<std::mutex> guard(fLock);
+		auto known = _Find(path);
+		if (known == fNodes.end() || known->second->complete || !known->second->trusted)
+			return;
+		current = known->second;
+	}
+	// Read without the lock; the values count only if the file is still what the
+	// cache trusted when they were read, and the cache still trusts it after.
+	struct stat before;
+	if (fstat(fd, &before) != 0 || before.st_ino != current->node
+		|| before.st_dev != current->device)
+		return;
+	auto node = std::make_shared<CachedNode>();
+	node->device = current->device;
+	node->node = current->node;
+	node->path = current->path;
+	node->ctime = ChangeTime(before);
+	node->size = before.st_size;
+	node->mtime = before.st_mtime;
+	node->complete = true;
+	std::vector<IndexDatabase::IndexedValue> values;
+	if (node->ctime != current->ctime || ReadAll(fd, &values) != B_OK)
+		return;
+	node->SetValues(values);
+	struct stat after;
+	if (fstat(fd, &after) != 0 || ChangeTime(after) != node->ctime)
+		return;
+	std::lock_guard<std::mutex> guard(fLock);
+	auto known = _Find(path);
+	if (known == fNodes.end() || known->second != current || !current->trusted)
+		return;
+	node->trusted = true;
+	Replace(node);
+}
+
+status_t
+NodeCache::ReadAll(int fd, std::vector<IndexDatabase::IndexedValue>* values)
+{
+	values->clear();
+	std::vector<std::string> names;
+	status_t status = XattrStore::List(fd, &names);
+	if (status != B_OK)
+		return status;
+	for (std::string& name : names) {
+		IndexDatabase::IndexedValue value;
+		status = NodeAttributes::Read(fd, name.c_str(), &value.type, &value.data);
+		if (status == B_ENTRY_NOT_FOUND)
+			continue; // removed since the listing
+		if (status != B_OK)
+			return status;
+		value.name = std::move(name);
+		values->push_back(std::move(value));
+	}
+	return B_OK;
+}
+
+void
+NodeCache::_Distrust(const std::string& path, bool below)
+{
+	auto at = _Find(path);
+	// A change the node holds already (the layer's own write) leaves the file at the
+	// node's change time.
+	if (at != fNodes.end() && at->second->trusted) {
+		struct stat st;
+		const CachedNode& node = *at->second;
+		if (below || stat(path.c_str(), &st) != 0 || st.st_ino != node.node
+			|| st.st_dev != node.device || st.st_nlink != 1
+			|| ChangeTime(st) != node.ctime)
+			node.trusted = false;
+		else {
+			at->second->size = st.st_size;
+			at->second->mtime = st.st_mtime;
+		}
+	}
+	if (!below)
+		return;
+	const std::string prefix = path == "/" ? path : path + "/";
+	for (at = fNodes.lower_bound(prefix);
+		 at != fNodes.end() && at->first.compare(0, prefix.size(), prefix) == 0; ++at)
+		at->second->trusted = false;
+}
+
+void
+NodeCache::_Drain()
+{
+	if (fNotify < 0)
+		return;
+	alignas(struct inotify_event) char buffer[16384];
+	for (;;) {
+		const ssize_t length = read(fNotify, buffer, sizeof(buffer));
+		if (length <= 0)
+			return;
+		for (ssize_t at = 0; at < length;) {
+			const struct inotify_event* event = (const struct inotify_event*)(buffer + at);
+			at += (ssize_t)(sizeof(struct inotify_event) + event->len);
+			if ((event->mask & IN_Q_OVERFLOW) != 0) {
+				for (auto& [path, node] : fNodes)
+					node->trusted = false;
+				continue;
+			}
+			auto folder = fFolders.find(event->wd);
+			if (folder == fFolders.end())
+				continue;
+			if (event->len > 0 && event->name[0] != '\0') {
+				const std::string& parent = folder->second;
+				_Distrust((parent == "/" ? "" : parent) + "/" + event->name,
+					(event->mask & IN_ISDIR) != 0);
+				continue;
+			}
+			if ((event->mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED | IN_UNMOUNT)) != 0) {
+				// The watch no longer names this folder: it is watched again when a
+				// node in it is checked.
+				_Distrust(folder->second, true);
+				if ((event->mask & IN_IGNORED) == 0)
+					inotify_rm_watch(fNotify, event->wd);
+				fWatches.erase(folder->second);
+				fFolders.erase(folder);
+			}
+		}
+	}
+}
+
+void
+NodeCache::_Run()
+{
+	for (;;) {
+		struct pollfd waits[2] = {{fNotify, POLLIN, 0}, {fWake, POLLIN, 0}};
+		if (poll(waits, 2, -1) < 0) {
+			if (errno == EINTR)
+				continue;
+			return;
+		}
+		if ((waits[1].revents & POLLIN) != 0)
+			return;
+		if ((waits[0].revents & POLLIN) != 0) {
+			std::lock_guard<std::mutex> guard(fLock);
+			_Drain();
+		}
+	}
+}

@@ -1,0 +1,168 @@
+// Kalimo platform layer: Be API on Linux. MIT licence.
+#ifndef NODE_CACHE_H
+#define NODE_CACHE_H
+
+#include <IndexDatabase.h>
+
+#include <atomic>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <sys/stat.h>
+#include <string_view>
+#include <thread>
+#include <unordered_map>
+
+// One attribute of a cached node, pointing into the node.
+struct CachedValue {
+	const char* name;
+	type_code type;
+	const uint8* data;
+	size_t size;
+};
+
+// A node as the cache knows it.
+struct CachedNode {
+	dev_t device = 0;
+	ino_t node = 0;
+	std::string path;
+	int64 ctime = -1; // nanoseconds; -1 when the values must be read again
+	// Every attribute of the file in the order it lists them when complete;
+	// else only the values of indexed attributes.
+	bool complete = false;
+
+	// Set and read under the cache's lock: the status the last stat showed.
+	int64 size = 0;
+	int64 mtime = 0;
+
+	// Ends (from any thread) when the node may have changed; values, path and
+	// complete never change once the node is in the cache.
+	mutable std::atomic<bool> trusted{false};
+
+	void SetValues(const std::vector<IndexDatabase::IndexedValue>& values);
+	std::vector<IndexDatabase::IndexedValue> Values() const;
+	int32 CountValues() const { return fCount; }
+	bool Find(const char* name, CachedValue* value = nullptr) const;
+	// Calls visit with each value in order until it returns false.
+	template <typename Visit> void ForEach(Visit visit) const;
+
+private:
+	// The values one after another, in one block so that reading a node touches
+	// little memory: type, name size, data size, the name with its zero, the data.
+	std::vector<uint8> fBytes;
+	int32 fCount = 0;
+};
+
+template <typename Visit>
+void
+CachedNode::ForEach(Visit visit) const
+{
+	const uint8* at = fBytes.data();
+	for (int32 i = 0; i < fCount; i++) {
+		uint32 header[3];
+		memcpy(header, at, sizeof(header));
+		const CachedValue value{(const char*)at + sizeof(header), (type_code)header[0],
+			at + sizeof(header) + header[1], header[2]};
+		if (!visit(value))
+			return;
+		at += sizeof(header) + header[1] + header[2];
+	}
+}
+
+// What this process knows of the nodes in the volume index, kept in memory between
+// queries. A node is trusted while nothing can have changed it since a stat showed
+// the change time its values belong to: the folders of trusted nodes and every
+// folder above them are watched with inotify (by a thread of the cache's own, and
+// by each query before it starts), and an event for a node's name ends its trust
+// unless a stat shows the file still at the node's change time. The layer's own
+// writes carry their value into the node. A query then checks untrusted nodes
+// only, and a BNode opened for reading reads a trusted node's attributes without
+// opening its file. Changes that other processes make through the layer reach the
+// database; the cache takes them in when the database's data version moves.
+// Not seen: a change made through a second name of a file that got that name
+// after the node was trusted, in a folder the cache does not watch (a node with
+// several names when checked is never trusted).
+class NodeCache {
+public:
+	typedef std::shared_ptr<CachedNode> NodeRef;
+	typedef std::map<std::string, NodeRef> NodeMap;
+
+	NodeCache();
+	~NodeCache();
+	NodeCache(const NodeCache&) = delete;
+	NodeCache& operator=(const NodeCache&) = delete;
+
+	// The cache of this process's current index database, if it has one yet.
+	static std::shared_ptr<NodeCache> Active();
+	static void SetActive(const std::shared_ptr<NodeCache>& cache);
+
+	// Everything below is called with the lock held.
+	std::unique_lock<std::mutex> Lock() { return std::unique_lock<std::mutex>(fLock); }
+
+	// Takes in what changed since the last call: events of the watched folders, and
+	// the database's rows when another connection changed them (or the layer asked
+	// for it). Returns the nodes, by path.
+	NodeMap& Sync(IndexDatabase* db, const std::set<std::string>& indexed);
+	// Watches the folder; false when changes in it cannot be seen (then its nodes
+	// are never trusted). Call before the stat that would trust a node.
+	bool Watch(const std::string& folder);
+	// Puts a node in place of the one at its path.
+	void Replace(const NodeRef& node);
+	void Erase(NodeMap::iterator at);
+
+	// The calls below take the lock themselves.
+
+	// Whether the node at the path is trusted, with every change up to now seen.
+	bool IsTrustedNow(const std::string& path);
+	// The layer's own changes: an attribute of the node at the path was written or
+	// removed (the status is the node's after it). A node that was trusted before
+	// takes the change in; any other node is read from the database again by the
+	// next query.
+	void NodeWritten(const std::string& path, bool wasTrusted, const struct stat& st,
+		const IndexDatabase::IndexedValue& value, bool removed, bool indexed);
+	// Entries were moved or removed.
+	void EntriesMoved(const std::string& from, const std::string& to);
+	void NodeRemoved(dev_t device, ino_t node);
+	// The database changed in a way the cache should take in whole.
+	void ReloadLater();
+
+	// A trusted, complete node at the path, or null.
+	NodeRef FindComplete(const std::string& path);
+	// Completes the trusted node at the path from its open file, when the file is
+	// still the node the cache trusts.
+	void Complete(const std::string& path, int fd);
+
+	// A file's change time as nodes keep it, in nanoseconds.
+	static int64 ChangeTime(const struct stat& st);
+	// Reads every attribute of an open file, in its order.
+	static status_t ReadAll(int fd, std::vector<IndexDatabase::IndexedValue>* values);
+
+private:
+	NodeMap::iterator _Find(const std::string& path);
+	bool _WatchOne(const std::string& folder);
+	void _Drain();
+	void _Distrust(const std::string& path, bool below);
+	void _Reload(IndexDatabase* db, const std::set<std::string>& indexed);
+	void _ReloadStale(IndexDatabase* db, const std::set<std::string>& indexed);
+	void _Run();
+
+	std::mutex fLock;
+	NodeMap fNodes;
+	std::unordered_map<std::string_view, NodeMap::iterator> fByPath;
+	std::map<std::string, int> fWatches; // folder → watch; -1: cannot be watched
+	std::map<int, std::string> fFolders; // watch → folder
+	int64 fVersion = -1;
+	std::set<std::string> fIndexed;
+	std::atomic<bool> fReloadWanted{true};
+	// Nodes whose values only the database knows now.
+	std::set<std::pair<dev_t, ino_t>> fStale;
+
+	int fNotify = -1;
+	int fWake = -1;
+	std::thread fThread;
+};
+
+#endif // NODE_CACHE_H

@@ -1,0 +1,250 @@
+// Kalimo tests. MIT licence.
+// What a process keeps in memory of the volume index must never hide a change:
+// changes by other programs, by other connections to the index, and by the
+// process itself all reach the next query and the next node read.
+#include "TestHome.h"
+
+#include <Entry.h>
+#include <IndexDatabase.h>
+#include <Node.h>
+#include <NodeCache.h>
+#include <OS.h>
+#include <Path.h>
+#include <PathText.h>
+#include <Query.h>
+#include <TypeConstants.h>
+#include <VolumeRoster.h>
+#include <fs_index.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <fcntl.h>
+#include <set>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+namespace {
+
+typedef std::set<std::string> Paths;
+
+class NodeCacheTest : public ::testing::Test {
+protected:
+	void SetUp() override
+	{
+		BVolumeRoster().GetBootVolume(&fVolume);
+		ASSERT_EQ(fs_create_index(fVolume.Device(), "EVENT:Alarm", B_STRING_TYPE, 0), B_OK);
+	}
+
+	std::string MakeEvent(const std::string& name, const char* alarm)
+	{
+		const std::string path = TestHome::MakeFile("events/" + name);
+		BNode node(path.c_str());
+		node.WriteAttr("EVENT:Alarm", B_STRING_TYPE, 0, alarm, strlen(alarm) + 1);
+		node.WriteAttr("EVENT:Summary", B_STRING_TYPE, 0, name.c_str(), name.size() + 1);
+		return path;
+	}
+
+	Paths Matching(const char* predicate)
+	{
+		BQuery query;
+		query.SetVolume(&fVolume);
+		query.SetPredicate(predicate);
+		EXPECT_EQ(query.Fetch(), B_OK);
+		Paths paths;
+		BEntry entry;
+		while (query.GetNextEntry(&entry) == B_OK)
+			paths.insert(entry.Path());
+		// Every result names an entry that is there.
+		EXPECT_EQ((size_t)query.CountEntries(), paths.size());
+		return paths;
+	}
+
+	static std::string Text(const BNode& node, const char* name)
+	{
+		char value[64] = {};
+		ssize_t read = node.ReadAttr(name, B_STRING_TYPE, 0, value, sizeof(value) - 1);
+		return read < 0 ? "<" + std::to_string(read) + ">" : std::string(value);
+	}
+
+	// Sets a value the way another program would: on the file alone.
+	static void SetBehindTheBack(const std::string& path, const char* name, const char* value)
+	{
+		std::string raw = "RTSC";
+		raw.append(value, strlen(value) + 1);
+		ASSERT_EQ(setxattr(path.c_str(), (std::string("user.haiku.") + name).c_str(), raw.data(),
+					  raw.size(), 0),
+			0);
+	}
+
+	BVolume fVolume;
+};
+
+} // namespace
+
+TEST_F(NodeCacheTest, ChangesOfOtherProgramsReachTheNextQuery)
+{
+	const std::string changed = MakeEvent("changed", "PT15M");
+	const std::string removed = MakeEvent("removed", "PT15M");
+	const std::string replaced = MakeEvent("replaced", "PT15M");
+	const std::string linked = MakeEvent("linked", "PT15M");
+	const std::string moved = TestHome::MakeFile("nested/deep/er/moved");
+	BNode(moved.c_str()).WriteAttr("EVENT:Alarm", B_STRING_TYPE, 0, "PT15M", 6);
+	const std::string plain = MakeEvent("plain", "PT15M");
+	// A second name in a folder the index does not know: changes through it are
+	// not seen by watching the event's folder, so the file is checked every time.
+	const std::string secondName = TestHome::MakeFile("elsewhere/x");
+	ASSERT_EQ(unlink(secondName.c_str()), 0);
+	ASSERT_EQ(link(linked.c_str(), secondName.c_str()), 0);
+	// Twice: the second query answers from what the first one checked.
+	const Paths all{changed, removed, replaced, linked, moved, plain};
+	ASSERT_EQ(Matching("EVENT:Alarm=='PT15M'"), all);
+	ASSERT_EQ(Matching("EVENT:Alarm=='PT15M'"), all);
+
+	SetBehindTheBack(changed, "EVENT:Alarm", "PT1H");
+	ASSERT_EQ(unlink(removed.c_str()), 0);
+	const std::string other = TestHome::MakeFile("elsewhere/new");
+	SetBehindTheBack(other, "EVENT:Alarm", "PT15M");
+	ASSERT_EQ(rename(other.c_str(), replaced.c_str()), 0);
+	SetBehindTheBack(secondName, "EVENT:Alarm", "PT2H");
+	// A folder further up renamed: the file is no longer where the index saw it.
+	const std::string deep = TestHome::Path() + "/nested/deep";
+	ASSERT_EQ(rename(deep.c_str(), (deep + " moved").c_str()), 0);
+
+	EXPECT_EQ(Matching("EVENT:Alarm=='PT15M'"), Paths{plain});
+	EXPECT_EQ(Matching("EVENT:Alarm=='PT1H'"), Paths{changed});
+	EXPECT_EQ(Matching("EVENT:Alarm=='PT2H'"), Paths{linked});
+}
+
+TEST_F(NodeCacheTest, ChangesThroughAnotherConnectionReachTheNextQuery)
+{
+	const std::string first = MakeEvent("first", "PT15M");
+	ASSERT_EQ(Matching("EVENT:Alarm=*"), Paths{first});
+
+	// Another process writes through the layer: the file and its own connection.
+	const std::string second = TestHome::MakeFile("events/second");
+	SetBehindTheBack(second, "EVENT:Alarm", "PT5M");
+	SetBehindTheBack(first, "EVENT:Alarm", "PT5M");
+	IndexDatabase other(IndexDatabase::DefaultPath());
+	ASSERT_EQ(other.InitCheck(), B_OK);
+	for (const std::string& path : {first, second}) {
+		struct stat st;
+		ASSERT_EQ(stat(path.c_str(), &st), 0);
+		IndexDatabase::NodeRecord record;
+		record.device = st.st_dev;
+		record.node = st.st_ino;
+		record.path = path;
+		record.ctime = (int64)st.st_ctim.tv_sec * 1000000000 + st.st_ctim.tv_nsec;
+		record.values.push_back({"EVENT:Alarm", B_STRING_TYPE, {'P', 'T', '5', 'M', 0}});
+		ASSERT_EQ(other.PutNode(record), B_OK);
+	}
+	EXPECT_EQ(Matching("EVENT:Alarm=='PT5M'"), (Paths{first, second}));
+	EXPECT_EQ(Matching("EVENT:Alarm=='PT15M'"), Paths{});
+}
+
+TEST_F(NodeCacheTest, NodeReadsFollowEveryChange)
+{
+	const std::string path = MakeEvent("event", "PT15M");
+	ASSERT_EQ(Matching("EVENT:Alarm=*"), Paths{path});
+	BNode first(path.c_str());
+	ASSERT_EQ(first.InitCheck(), B_OK);
+	EXPECT_EQ(Text(first, "EVENT:Alarm"), "PT15M");
+	// Read from memory from here on.
+	BNode reader(path.c_str());
+	ASSERT_EQ(reader.InitCheck(), B_OK);
+	EXPECT_EQ(Text(reader, "EVENT:Summary"), "event");
+	attr_info info;
+	EXPECT_EQ(reader.GetAttrInfo("EVENT:Nothing", &info), B_ENTRY_NOT_FOUND);
+	ASSERT_EQ(reader.GetAttrInfo("EVENT:Alarm", &info), B_OK);
+	EXPECT_EQ(info.size, 6);
+	std::vector<std::string> names;
+	char name[B_ATTR_NAME_LENGTH];
+	while (reader.GetNextAttrName(name) == B_OK)
+		names.push_back(name);
+	std::sort(names.begin(), names.end());
+	EXPECT_EQ(names, (std::vector<std::string>{"EVENT:Alarm", "EVENT:Summary"}));
+
+	// The process's own write: seen at once by nodes opened before and after it.
+	BNode writer(path.c_str());
+	ASSERT_EQ(writer.WriteAttr("EVENT:Alarm", B_STRING_TYPE, 0, "PT1H", 5), 5);
+	EXPECT_EQ(Text(reader, "EVENT:Alarm"), "PT1H");
+	EXPECT_EQ(Text(first, "EVENT:Alarm"), "PT1H");
+	EXPECT_EQ(Text(BNode(path.c_str()), "EVENT:Alarm"), "PT1H");
+	EXPECT_EQ(reader.RemoveAttr("EVENT:Nothing"), B_ENTRY_NOT_FOUND);
+	ASSERT_EQ(reader.RemoveAttr("EVENT:Summary"), B_OK);
+	EXPECT_EQ(Text(BNode(path.c_str()), "EVENT:Summary"), "<" + std::to_string(B_ENTRY_NOT_FOUND) + ">");
+	EXPECT_EQ(Matching("EVENT:Alarm=='PT1H'"), Paths{path});
+
+	// Another program's write: seen by a node opened once the change is noticed,
+	// which the watching thread does within moments.
+	SetBehindTheBack(path, "EVENT:Alarm", "PT2H");
+	std::string seen;
+	for (int wait = 0; wait < 500 && seen != "PT2H"; wait++) {
+		seen = Text(BNode(path.c_str()), "EVENT:Alarm");
+		if (seen != "PT2H")
+			snooze(10000);
+	}
+	EXPECT_EQ(seen, "PT2H");
+
+	// A node whose file went away fails cleanly.
+	ASSERT_EQ(Matching("EVENT:Alarm=*"), Paths{path});
+	BNode orphan(path.c_str());
+	ASSERT_EQ(unlink(path.c_str()), 0);
+	EXPECT_LT(orphan.WriteAttr("EVENT:Alarm", B_STRING_TYPE, 0, "PT5M", 5), 0);
+	EXPECT_EQ(Matching("EVENT:Alarm=*"), Paths{});
+}
+
+TEST_F(NodeCacheTest, EntriesFromAQueryNameTheirFolder)
+{
+	const std::string a = MakeEvent("a", "PT15M");
+	const std::string b = MakeEvent("b", "PT15M");
+	const std::string c = TestHome::MakeFile("other/c");
+	BNode(c.c_str()).WriteAttr("EVENT:Alarm", B_STRING_TYPE, 0, "PT15M", 6);
+	// Once to learn the nodes, once answered from memory.
+	ASSERT_EQ(Matching("EVENT:Alarm=*"), (Paths{a, b, c}));
+
+	BQuery query;
+	query.SetVolume(&fVolume);
+	query.SetPredicate("EVENT:Alarm=*");
+	ASSERT_EQ(query.Fetch(), B_OK);
+	BEntry entry;
+	int count = 0;
+	while (query.GetNextEntry(&entry) == B_OK) {
+		count++;
+		entry_ref ref;
+		ASSERT_EQ(entry.GetRef(&ref), B_OK);
+		BPath path;
+		ASSERT_EQ(entry.GetPath(&path), B_OK);
+		struct stat folder;
+		ASSERT_EQ(stat(PathText::Parent(path.Path()).c_str(), &folder), 0);
+		EXPECT_EQ(ref.device, folder.st_dev) << path.Path();
+		EXPECT_EQ(ref.directory, folder.st_ino) << path.Path();
+		EXPECT_TRUE(std::string(path.Path()) == a || path.Path() == b || path.Path() == c)
+			<< path.Path();
+	}
+	EXPECT_EQ(count, 3);
+}
+
+TEST_F(NodeCacheTest, AForkedChildLeavesItsParentsCacheAlone)
+{
+	const std::string path = MakeEvent("event", "PT15M");
+	ASSERT_EQ(Matching("EVENT:Alarm=*"), Paths{path});
+	ASSERT_NE(NodeCache::Active(), nullptr);
+	const pid_t child = fork();
+	ASSERT_GE(child, 0);
+	if (child == 0) {
+		// The parent's cache has no watching thread here; a query makes the child's own.
+		int failures = NodeCache::Active() != nullptr;
+		failures += Matching("EVENT:Alarm=*") != Paths{path};
+		failures += NodeCache::Active() == nullptr;
+		_exit(failures);
+	}
+	int status = 0;
+	ASSERT_EQ(waitpid(child, &status, 0), child);
+	ASSERT_TRUE(WIFEXITED(status));
+	EXPECT_EQ(WEXITSTATUS(status), 0);
+	EXPECT_EQ(Matching("EVENT:Alarm=*"), Paths{path});
+}
