@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <string>
 
 static const char* kStateWords[] = {"idle", "wait", "next", "OOPS"};
@@ -48,9 +49,43 @@ private:
 	Datum fKeeper;
 };
 
+bool
+HoldsIcon(BNode* node, const char* name, const BBitmap& icon)
+{
+	const size_t size = (size_t)icon.BitsLength();
+	attr_info info;
+	if (node->GetAttrInfo(name, &info) != B_OK || info.size != (off_t)size)
+		return false;
+	std::vector<uint8> stored(size);
+	return node->ReadAttr(name, B_RAW_TYPE, 0, stored.data(), size) == (ssize_t)size
+		&& memcmp(stored.data(), icon.Bits(), size) == 0;
+}
+
+bool
+HoldsNoAttr(BNode* node, const char* name)
+{
+	attr_info info;
+	return node->GetAttrInfo(name, &info) == B_ENTRY_NOT_FOUND;
+}
+
+// Whether the node holds the state's word and icons already, so that setting the
+// state would change nothing.
+bool
+HoldsWatcherState(BNode* node, int state)
+{
+	char current[5] = {};
+	node->ReadAttr(kAttrWarn, B_STRING_TYPE, 0, current, 4);
+	if (strcmp(current, kStateWords[state]) != 0)
+		return false;
+	if (state != 3)
+		return HoldsNoAttr(node, kLargeIcon) && HoldsNoAttr(node, kMiniIcon);
+	return HoldsIcon(node, kLargeIcon, WarningIcon(B_LARGE_ICON))
+		&& HoldsIcon(node, kMiniIcon, WarningIcon(B_MINI_ICON));
+}
+
 // One alarmed event as a scan finds it.
 struct ScannedEvent {
-	std::string path;
+	const BEntry& entry;
 	int state;
 	unsigned long alarmSecs;
 	long days;
@@ -75,24 +110,28 @@ ScanAlarmedEvents(uint32 openMode, bool startInCanonicalForm, Visit visit)
 	if (query.Fetch() != B_OK)
 		return;
 
+	// Times are local: the zone may have changed since the last scan.
+	tzset();
 	CanonicalDateFormat canonical;
 	BEntry entry;
+	BNode node;
 	while (query.GetNextEntry(&entry) == B_OK) {
 		if (!IsUserEvent(&entry))
 			continue;
-		BFile file(&entry, openMode);
+		// Read first; the file is opened for the state only when that changes.
+		node.SetTo(&entry);
 		char alarm[32] = {};
-		if (file.InitCheck() != B_OK
-			|| file.ReadAttr(kAttrAlarm, B_STRING_TYPE, 0, alarm, sizeof(alarm) - 1) < 2)
+		if (node.InitCheck() != B_OK
+			|| node.ReadAttr(kAttrAlarm, B_STRING_TYPE, 0, alarm, sizeof(alarm) - 1) < 2)
 			continue;
 		if (strstr(alarm, "None") != nullptr)
 			continue;
 
 		time_t moment = 0;
-		ReadTimeAttr(&file, kAttrStart, &moment);
+		ReadTimeAttr(&node, kAttrStart, &moment);
 		bool fromRule = false;
 		if (strcmp(alarm, "Rule") == 0)
-			fromRule = ReadTimeAttr(&file, kAttrNextA, &moment) == B_OK;
+			fromRule = ReadTimeAttr(&node, kAttrNextA, &moment) == B_OK;
 		long value = moment;
 		Datum when(value, false);
 		char text[64];
@@ -102,20 +141,12 @@ ScanAlarmedEvents(uint32 openMode, bool startInCanonicalForm, Visit visit)
 		unsigned long alarmSecs = 0;
 		long days = -1;
 		const int state = AlarmValue(text, alarm, &alarmSecs, &days);
-		SetWatcherState(&file, state);
-		visit(ScannedEvent{entry.Path(), state, alarmSecs, days, moment});
+		if (!HoldsWatcherState(&node, state)) {
+			BFile file(&entry, openMode);
+			SetWatcherState(&file, state);
+		}
+		visit(ScannedEvent{entry, state, alarmSecs, days, moment});
 	}
-}
-
-bool
-HoldsIcon(BFile* file, const char* name, const uint8* bits, size_t size)
-{
-	attr_info info;
-	if (file->GetAttrInfo(name, &info) != B_OK || info.size != (off_t)size)
-		return false;
-	std::vector<uint8> stored(size);
-	return file->ReadAttr(name, B_RAW_TYPE, 0, stored.data(), size) == (ssize_t)size
-		&& memcmp(stored.data(), bits, size) == 0;
 }
 
 } // namespace
@@ -141,9 +172,9 @@ SetWatcherState(BFile* file, long state, bool)
 	const BBitmap& large = WarningIcon(B_LARGE_ICON);
 	const BBitmap& mini = WarningIcon(B_MINI_ICON);
 	BNodeInfo info(file);
-	if (!HoldsIcon(file, kLargeIcon, (const uint8*)large.Bits(), (size_t)large.BitsLength()))
+	if (!HoldsIcon(file, kLargeIcon, large))
 		info.SetIcon(&large, B_LARGE_ICON);
-	if (!HoldsIcon(file, kMiniIcon, (const uint8*)mini.Bits(), (size_t)mini.BitsLength()))
+	if (!HoldsIcon(file, kMiniIcon, mini))
 		info.SetIcon(&mini, B_MINI_ICON);
 }
 
@@ -151,10 +182,8 @@ void
 AlarmEvents(BList* lost)
 {
 	ScanAlarmedEvents(B_READ_ONLY, false, [lost](const ScannedEvent& event) {
-		if (event.state == 3 && lost != nullptr) {
-			std::string path = event.path;
-			lost->AddItem(new EvCLink(path.data(), (int)event.days, event.alarmSecs, 0, 0));
-		}
+		if (event.state == 3 && lost != nullptr)
+			lost->AddItem(new EvCLink(event.entry, (int)event.days, event.alarmSecs, 0, 0));
 	});
 }
 
@@ -173,15 +202,14 @@ AllEventInAlert(BList* list, bool summary, bool sortUp)
 	ScanAlarmedEvents(B_READ_WRITE, true, [&](const ScannedEvent& event) {
 		if (event.state == 1) {
 			today += "\n";
-			today += event.path.substr(event.path.rfind('/') + 1);
+			today += event.entry.Name();
 			todayCount++;
 		} else if (event.state == 2)
 			nextCount++;
 		if (list == nullptr || (event.state != 1 && event.state != 2))
 			return;
 		if ((event.moment >= now && event.moment <= now + 86400) || event.days == 0) {
-			std::string path = event.path;
-			EvCLink* link = new EvCLink(path.data(), (int)event.days, event.alarmSecs,
+			EvCLink* link = new EvCLink(event.entry, (int)event.days, event.alarmSecs,
 				(long)event.moment, 0);
 			link->fNextAlarm = event.moment;
 			list->AddItem(link);

@@ -46,6 +46,38 @@ is_digit(char c)
 	return c >= '0' && c <= '9';
 }
 
+// The moment of a local time. mktime() reads the zone file again on every call;
+// a guess from the last offset, checked with localtime_r(), reads nothing. The guess
+// is taken only where the offset is the same a day before and after, so that times
+// near a change of offset (a gap or a repeated hour) are still mktime()'s to judge.
+static time_t
+local_moment(struct tm parts)
+{
+	static thread_local long sOffset = 0;
+	struct tm wanted = parts;
+	const time_t asUtc = timegm(&wanted);
+	if (asUtc != (time_t)-1) {
+		const time_t guess = asUtc - sOffset;
+		struct tm check;
+		struct tm before;
+		struct tm after;
+		const time_t dayBefore = guess - 86400;
+		const time_t dayAfter = guess + 86400;
+		if (localtime_r(&guess, &check) != nullptr && check.tm_gmtoff == sOffset
+			&& check.tm_year == wanted.tm_year && check.tm_yday == wanted.tm_yday
+			&& check.tm_hour == wanted.tm_hour && check.tm_min == wanted.tm_min
+			&& check.tm_sec == wanted.tm_sec && localtime_r(&dayBefore, &before) != nullptr
+			&& before.tm_gmtoff == sOffset && localtime_r(&dayAfter, &after) != nullptr
+			&& after.tm_gmtoff == sOffset)
+			return guess;
+	}
+	const time_t moment = mktime(&parts);
+	struct tm check;
+	if (moment != (time_t)-1 && localtime_r(&moment, &check) != nullptr)
+		sOffset = check.tm_gmtoff;
+	return moment;
+}
+
 static void
 append_two(std::string& out, long long value)
 {
@@ -251,7 +283,7 @@ Datum::Datum(char* text, bool verbose)
 	parts.tm_min = fSec % 3600 / 60;
 	parts.tm_sec = fSec % 60;
 	parts.tm_isdst = -1;
-	fTime = mktime(&parts);
+	fTime = local_moment(parts);
 	if (localtime_r(&fTime, &fTm) == nullptr) {
 		fTime = 0;
 		localtime_r(&fTime, &fTm);
@@ -382,7 +414,9 @@ Datum::Styled(int style) const
 
 	// The abbreviation labels carry their dot, so only a name followed by a dot
 	// is translated; full month names only where style 7 writes one ("May" is
-	// also an abbreviation).
+	// also an abbreviation). A text of digits only has nothing to translate.
+	if (strpbrk(format, "abBN") == nullptr)
+		return store(sText, kStyledSize, text);
 	for (int i = 0; i < 7; i++)
 		translate_first(text, kWeekdayLabels + i);
 	for (int i = 0; i < 12; i++)

@@ -13,7 +13,12 @@ static const char* kMarks = "ymwds-.!>";
 static const int kAlarmSize = 8;
 
 EvCLink::EvCLink(char* path, int days, unsigned long seconds, long tag, long extra)
-	: fEntry(new BEntry(path, false)),
+	: EvCLink(BEntry(path, false), days, seconds, tag, extra)
+{
+}
+
+EvCLink::EvCLink(const BEntry& entry, int days, unsigned long seconds, long tag, long extra)
+	: fEntry(new BEntry(entry)),
 	  fRef(new entry_ref),
 	  fDays(days),
 	  fSeconds((uint32)seconds),

@@ -16,6 +16,8 @@ class Datum;
 class EvCLink {
 public:
 	EvCLink(char* path, int days, unsigned long seconds, long tag, long extra);
+	// For an entry at hand, without looking its folder up again.
+	EvCLink(const BEntry& entry, int days, unsigned long seconds, long tag, long extra);
 	~EvCLink();
 	EvCLink(const EvCLink&) = delete;
 	EvCLink& operator=(const EvCLink&) = delete;

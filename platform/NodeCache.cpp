@@ -107,15 +107,28 @@ NodeCache::ChangeTime(const struct stat& st)
 	return (int64)st.st_ctim.tv_sec * 1000000000 + st.st_ctim.tv_nsec;
 }
 
+uint32
+CachedNode::_Hash(const char* name)
+{
+	uint32 hash = 2166136261u;
+	for (const char* c = name; *c != '\0'; c++)
+		hash = (hash ^ (uint8)*c) * 16777619u;
+	return hash;
+}
+
 void
 CachedNode::SetValues(const std::vector<IndexDatabase::IndexedValue>& values)
 {
-	size_t total = 0;
+	size_t total = values.size() * 8;
 	for (const IndexDatabase::IndexedValue& value : values)
 		total += 3 * sizeof(uint32) + value.name.size() + 1 + value.data.size();
 	fBytes.resize(total);
-	uint8* at = fBytes.data();
+	uint8* table = fBytes.data();
+	uint8* at = table + values.size() * 8;
 	for (const IndexDatabase::IndexedValue& value : values) {
+		const uint32 entry[2] = {_Hash(value.name.c_str()), (uint32)(at - fBytes.data())};
+		memcpy(table, entry, sizeof(entry));
+		table += sizeof(entry);
 		const uint32 header[3] = {(uint32)value.type, (uint32)value.name.size() + 1,
 			(uint32)value.data.size()};
 		memcpy(at, header, sizeof(header));
@@ -143,19 +156,22 @@ CachedNode::Values() const
 bool
 CachedNode::Find(const char* name, CachedValue* value) const
 {
-	const uint32 nameSize = (uint32)strlen(name) + 1;
-	const uint8* at = fBytes.data();
+	const uint32 hash = _Hash(name);
 	for (int32 i = 0; i < fCount; i++) {
+		uint32 entry[2];
+		memcpy(entry, fBytes.data() + i * 8, sizeof(entry));
+		if (entry[0] != hash)
+			continue;
+		const uint8* at = fBytes.data() + entry[1];
 		uint32 header[3];
 		memcpy(header, at, sizeof(header));
-		if (header[1] == nameSize && memcmp(at + sizeof(header), name, nameSize) == 0) {
-			if (value != nullptr) {
-				*value = CachedValue{(const char*)at + sizeof(header), (type_code)header[0],
-					at + sizeof(header) + header[1], header[2]};
-			}
-			return true;
+		if (strcmp((const char*)at + sizeof(header), name) != 0)
+			continue;
+		if (value != nullptr) {
+			*value = CachedValue{(const char*)at + sizeof(header), (type_code)header[0],
+				at + sizeof(header) + header[1], header[2]};
 		}
-		at += sizeof(header) + header[1] + header[2];
+		return true;
 	}
 	return false;
 }

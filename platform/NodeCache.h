@@ -50,8 +50,11 @@ struct CachedNode {
 	template <typename Visit> void ForEach(Visit visit) const;
 
 private:
-	// The values one after another, in one block so that reading a node touches
-	// little memory: type, name size, data size, the name with its zero, the data.
+	static uint32 _Hash(const char* name);
+
+	// A table of (name hash, offset) pairs, one a value, so that finding a value
+	// reads little memory; then the values one after another: type, name size,
+	// data size, the name with its zero, the data.
 	std::vector<uint8> fBytes;
 	int32 fCount = 0;
 };
@@ -60,15 +63,16 @@ template <typename Visit>
 void
 CachedNode::ForEach(Visit visit) const
 {
-	const uint8* at = fBytes.data();
 	for (int32 i = 0; i < fCount; i++) {
+		uint32 offset;
+		memcpy(&offset, fBytes.data() + i * 8 + 4, sizeof(offset));
+		const uint8* at = fBytes.data() + offset;
 		uint32 header[3];
 		memcpy(header, at, sizeof(header));
 		const CachedValue value{(const char*)at + sizeof(header), (type_code)header[0],
 			at + sizeof(header) + header[1], header[2]};
 		if (!visit(value))
 			return;
-		at += sizeof(header) + header[1] + header[2];
 	}
 }
 

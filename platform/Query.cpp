@@ -3,6 +3,7 @@
 
 #include <FindDirectory.h>
 #include <Path.h>
+#include <NodeCache.h>
 #include <QueryPredicate.h>
 #include <VolumeIndex.h>
 #include <VolumeRoster.h>
@@ -84,7 +85,7 @@ BQuery::Fetch()
 		fprintf(stderr, "BQuery: %s in \"%s\"\n", predicate.Error().c_str(), fPredicate.c_str());
 		return status;
 	}
-	status = VolumeIndex::Query(predicate, fVolume.Device(), &fResults, &fNodes);
+	status = VolumeIndex::Query(predicate, fVolume.Device(), &fResults);
 	if (status == B_BAD_VALUE)
 		fprintf(stderr, "BQuery: no indexed attribute to search by in \"%s\"\n",
 			fPredicate.c_str());
@@ -104,8 +105,8 @@ BQuery::GetNextEntry(BEntry* entry, bool traverse)
 		return B_FILE_ERROR;
 	if (fNext >= fResults.size())
 		return B_ENTRY_NOT_FOUND;
-	const std::shared_ptr<const CachedNode> node = fNext < fNodes.size() ? fNodes[fNext] : nullptr;
-	const std::string& path = fResults[fNext++];
+	const std::shared_ptr<const CachedNode>& node = fResults[fNext++];
+	const std::string& path = node->path;
 	const size_t slash = path.rfind('/');
 	if (!traverse && slash != std::string::npos && slash > 0 && !fFolder.empty()
 		&& fFolder.size() == slash && path.compare(0, slash, fFolder) == 0
@@ -142,7 +143,7 @@ BQuery::GetNextRef(entry_ref* ref)
 		return B_FILE_ERROR;
 	if (fNext >= fResults.size())
 		return B_ENTRY_NOT_FOUND;
-	return get_ref_for_path(fResults[fNext++].c_str(), ref);
+	return get_ref_for_path(fResults[fNext++]->path.c_str(), ref);
 }
 
 status_t
@@ -162,7 +163,6 @@ BQuery::Clear()
 	fHasPredicate = false;
 	fFetched = false;
 	fResults.clear();
-	fNodes.clear();
 	fNext = 0;
 	fFolder.clear();
 	return B_OK;

@@ -40,8 +40,8 @@ private:
 	std::string fPredicate;
 	bool fHasPredicate = false;
 	bool fFetched = false;
-	std::vector<std::string> fResults;
-	std::vector<std::shared_ptr<const CachedNode>> fNodes;
+	// The matching nodes, as the volume index holds them in memory.
+	std::vector<std::shared_ptr<const CachedNode>> fResults;
 	size_t fNext = 0;
 	// The folder of the last entry handed out, as given and as resolved: results
 	// come in path order, so most entries share it.

@@ -323,12 +323,10 @@ private:
 } // namespace
 
 status_t
-VolumeIndex::Query(const QueryPredicate& predicate, dev_t device, std::vector<std::string>* paths,
+VolumeIndex::Query(const QueryPredicate& predicate, dev_t device,
 	std::vector<std::shared_ptr<const CachedNode>>* found)
 {
-	paths->clear();
-	if (found != nullptr)
-		found->clear();
+	found->clear();
 	IndexDatabase* db = database();
 	if (db == nullptr)
 		return B_IO_ERROR;
@@ -345,6 +343,7 @@ VolumeIndex::Query(const QueryPredicate& predicate, dev_t device, std::vector<st
 	NodeCache& cache = db->Nodes();
 	std::unique_lock<std::mutex> lock = cache.Lock();
 	NodeCache::NodeMap& nodes = cache.Sync(db, indexed);
+	found->reserve(nodes.size());
 	// In path order, so that files of one folder are looked up from that folder.
 	FolderStat folders;
 	for (auto at = nodes.begin(); at != nodes.end();) {
@@ -375,11 +374,8 @@ VolumeIndex::Query(const QueryPredicate& predicate, dev_t device, std::vector<st
 			continue;
 		}
 		++at;
-		if (predicate.Matches([&](const std::string& name) { return candidate.Lookup(name, indexed); })) {
-			paths->push_back(candidate.Node()->path);
-			if (found != nullptr)
-				found->push_back(candidate.Node());
-		}
+		if (predicate.Matches([&](const std::string& name) { return candidate.Lookup(name, indexed); }))
+			found->push_back(candidate.Node());
 	}
 	return B_OK;
 }

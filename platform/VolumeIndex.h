@@ -40,11 +40,11 @@ void EntryRemoved(dev_t device, ino_t node);
 // B_OK (also for an existing index), B_BAD_VALUE, or a database error.
 status_t CreateIndex(const char* name, uint32 type, uint32 flags);
 
-// Paths of the files on the device that match, sorted, and (when asked) what the
-// index holds in memory of each. B_BAD_VALUE when the predicate names no indexed
-// attribute it can be narrowed by; a database error.
-status_t Query(const QueryPredicate& predicate, dev_t device, std::vector<std::string>* paths,
-	std::vector<std::shared_ptr<const CachedNode>>* nodes = nullptr);
+// The files on the device that match, by path, as the index holds them in memory.
+// B_BAD_VALUE when the predicate names no indexed attribute it can be narrowed by;
+// a database error.
+status_t Query(const QueryPredicate& predicate, dev_t device,
+	std::vector<std::shared_ptr<const CachedNode>>* found);
 
 // Brings the files of a folder tree into the index (written by other programs,
 // copied, restored) and forgets rows of files that are gone from it. Symbolic links

@@ -22,6 +22,7 @@
 
 #include <filesystem>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 
 namespace {
 
@@ -226,6 +227,31 @@ TEST_F(AlarmScanTest, ARescanWritesNothing)
 		EXPECT_EQ(after.st_ctim.tv_nsec, before[i].st_ctim.tv_nsec) << paths[i];
 		EXPECT_EQ(after.st_ctim.tv_sec, before[i].st_ctim.tv_sec) << paths[i];
 	}
+}
+
+TEST_F(AlarmScanTest, ChangesBehindItsBackAreMendedByTheNextScan)
+{
+	ClockGuard clock(2026, 12, 7, 9, 0);
+	const std::string past = Event("past", "PT5M", clock.Now() - 7200);
+	const std::string ahead = Event("ahead", "PT1H", clock.Now() + 5 * 86400);
+	testing::internal::CaptureStdout();
+	AllEventInAlert(nullptr, false, false);
+	const bool marked = HasIcons(past);
+	const std::string word = Warn(ahead);
+
+	// Another program strips the icon and overwrites the word.
+	ASSERT_EQ(removexattr(past.c_str(), "user.haiku.BEOS:M:STD_ICON"), 0);
+	const char oops[] = {'R', 'T', 'S', 'C', 'O', 'O', 'P', 'S', 0};
+	ASSERT_EQ(setxattr(ahead.c_str(), "user.haiku.EVENT:Warn", oops, sizeof(oops), 0), 0);
+	AllEventInAlert(nullptr, false, false);
+	testing::internal::GetCapturedStdout();
+	ASSERT_TRUE(marked);
+	ASSERT_EQ(word, "next");
+	// Read from the files themselves.
+	EXPECT_EQ(getxattr(past.c_str(), "user.haiku.BEOS:M:STD_ICON", nullptr, 0), 4 + 256);
+	char stored[16] = {};
+	ASSERT_EQ(getxattr(ahead.c_str(), "user.haiku.EVENT:Warn", stored, sizeof(stored)), 9);
+	EXPECT_STREQ(stored + 4, "next");
 }
 
 TEST_F(AlarmScanTest, StartUpCheckOpensTheWarnQueryOnce)

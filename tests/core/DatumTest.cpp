@@ -441,6 +441,26 @@ TEST_F(DatumTest, SpringForwardGapInBerlin)
 	EXPECT_EQ(23 * 3600, Datum(dayOf, false).fTime - Datum(dayBefore, false).fTime);
 }
 
+TEST_F(DatumTest, ReadsTheSameMomentAsTheSystemAllYearInEveryZone)
+{
+	// Every 97 minutes of two years, across the changes of offset, in zones on
+	// both sides of the date line and one that moves by half an hour; the zone
+	// changes under the reader between the runs.
+	for (const char* name : {"Europe/Berlin", "America/New_York", "Australia/Lord_Howe", "UTC"}) {
+		TimeZoneGuard zone(name);
+		for (time_t moment = 1767225600; moment < 1767225600 + 2 * 365 * 86400; moment += 97 * 60) {
+			struct tm parts;
+			ASSERT_NE(localtime_r(&moment, &parts), nullptr);
+			char text[32];
+			strftime(text, sizeof(text), "%Y%m%dT%H%M%S", &parts);
+			struct tm wanted = parts;
+			wanted.tm_isdst = -1;
+			const time_t expected = mktime(&wanted);
+			EXPECT_EQ(Datum(text, false).fTime, expected) << name << " " << text;
+		}
+	}
+}
+
 TEST_F(DatumTest, FallBackOverlapInBerlin)
 {
 	TimeZoneGuard zone("Europe/Berlin");
