@@ -382,7 +382,7 @@ NodeCache::NodeWritten(const std::string& path, bool wasTrusted, const struct st
 			values.push_back(value);
 	}
 	node->SetValues(values);
-	// Its own event still comes, and ends the trust until a stat confirms it.
+	// The write's own event still comes; a stat then finds the file at this time.
 	node->trusted = true;
 	Replace(node);
 }
