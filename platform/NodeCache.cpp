@@ -438,20 +438,12 @@ NodeCache::Complete(const std::string& path, int fd)
 	// cache trusted when they were read, and the cache still trusts it after.
 	struct stat before;
 	if (fstat(fd, &before) != 0 || before.st_ino != current->node
-		|| before.st_dev != current->device)
+		|| before.st_dev != current->device || ChangeTime(before) != current->ctime)
 		return;
-	auto node = std::make_shared<CachedNode>();
-	node->device = current->device;
-	node->node = current->node;
-	node->path = current->path;
-	node->ctime = ChangeTime(before);
-	node->size = before.st_size;
-	node->mtime = before.st_mtime;
-	node->complete = true;
 	std::vector<IndexDatabase::IndexedValue> values;
-	if (node->ctime != current->ctime || ReadAll(fd, &values) != B_OK)
+	NodeRef node = ReadNode(fd, path, before, &values);
+	if (!node->complete)
 		return;
-	node->SetValues(values);
 	struct stat after;
 	if (fstat(fd, &after) != 0 || ChangeTime(after) != node->ctime)
 		return;
@@ -461,6 +453,24 @@ NodeCache::Complete(const std::string& path, int fd)
 		return;
 	node->trusted = true;
 	Replace(node);
+}
+
+NodeCache::NodeRef
+NodeCache::ReadNode(int fd, const std::string& path, const struct stat& st,
+	std::vector<IndexDatabase::IndexedValue>* values)
+{
+	auto node = std::make_shared<CachedNode>();
+	node->device = st.st_dev;
+	node->node = st.st_ino;
+	node->path = path;
+	node->ctime = ChangeTime(st);
+	node->size = st.st_size;
+	node->mtime = st.st_mtime;
+	node->complete = ReadAll(fd, values) == B_OK;
+	if (!node->complete)
+		values->clear();
+	node->SetValues(*values);
+	return node;
 }
 
 status_t

@@ -141,6 +141,10 @@ public:
 
 	// A file's change time as nodes keep it, in nanoseconds.
 	static int64 ChangeTime(const struct stat& st);
+	// An untrusted node of the open file at path with the given status, complete
+	// when all its attributes could be read (they are also left in values).
+	static NodeRef ReadNode(int fd, const std::string& path, const struct stat& st,
+		std::vector<IndexDatabase::IndexedValue>* values);
 	// Reads every attribute of an open file, in its order.
 	static status_t ReadAll(int fd, std::vector<IndexDatabase::IndexedValue>* values);
 

@@ -256,16 +256,8 @@ public:
 		if (fNode->ctime != NodeCache::ChangeTime(st)) {
 			if (!_Open())
 				return B_ENTRY_NOT_FOUND;
-			auto fresh = std::make_shared<CachedNode>();
-			fresh->device = st.st_dev;
-			fresh->node = st.st_ino;
-			fresh->path = path;
-			fresh->ctime = NodeCache::ChangeTime(st);
 			std::vector<IndexDatabase::IndexedValue> values;
-			fresh->complete = NodeCache::ReadAll(fFd, &values) == B_OK;
-			if (!fresh->complete)
-				values.clear();
-			fresh->SetValues(values);
+			NodeCache::NodeRef fresh = NodeCache::ReadNode(fFd, path, st, &values);
 			IndexDatabase::NodeRecord record = record_of(st, path);
 			for (IndexDatabase::IndexedValue& value : values) {
 				if (indexed.count(value.name) != 0)
