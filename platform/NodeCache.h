@@ -51,28 +51,30 @@ struct CachedNode {
 
 private:
 	static uint32 _Hash(const char* name);
+	uint32 _SlotOffset(uint32 slot) const;
 
-	// A table of (name hash, offset) pairs, one a value, so that finding a value
-	// reads little memory; then the values one after another: type, name size,
-	// data size, the name with its zero, the data.
+	// A hash table of (name hash, offset) slots, twice as many as values (an offset
+	// of 0 marks a free slot), so that finding a value reads little memory; then
+	// the values one after another: type, name size, data size, the name with its
+	// zero, the data.
 	std::vector<uint8> fBytes;
 	int32 fCount = 0;
+	uint32 fSlots = 0;
 };
 
 template <typename Visit>
 void
 CachedNode::ForEach(Visit visit) const
 {
+	const uint8* at = fBytes.data() + fSlots * 8;
 	for (int32 i = 0; i < fCount; i++) {
-		uint32 offset;
-		memcpy(&offset, fBytes.data() + i * 8 + 4, sizeof(offset));
-		const uint8* at = fBytes.data() + offset;
 		uint32 header[3];
 		memcpy(header, at, sizeof(header));
 		const CachedValue value{(const char*)at + sizeof(header), (type_code)header[0],
 			at + sizeof(header) + header[1], header[2]};
 		if (!visit(value))
 			return;
+		at += sizeof(header) + header[1] + header[2];
 	}
 }
 

@@ -85,14 +85,16 @@ BQuery::Fetch()
 		fprintf(stderr, "BQuery: %s in \"%s\"\n", predicate.Error().c_str(), fPredicate.c_str());
 		return status;
 	}
-	status = VolumeIndex::Query(predicate, fVolume.Device(), &fResults);
+	fMatches = std::make_unique<VolumeIndex::Matches>();
+	status = fMatches->Start(std::move(predicate), fVolume.Device());
 	if (status == B_BAD_VALUE)
 		fprintf(stderr, "BQuery: no indexed attribute to search by in \"%s\"\n",
 			fPredicate.c_str());
-	if (status != B_OK)
+	if (status != B_OK) {
+		fMatches.reset();
 		return status;
+	}
 	fFetched = true;
-	fNext = 0;
 	return B_OK;
 }
 
@@ -103,9 +105,9 @@ BQuery::GetNextEntry(BEntry* entry, bool traverse)
 		return B_BAD_VALUE;
 	if (!fFetched)
 		return B_FILE_ERROR;
-	if (fNext >= fResults.size())
+	const std::shared_ptr<const CachedNode> node = fMatches->Next();
+	if (node == nullptr)
 		return B_ENTRY_NOT_FOUND;
-	const std::shared_ptr<const CachedNode>& node = fResults[fNext++];
 	const std::string& path = node->path;
 	const size_t slash = path.rfind('/');
 	if (!traverse && slash != std::string::npos && slash > 0 && !fFolder.empty()
@@ -141,9 +143,10 @@ BQuery::GetNextRef(entry_ref* ref)
 		return B_BAD_VALUE;
 	if (!fFetched)
 		return B_FILE_ERROR;
-	if (fNext >= fResults.size())
+	const std::shared_ptr<const CachedNode> node = fMatches->Next();
+	if (node == nullptr)
 		return B_ENTRY_NOT_FOUND;
-	return get_ref_for_path(fResults[fNext++]->path.c_str(), ref);
+	return get_ref_for_path(node->path.c_str(), ref);
 }
 
 status_t
@@ -151,9 +154,18 @@ BQuery::Rewind()
 {
 	if (!fFetched)
 		return B_FILE_ERROR;
-	fNext = 0;
+	fMatches->Rewind();
 	return B_OK;
 }
+
+int32
+BQuery::CountEntries()
+{
+	return fFetched ? fMatches->Count() : 0;
+}
+
+BQuery::BQuery() = default;
+BQuery::~BQuery() = default;
 
 status_t
 BQuery::Clear()
@@ -162,8 +174,7 @@ BQuery::Clear()
 	fPredicate.clear();
 	fHasPredicate = false;
 	fFetched = false;
-	fResults.clear();
-	fNext = 0;
+	fMatches.reset();
 	fFolder.clear();
 	return B_OK;
 }

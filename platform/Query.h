@@ -8,13 +8,17 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
-// An attribute query over one volume. Fetch collects the matching files at once;
-// each is true of the file as it was when fetched.
+namespace VolumeIndex {
+class Matches;
+}
+
+// An attribute query over one volume. Fetch takes the files as they are; the
+// entries handed out are those that matched then.
 class BQuery {
 public:
-	BQuery() = default;
+	BQuery();
+	~BQuery();
 
 	// B_OK, B_BAD_VALUE (a volume that is not set up), B_NOT_ALLOWED (after Fetch).
 	status_t SetVolume(const BVolume* volume);
@@ -31,7 +35,7 @@ public:
 	status_t GetNextEntry(BEntry* entry, bool traverse = false);
 	status_t GetNextRef(entry_ref* ref);
 	status_t Rewind();
-	int32 CountEntries() const { return (int32)fResults.size(); }
+	int32 CountEntries();
 	// Back to a fresh query: no volume, predicate or results.
 	status_t Clear();
 
@@ -40,9 +44,7 @@ private:
 	std::string fPredicate;
 	bool fHasPredicate = false;
 	bool fFetched = false;
-	// The matching nodes, as the volume index holds them in memory.
-	std::vector<std::shared_ptr<const CachedNode>> fResults;
-	size_t fNext = 0;
+	std::unique_ptr<VolumeIndex::Matches> fMatches;
 	// The folder of the last entry handed out, as given and as resolved: results
 	// come in path order, so most entries share it.
 	std::string fFolder;

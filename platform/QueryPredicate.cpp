@@ -240,12 +240,13 @@ compare(const Node& node, const QueryPredicate::Value& value)
 		return true;
 	if (is_string_type(value.type) || value.type == B_RAW_TYPE) {
 		const char* bytes = (const char*)value.data;
-		const std::string text(bytes, strnlen(bytes, value.size));
+		const size_t length = strnlen(bytes, value.size);
 		switch (node.op) {
-			case QueryPredicate::kEqual: return QueryPredicate::GlobMatch(node.value.c_str(), text.c_str());
+			case QueryPredicate::kEqual:
+				return QueryPredicate::GlobMatch(node.value.c_str(), bytes, length);
 			case QueryPredicate::kNotEqual:
-				return !QueryPredicate::GlobMatch(node.value.c_str(), text.c_str());
-			default: return ordered(node.op, text, unescaped(node.value));
+				return !QueryPredicate::GlobMatch(node.value.c_str(), bytes, length);
+			default: return ordered(node.op, std::string(bytes, length), unescaped(node.value));
 		}
 	}
 	std::optional<double> number = number_of(value);
@@ -364,13 +365,19 @@ QueryPredicate::Candidates(const std::set<std::string>& indexed) const
 }
 
 bool
-QueryPredicate::GlobMatch(const char* pattern, const char* text)
+QueryPredicate::GlobMatch(const char* pattern, const char* text, size_t length)
 {
+	const char* end = text + strnlen(text, length);
+	// The common shapes, "*" and a plain text, without the matching loop.
+	if (pattern[0] == '*' && pattern[1] == '\0')
+		return true;
+	if (strpbrk(pattern, "*?[\\") == nullptr)
+		return strlen(pattern) == (size_t)(end - text) && memcmp(pattern, text, end - text) == 0;
 	// Iterative, with one backtrack point for the last "*": linear in practice and
 	// never recursive, whatever the pattern.
 	const char* starPattern = nullptr;
 	const char* starText = nullptr;
-	while (*text != '\0') {
+	while (text != end) {
 		bool advanced = false;
 		if (*pattern == '*') {
 			starPattern = ++pattern;

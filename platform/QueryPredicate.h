@@ -4,6 +4,7 @@
 
 #include <SupportDefs.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -42,8 +43,8 @@ public:
 	std::optional<std::vector<std::set<std::string>>> Candidates(
 		const std::set<std::string>& indexed) const;
 
-	// Matches text against a Be glob pattern.
-	static bool GlobMatch(const char* pattern, const char* text);
+	// Matches text, up to length bytes or its first NUL, against a Be glob pattern.
+	static bool GlobMatch(const char* pattern, const char* text, size_t length = SIZE_MAX);
 
 	enum Op { kEqual, kNotEqual, kLess, kGreater, kLessEqual, kGreaterEqual, kPresent };
 	struct Node {

@@ -228,7 +228,10 @@ private:
 // One node of the cache while a query checks it.
 class Candidate {
 public:
-	Candidate(NodeCache::NodeRef node) : fNode(std::move(node)) {}
+	Candidate(NodeCache::NodeRef node, int64 size, int64 mtime)
+		: fNode(std::move(node)), fSize(size), fMtime(mtime)
+	{
+	}
 	~Candidate()
 	{
 		if (fFd >= 0)
@@ -236,6 +239,8 @@ public:
 	}
 
 	const NodeCache::NodeRef& Node() const { return fNode; }
+	int64 Size() const { return fSize; }
+	int64 Mtime() const { return fMtime; }
 
 	// Brings the node up to date with its file: B_OK (the node may now be another),
 	// B_ENTRY_NOT_FOUND when the file is gone or is another node now.
@@ -267,8 +272,8 @@ public:
 			cache.Replace(fresh);
 			fNode = fresh;
 		}
-		fNode->size = st.st_size;
-		fNode->mtime = st.st_mtime;
+		fNode->size = fSize = st.st_size;
+		fNode->mtime = fMtime = st.st_mtime;
 		fNode->trusted = trust;
 		return B_OK;
 	}
@@ -282,7 +287,7 @@ public:
 			return QueryPredicate::Value{B_STRING_TYPE, (const uint8*)leaf, strlen(leaf) + 1};
 		}
 		if (name == "size" || name == "last_modified") {
-			const int64 number = name == "size" ? fNode->size : fNode->mtime;
+			const int64 number = name == "size" ? fSize : fMtime;
 			fScratch.resize(sizeof(number));
 			memcpy(fScratch.data(), &number, sizeof(number));
 			return QueryPredicate::Value{B_INT64_TYPE, fScratch.data(), fScratch.size()};
@@ -308,6 +313,8 @@ private:
 	}
 
 	NodeCache::NodeRef fNode;
+	int64 fSize;
+	int64 fMtime;
 	int fFd = -1;
 	std::vector<uint8> fScratch;
 };
@@ -315,50 +322,42 @@ private:
 } // namespace
 
 status_t
-VolumeIndex::Query(const QueryPredicate& predicate, dev_t device,
-	std::vector<std::shared_ptr<const CachedNode>>* found)
+VolumeIndex::Matches::Start(QueryPredicate predicate, dev_t device)
 {
-	found->clear();
+	fTaken.clear();
+	fRequired.clear();
+	fNext = 0;
 	IndexDatabase* db = database();
 	if (db == nullptr)
 		return B_IO_ERROR;
-	const std::set<std::string> indexed = db->IndexedNames();
-	std::optional<std::vector<std::set<std::string>>> clauses = predicate.Candidates(indexed);
+	fIndexed = db->IndexedNames();
+	std::optional<std::vector<std::set<std::string>>> clauses = predicate.Candidates(fIndexed);
 	if (!clauses)
 		return B_BAD_VALUE;
+	fPredicate = std::move(predicate);
 	bool anyNode = false;
 	for (const std::set<std::string>& clause : *clauses) {
+		fRequired.emplace_back(clause.begin(), clause.end());
 		for (const std::string& name : clause)
 			anyNode = anyNode || is_stat_index(name);
 	}
+	if (anyNode)
+		fRequired.clear();
 
 	NodeCache& cache = db->Nodes();
 	std::unique_lock<std::mutex> lock = cache.Lock();
-	NodeCache::NodeMap& nodes = cache.Sync(db, indexed);
-	found->reserve(nodes.size());
+	NodeCache::NodeMap& nodes = cache.Sync(db, fIndexed);
+	fTaken.reserve(nodes.size());
 	// In path order, so that files of one folder are looked up from that folder.
 	FolderStat folders;
 	for (auto at = nodes.begin(); at != nodes.end();) {
-		Candidate candidate(at->second);
 		const CachedNode& node = *at->second;
 		if (node.device != device) {
 			++at;
 			continue;
 		}
-		bool possible = true;
-		for (const std::set<std::string>& clause : *clauses) {
-			bool met = anyNode;
-			for (const std::string& name : clause)
-				met = met || (!is_stat_index(name) && node.Find(name.c_str()));
-			possible = possible && met;
-		}
-		// An untrusted node is checked even when its values cannot match: they may
-		// be stale.
-		if (!possible && node.trusted) {
-			++at;
-			continue;
-		}
-		if (!node.trusted && candidate.Check(cache, db, indexed, folders) != B_OK) {
+		Candidate candidate(at->second, node.size, node.mtime);
+		if (!node.trusted && candidate.Check(cache, db, fIndexed, folders) != B_OK) {
 			// Gone, or renamed behind the layer's back: the index forgets the row; the
 			// file itself, if anywhere, is found again by a reindex walk.
 			db->RemoveNodeRows(node.device, node.node);
@@ -366,10 +365,54 @@ VolumeIndex::Query(const QueryPredicate& predicate, dev_t device,
 			continue;
 		}
 		++at;
-		if (predicate.Matches([&](const std::string& name) { return candidate.Lookup(name, indexed); }))
-			found->push_back(candidate.Node());
+		fTaken.push_back({candidate.Node(), candidate.Size(), candidate.Mtime(), -1});
 	}
 	return B_OK;
+}
+
+std::shared_ptr<const CachedNode>
+VolumeIndex::Matches::Next()
+{
+	while (fNext < fTaken.size()) {
+		if (_Matches(fNext++))
+			return fTaken[fNext - 1].node;
+	}
+	return nullptr;
+}
+
+int32
+VolumeIndex::Matches::Count()
+{
+	int32 count = 0;
+	for (size_t i = 0; i < fTaken.size(); i++)
+		count += _Matches(i);
+	return count;
+}
+
+bool
+VolumeIndex::Matches::_Matches(size_t index)
+{
+	Taken& taken = fTaken[index];
+	if (taken.matches < 0) {
+		const CachedNode& node = *taken.node;
+		// A node that is not complete may have to read its file for the predicate:
+		// the attributes it must hold spare that where they are not there. A complete
+		// node answers from memory anyway.
+		bool possible = true;
+		if (!node.complete) {
+			for (const std::vector<std::string>& clause : fRequired) {
+				bool met = false;
+				for (const std::string& name : clause)
+					met = met || node.Find(name.c_str());
+				possible = possible && met;
+			}
+		}
+		Candidate candidate(taken.node, taken.size, taken.mtime);
+		taken.matches = possible
+			&& fPredicate.Matches(
+				[&](const std::string& name) { return candidate.Lookup(name, fIndexed); });
+	}
+	return taken.matches > 0;
 }
 
 namespace {

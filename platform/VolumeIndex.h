@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -40,11 +41,40 @@ void EntryRemoved(dev_t device, ino_t node);
 // B_OK (also for an existing index), B_BAD_VALUE, or a database error.
 status_t CreateIndex(const char* name, uint32 type, uint32 flags);
 
-// The files on the device that match, by path, as the index holds them in memory.
-// B_BAD_VALUE when the predicate names no indexed attribute it can be narrowed by;
-// a database error.
-status_t Query(const QueryPredicate& predicate, dev_t device,
-	std::vector<std::shared_ptr<const CachedNode>>* found);
+// The files of one query. Start brings every file the index holds on the device up
+// to date with its node when the query begins; each is then matched as it is handed
+// out, so that the caller reads a found node's values while they are still in the
+// processor's cache. A node's values never change once taken: the matches are those
+// of the moment the query began.
+class Matches {
+public:
+	// B_OK; B_BAD_VALUE when the predicate names no indexed attribute it can be
+	// narrowed by; a database error.
+	status_t Start(QueryPredicate predicate, dev_t device);
+	// The next file that matches, as the index holds it in memory; null after the last.
+	std::shared_ptr<const CachedNode> Next();
+	void Rewind() { fNext = 0; }
+	// All matches, also those already handed out.
+	int32 Count();
+
+private:
+	bool _Matches(size_t index);
+
+	struct Taken {
+		std::shared_ptr<CachedNode> node;
+		// The status the last stat showed, as when taken.
+		int64 size;
+		int64 mtime;
+		int8 matches; // -1 until matched
+	};
+	QueryPredicate fPredicate;
+	std::set<std::string> fIndexed;
+	// Per clause the names a node must hold one of; none when a clause names a stat
+	// value, which every node has.
+	std::vector<std::vector<std::string>> fRequired;
+	std::vector<Taken> fTaken;
+	size_t fNext = 0;
+};
 
 // Brings the files of a folder tree into the index (written by other programs,
 // copied, restored) and forgets rows of files that are gone from it. Symbolic links

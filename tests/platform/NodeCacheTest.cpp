@@ -85,6 +85,40 @@ protected:
 
 } // namespace
 
+TEST(CachedNode, FindsEveryValueAndKeepsTheirOrder)
+{
+	// Names alike in their first and last bytes, of every length around the
+	// hash's eight-byte steps, and a count that fills several table sizes.
+	for (size_t count : {0, 1, 2, 3, 7, 40}) {
+		std::vector<IndexDatabase::IndexedValue> values;
+		for (size_t i = 0; i < count; i++) {
+			std::string name = "EVENT:" + std::string(i % 11, 'x') + std::to_string(i) + ":Alarm";
+			values.push_back({name, B_STRING_TYPE, std::vector<uint8>(i, (uint8)i)});
+		}
+		CachedNode node;
+		node.SetValues(values);
+		EXPECT_EQ(node.CountValues(), (int32)count);
+		for (const IndexDatabase::IndexedValue& wanted : values) {
+			CachedValue found;
+			ASSERT_TRUE(node.Find(wanted.name.c_str(), &found)) << wanted.name;
+			EXPECT_STREQ(found.name, wanted.name.c_str());
+			EXPECT_EQ(std::vector<uint8>(found.data, found.data + found.size), wanted.data);
+			EXPECT_FALSE(node.Find((wanted.name + "x").c_str()));
+			EXPECT_FALSE(node.Find(wanted.name.substr(1).c_str()));
+		}
+		EXPECT_FALSE(node.Find(""));
+		EXPECT_FALSE(node.Find("a"));
+		std::vector<std::string> order;
+		node.ForEach([&order](const CachedValue& value) {
+			order.push_back(value.name);
+			return true;
+		});
+		ASSERT_EQ(order.size(), count);
+		for (size_t i = 0; i < count; i++)
+			EXPECT_EQ(order[i], values[i].name);
+	}
+}
+
 TEST_F(NodeCacheTest, ChangesOfOtherProgramsReachTheNextQuery)
 {
 	const std::string changed = MakeEvent("changed", "PT15M");

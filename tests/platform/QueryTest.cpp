@@ -65,15 +65,22 @@ MakeEvent(const std::string& name, const char* alarm, const char* extd = "-u-m--
 	return path;
 }
 
-std::vector<std::string>
-Matching(const char* predicate, status_t* status = nullptr)
+// Fetches the predicate over the home's volume.
+status_t
+Fetch(BQuery* query, const char* predicate)
 {
 	BVolume volume;
 	EXPECT_EQ(BVolumeRoster().GetBootVolume(&volume), B_OK);
+	query->SetVolume(&volume);
+	query->SetPredicate(predicate);
+	return query->Fetch();
+}
+
+std::vector<std::string>
+Matching(const char* predicate, status_t* status = nullptr)
+{
 	BQuery query;
-	query.SetVolume(&volume);
-	query.SetPredicate(predicate);
-	status_t result = query.Fetch();
+	status_t result = Fetch(&query, predicate);
 	if (status != nullptr)
 		*status = result;
 	std::vector<std::string> names;
@@ -131,6 +138,12 @@ TEST(QueryPredicate, GlobPatterns)
 	for (const Case& c : cases)
 		EXPECT_EQ(QueryPredicate::GlobMatch(c.pattern, c.text), c.matches)
 			<< c.pattern << " ~ " << c.text;
+	// A value without its terminating NUL ends at its length.
+	const char unterminated[] = {'P', 'T', '5', 'M', 'x'};
+	EXPECT_TRUE(QueryPredicate::GlobMatch("PT5M", unterminated, 4));
+	EXPECT_TRUE(QueryPredicate::GlobMatch("*5M", unterminated, 4));
+	EXPECT_FALSE(QueryPredicate::GlobMatch("PT5M", unterminated, 3));
+	EXPECT_FALSE(QueryPredicate::GlobMatch("PT5M", unterminated, sizeof(unterminated)));
 	// A pattern made to backtrack badly still ends quickly.
 	EXPECT_FALSE(QueryPredicate::GlobMatch(std::string(60, '*').append("b").c_str(),
 		std::string(100000, 'a').c_str()));
@@ -161,6 +174,33 @@ TEST(Query, SavedQueriesAndScansOverRealFiles)
 	// Non-indexed attributes are checked on the file.
 	EXPECT_EQ(Matching("(EVENT:Alarm=*)&&(EVENT:Summary=='d*')"), (Names{"dentist"}));
 	EXPECT_EQ(Matching("name=='l*'"), (Names{"link", "lower idle"}));
+}
+
+TEST(Query, ResultsAreThoseOfTheFetch)
+{
+	CreateEventIndexes();
+	MakeEvent("dentist", "PT15M");
+	const std::string idle = MakeEvent("idle", "None");
+	const std::string link = MakeEvent("link", "PT5M");
+	BQuery query;
+	ASSERT_EQ(Fetch(&query, "EVENT:Alarm=='PT*'"), B_OK);
+	// Changed after the fetch: the query still hands out what matched then.
+	BNode(link.c_str()).WriteAttr("EVENT:Alarm", B_STRING_TYPE, 0, "None", 5);
+	BNode(idle.c_str()).WriteAttr("EVENT:Alarm", B_STRING_TYPE, 0, "PT1H", 5);
+	entry_ref ref;
+	ASSERT_EQ(query.GetNextRef(&ref), B_OK);
+	EXPECT_STREQ(ref.name, "dentist");
+	EXPECT_EQ(query.CountEntries(), 2);
+	ASSERT_EQ(query.GetNextRef(&ref), B_OK);
+	EXPECT_STREQ(ref.name, "link");
+	EXPECT_EQ(query.GetNextRef(&ref), B_ENTRY_NOT_FOUND);
+	ASSERT_EQ(query.Rewind(), B_OK);
+	Names again;
+	while (query.GetNextRef(&ref) == B_OK)
+		again.push_back(ref.name);
+	EXPECT_EQ(again, (Names{"dentist", "link"}));
+	// A new query sees the changes.
+	EXPECT_EQ(Matching("EVENT:Alarm=='PT*'"), (Names{"dentist", "idle"}));
 }
 
 TEST(Query, ErrorsAreNotEmptySuccesses)
@@ -234,12 +274,8 @@ TEST(Query, RenamesMovesAndRemovesThroughTheLayer)
 	// Moving a folder moves what is below it.
 	BEntry folder((TestHome::Path() + "/archive").c_str());
 	ASSERT_EQ(folder.Rename("old"), B_OK);
-	BVolume volume;
-	BVolumeRoster().GetBootVolume(&volume);
 	BQuery query;
-	query.SetVolume(&volume);
-	query.SetPredicate("EVENT:Alarm=*");
-	ASSERT_EQ(query.Fetch(), B_OK);
+	ASSERT_EQ(Fetch(&query, "EVENT:Alarm=*"), B_OK);
 	BEntry found;
 	ASSERT_EQ(query.GetNextEntry(&found), B_OK);
 	EXPECT_EQ(std::string(found.Path()), TestHome::Path() + "/old/2026/kept");
