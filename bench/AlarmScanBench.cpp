@@ -15,6 +15,7 @@
 
 #include "BenchHome.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -44,6 +45,8 @@ MakeEvent(const std::string& path, int i, time_t now)
 		WriteTimeAttr(&file, kAttrNextA, now + (i % 86400));
 	}
 }
+
+static const int kRescans = 7;
 
 static int64
 ChangedSince(const std::vector<std::string>& paths, const std::vector<struct timespec>& before)
@@ -84,16 +87,23 @@ main()
 			stat(path.c_str(), &st);
 			before.push_back(st.st_ctim);
 		}
-		start = system_time();
-		AllEventInAlert(&list, false, true);
-		const double again = (double)(system_time() - start) / 1000.0;
+		// This machine's speed wanders; the middle of a few rescans says more than one.
+		std::vector<double> rescans;
+		for (int run = 0; run < kRescans; run++) {
+			start = system_time();
+			AllEventInAlert(&list, false, true);
+			rescans.push_back((double)(system_time() - start) / 1000.0);
+		}
 		const int64 rewritten = ChangedSince(paths, before);
+		std::sort(rescans.begin(), rescans.end());
+		const double again = rescans[kRescans / 2];
 
 		printf("\n%d alarmed events, %ld due within a day\n", total, (long)list.CountItems());
 		printf("  first scan: %8.1f ms, %8.0f events/s\n", first, total / first * 1000);
-		printf("  rescan:     %8.1f ms, %8.0f events/s (target: under 25 ms at 10,000)\n", again,
-			total / again * 1000);
-		printf("  files the rescan wrote: %lld (must be 0)\n", (long long)rewritten);
+		printf("  rescan:     %8.1f ms, %8.0f events/s (middle of %d, %.1f to %.1f ms; target: "
+			"under 25 ms at 10,000)\n", again, total / again * 1000, kRescans, rescans.front(),
+			rescans.back());
+		printf("  files the rescans wrote: %lld (must be 0)\n", (long long)rewritten);
 		for (int32 i = 0; i < list.CountItems(); i++)
 			delete (EvCLink*)list.ItemAt(i);
 	}

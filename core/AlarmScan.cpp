@@ -25,6 +25,7 @@
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <vector>
 
 static const char* kStateWords[] = {"idle", "wait", "next", "OOPS"};
 static const char* kLargeIcon = "BEOS:L:STD_ICON";
@@ -32,32 +33,14 @@ static const char* kMiniIcon = "BEOS:M:STD_ICON";
 
 namespace {
 
-// Datum reads stored texts in the canonical order; the user's order comes back after.
-// One value is kept alive meanwhile, so the values of the scan do not each read the
-// date format from the settings again.
-class CanonicalDateFormat {
-public:
-	CanonicalDateFormat() : fOld(Datum::fDFormat), fKeeper(fMoment, false)
-	{
-		Datum::fDFormat = 0;
-	}
-	~CanonicalDateFormat() { Datum::fDFormat = fOld; }
-
-private:
-	int32 fOld;
-	long fMoment = 0;
-	Datum fKeeper;
-};
-
 bool
 HoldsIcon(BNode* node, const char* name, const BBitmap& icon)
 {
+	// One byte more than the icon: a longer value reads longer.
 	const size_t size = (size_t)icon.BitsLength();
-	attr_info info;
-	if (node->GetAttrInfo(name, &info) != B_OK || info.size != (off_t)size)
-		return false;
-	std::vector<uint8> stored(size);
-	return node->ReadAttr(name, B_RAW_TYPE, 0, stored.data(), size) == (ssize_t)size
+	thread_local std::vector<uint8> stored;
+	stored.resize(size + 1);
+	return node->ReadAttr(name, B_RAW_TYPE, 0, stored.data(), size + 1) == (ssize_t)size
 		&& memcmp(stored.data(), icon.Bits(), size) == 0;
 }
 
@@ -83,6 +66,48 @@ HoldsWatcherState(BNode* node, int state)
 		&& HoldsIcon(node, kMiniIcon, WarningIcon(B_MINI_ICON));
 }
 
+// The records a list held before a scan, to serve again for the same events, in
+// the order of their paths as the scan visits them: the watcher rescans every 150
+// seconds, and freeing and making thousands of records anew each time would cost
+// more than the scan itself. What no event takes again is deleted at the end.
+class FormerRecords {
+public:
+	explicit FormerRecords(BList* list)
+	{
+		if (list == nullptr)
+			return;
+		for (int32 i = 0; i < list->CountItems(); i++)
+			fRecords.push_back((EvCLink*)list->ItemAt(i));
+		list->MakeEmpty();
+		std::sort(fRecords.begin(), fRecords.end(), [](const EvCLink* a, const EvCLink* b) {
+			return strcmp(a->fEntry->Path(), b->fEntry->Path()) < 0;
+		});
+	}
+	~FormerRecords()
+	{
+		for (EvCLink* record : fRecords)
+			delete record;
+	}
+
+	// A record for the entry, made as new.
+	EvCLink* Take(const BEntry& entry, int days, unsigned long seconds, long tag)
+	{
+		while (fNext < fRecords.size()
+			&& strcmp(fRecords[fNext]->fEntry->Path(), entry.Path()) < 0)
+			fNext++;
+		if (fNext == fRecords.size() || strcmp(fRecords[fNext]->fEntry->Path(), entry.Path()) != 0)
+			return new EvCLink(entry, days, seconds, tag, 0);
+		EvCLink* record = fRecords[fNext];
+		fRecords[fNext++] = nullptr;
+		record->Reset(entry, days, seconds, tag, 0);
+		return record;
+	}
+
+private:
+	std::vector<EvCLink*> fRecords;
+	size_t fNext = 0;
+};
+
 // One alarmed event as a scan finds it.
 struct ScannedEvent {
 	const BEntry& entry;
@@ -96,7 +121,7 @@ struct ScannedEvent {
 // its state; visit gets each classified event.
 template <typename Visit>
 void
-ScanAlarmedEvents(uint32 openMode, bool startInCanonicalForm, Visit visit)
+ScanAlarmedEvents(uint32 openMode, bool startToTheSecond, Visit visit)
 {
 	BVolume volume;
 	if (BVolumeRoster().GetBootVolume(&volume) != B_OK)
@@ -112,7 +137,10 @@ ScanAlarmedEvents(uint32 openMode, bool startInCanonicalForm, Visit visit)
 
 	// Times are local: the zone may have changed since the last scan.
 	tzset();
-	CanonicalDateFormat canonical;
+	// One reading of the clock for all events; the value also keeps the date format
+	// loaded while the scan's values come and go.
+	long nowValue = real_time_clock();
+	const Datum now(nowValue, false);
 	BEntry entry;
 	BNode node;
 	while (query.GetNextEntry(&entry) == B_OK) {
@@ -133,14 +161,16 @@ ScanAlarmedEvents(uint32 openMode, bool startInCanonicalForm, Visit visit)
 		if (strcmp(alarm, "Rule") == 0)
 			fromRule = ReadTimeAttr(&node, kAttrNextA, &moment) == B_OK;
 		long value = moment;
-		Datum when(value, false);
-		char text[64];
-		strncpy(text, when.Styled(fromRule || !startInCanonicalForm ? 1 : 0), sizeof(text) - 1);
-		text[sizeof(text) - 1] = '\0';
+		Datum start(value, false);
+		// The user's style shows minutes only: such a moment counts from its minute.
+		if ((fromRule || !startToTheSecond) && start.fTm.tm_sec != 0) {
+			value -= start.fTm.tm_sec;
+			start = Datum(value, false);
+		}
 
 		unsigned long alarmSecs = 0;
 		long days = -1;
-		const int state = AlarmValue(text, alarm, &alarmSecs, &days);
+		const int state = AlarmValueAt(start, now, alarm, &alarmSecs, &days);
 		if (!HoldsWatcherState(&node, state)) {
 			BFile file(&entry, openMode);
 			SetWatcherState(&file, state);
@@ -190,11 +220,7 @@ AlarmEvents(BList* lost)
 void
 AllEventInAlert(BList* list, bool summary, bool sortUp)
 {
-	if (list != nullptr) {
-		for (int32 i = 0; i < list->CountItems(); i++)
-			delete (EvCLink*)list->ItemAt(i);
-		list->MakeEmpty();
-	}
+	FormerRecords former(list);
 	std::string today;
 	int32 todayCount = 0;
 	int32 nextCount = 0;
@@ -209,8 +235,8 @@ AllEventInAlert(BList* list, bool summary, bool sortUp)
 		if (list == nullptr || (event.state != 1 && event.state != 2))
 			return;
 		if ((event.moment >= now && event.moment <= now + 86400) || event.days == 0) {
-			EvCLink* link = new EvCLink(event.entry, (int)event.days, event.alarmSecs,
-				(long)event.moment, 0);
+			EvCLink* link = former.Take(event.entry, (int)event.days, event.alarmSecs,
+				(long)event.moment);
 			link->fNextAlarm = event.moment;
 			list->AddItem(link);
 		}

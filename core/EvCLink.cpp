@@ -18,21 +18,39 @@ EvCLink::EvCLink(char* path, int days, unsigned long seconds, long tag, long ext
 }
 
 EvCLink::EvCLink(const BEntry& entry, int days, unsigned long seconds, long tag, long extra)
-	: fEntry(new BEntry(entry)),
+	: fEntry(new BEntry),
 	  fRef(new entry_ref),
-	  fDays(days),
-	  fSeconds((uint32)seconds),
-	  fTag((int32)tag),
-	  fExtra((int32)extra),
-	  fAlarm(new char[kAlarmSize]()),
-	  fDayMask(new char[kMaskPlaces + 1]),
-	  fFrame(0, 0, -1, -1)
+	  fAlarm(new char[kAlarmSize]),
+	  fDayMask(new char[kMaskPlaces + 1])
 {
+	Reset(entry, days, seconds, tag, extra);
+	evCounter++;
+}
+
+void
+EvCLink::Reset(const BEntry& entry, int days, unsigned long seconds, long tag, long extra)
+{
+	*fEntry = entry;
+	*fRef = entry_ref();
 	fEntry->GetRef(fRef);
+	fDays = days;
+	fSeconds = (uint32)seconds;
+	fTag = (int32)tag;
+	fKind = 0;
+	fInMonth = 0;
+	fStart = 0;
+	fEnd = 0;
+	fNextAlarm = 0;
+	fExtra = (int32)extra;
+	fAttention = 0;
+	fWeekOffset = 0;
+	fRule = "";
+	fLocation = "";
+	memset(fAlarm, 0, kAlarmSize);
 	memset(fDayMask, '-', kMaskPlaces);
 	memset(fDayMask + 7, '0', 30);
 	fDayMask[kMaskPlaces] = '\0';
-	evCounter++;
+	fFrame.Set(0, 0, -1, -1);
 }
 
 EvCLink::~EvCLink()

@@ -22,6 +22,10 @@ public:
 	EvCLink(const EvCLink&) = delete;
 	EvCLink& operator=(const EvCLink&) = delete;
 
+	// Makes the record as new for another event, keeping its storage: a scan that
+	// lists thousands of events every few minutes reuses its former records.
+	void Reset(const BEntry& entry, int days, unsigned long seconds, long tag, long extra);
+
 	void PokeDays(Datum* month);
 	void SetAttentionValue();
 	void PrintToStream() const;
@@ -41,14 +45,14 @@ public:
 	int32 fDays;
 	uint32 fSeconds;
 	int32 fTag;
-	int32 fKind = 0; // 0 yearly, 1 monthly, 2 weekly, 3 daily, 4 no rule; 7, 8 own rows
-	int32 fInMonth = 0;
-	time_t fStart = 0;
-	time_t fEnd = 0;
-	time_t fNextAlarm = 0;
+	int32 fKind; // 0 yearly, 1 monthly, 2 weekly, 3 daily, 4 no rule; 7, 8 own rows
+	int32 fInMonth;
+	time_t fStart;
+	time_t fEnd;
+	time_t fNextAlarm;
 	int32 fExtra;
-	uint32 fAttention = 0;
-	int32 fWeekOffset = 0;
+	uint32 fAttention;
+	int32 fWeekOffset;
 	BString fRule;
 	BString fLocation;
 	char* fAlarm;   // up to 7 characters and the zero

@@ -204,6 +204,59 @@ private:
 	int32 fFormat;
 };
 
+// A trace line put together by hand: the alarm scan traces every alarmed event,
+// and printf's reading of its format would cost more than the judgement itself.
+class TraceLine
+{
+public:
+	TraceLine& operator<<(const char* text)
+	{
+		while (*text != '\0' && fLength < kRoom)
+			fText[fLength++] = *text++;
+		return *this;
+	}
+
+	// The number in decimal, with leading zeros up to width digits.
+	TraceLine& Number(long long value, size_t width = 1)
+	{
+		char digits[24];
+		size_t count = 0;
+		unsigned long long rest = value < 0 ? 0 - (unsigned long long)value : value;
+		do {
+			digits[count++] = (char)('0' + rest % 10);
+			rest /= 10;
+		} while (rest != 0 || (count < width && count < 20));
+		if (value < 0)
+			digits[count++] = '-';
+		while (count > 0 && fLength < kRoom)
+			fText[fLength++] = digits[--count];
+		return *this;
+	}
+
+	void Print()
+	{
+		fText[fLength] = '\n';
+		fwrite(fText, 1, fLength + 1, stdout);
+	}
+
+private:
+	static const size_t kRoom = 159;
+	char fText[kRoom + 1];
+	size_t fLength = 0;
+};
+
+// The start of the trace line of an alarm judgement, the event's moment as stored.
+TraceLine
+alarm_trace(const Datum& ev, const char* alarm)
+{
+	TraceLine line;
+	line << "Alarm [";
+	line.Number(ev.fYear, 4).Number(ev.fMonth, 2).Number(ev.fDay, 2) << "T";
+	line.Number(ev.fTm.tm_hour, 2).Number(ev.fTm.tm_min, 2).Number(ev.fTm.tm_sec, 2);
+	line << "] " << alarm << ": ";
+	return line;
+}
+
 // The occurrence search of a taken-apart rule: walks the candidate days of its kind
 // from the first one on, window days long, and collects up to maxHits time values
 // of the candidates that pass the kind's test. The rule editor's listing asks for
@@ -364,7 +417,7 @@ AlarmOffset(char* alarm)
 	if (alarm == nullptr)
 		return 0;
 	for (int i = 0; i < kComparedAlarms; i++) {
-		if (strcmp(alarm, A_times[i]) == 0)
+		if (alarm[0] == A_times[i][0] && strcmp(alarm, A_times[i]) == 0)
 			return kLeads[i];
 	}
 	return 0;
@@ -375,7 +428,6 @@ AlarmValue(char* start, char* alarm, unsigned long* alarmSecs, long* days)
 {
 	if (start == nullptr || alarm == nullptr || strcmp(alarm, A_times[0]) == 0)
 		return kAlarmNone;
-	long lead = AlarmOffset(alarm);
 
 	FormatKeeper keeper;
 	long nowValue = real_time_clock();
@@ -388,12 +440,21 @@ AlarmValue(char* start, char* alarm, unsigned long* alarmSecs, long* days)
 	memcpy(text, start, length);
 	text[length] = '\0';
 	Datum ev(text, false);
+	return AlarmValueAt(ev, now, alarm, alarmSecs, days);
+}
+
+int
+AlarmValueAt(const Datum& ev, const Datum& now, char* alarm, unsigned long* alarmSecs, long* days)
+{
+	if (alarm == nullptr || strcmp(alarm, A_times[0]) == 0)
+		return kAlarmNone;
+	long lead = AlarmOffset(alarm);
 
 	// Calendar days between the two local dates, across any number of years.
 	long dayCount = (long)(day_number(ev.fTm) - day_number(now.fTm));
 	long long diff = (long long)ev.fTime - (long long)now.fTime;
 	if (dayCount < 0) {
-		printf("Alarm [%s] %s: day gone\n", text, alarm);
+		(alarm_trace(ev, alarm) << "day gone").Print();
 		return kAlarmPassed;
 	}
 	if (diff >= kThreeDays) {
@@ -401,7 +462,7 @@ AlarmValue(char* start, char* alarm, unsigned long* alarmSecs, long* days)
 			*alarmSecs = (unsigned long)lead;
 		if (days != nullptr)
 			*days = dayCount;
-		printf("Alarm [%s] %s: %ld days ahead\n", text, alarm, dayCount);
+		(alarm_trace(ev, alarm).Number(dayCount) << " days ahead").Print();
 		return kAlarmAhead;
 	}
 
@@ -432,8 +493,16 @@ AlarmValue(char* start, char* alarm, unsigned long* alarmSecs, long* days)
 		state = kAlarmAhead;
 	else
 		state = kAlarmWithinDay;
-	printf("Alarm [%s] %s: state %d, days %ld, in %s\n", text, alarm, state, dayCount,
-	       secs >= 0 ? SecsToStr((unsigned long)secs) : "-");
+	TraceLine line = alarm_trace(ev, alarm) << "state ";
+	line.Number(state) << ", days ";
+	line.Number(dayCount) << ", in ";
+	if (secs >= 0) {
+		line.Number(secs / 3600, 2) << ":";
+		line.Number(secs % 3600 / 60, 2) << ":";
+		line.Number(secs % 60, 2) << " ";
+	} else
+		line << "-";
+	line.Print();
 	return state;
 }
 

@@ -4,6 +4,8 @@
 
 #include <SupportDefs.h>
 
+class Datum;
+
 // The alarm values stored in "EVENT:Alarm", by index: "None", the ISO-8601 leads
 // "PT5M" ... "PT2D", "Rule" (the alarm follows the repetition rule) and "Error".
 // Entry 13 is null and ends the table.
@@ -48,6 +50,10 @@ long AlarmOffset(char* alarm);
 // start three days or more ahead, the lead itself and the calendar days. Null
 // texts give kAlarmNone and leave the outputs alone.
 int AlarmValue(char* start, char* alarm, unsigned long* alarmSecs, long* days);
+// AlarmValue of a moment already taken apart, judged at now: a scan judges all its
+// events against one reading of the clock.
+int AlarmValueAt(const Datum& start, const Datum& now, char* alarm, unsigned long* alarmSecs,
+	long* days);
 
 // The value 0-255 of two hexadecimal digits after an optional "$"; only "1"-"9"
 // and "A"-"F" count, every other character is 0 ("4c" is 64).

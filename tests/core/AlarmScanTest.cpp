@@ -80,6 +80,14 @@ protected:
 		return names;
 	}
 
+	// AllEventInAlert without its trace lines.
+	static void Scan(BList* list, bool summary = false, bool sortUp = false)
+	{
+		testing::internal::CaptureStdout();
+		AllEventInAlert(list, summary, sortUp);
+		testing::internal::GetCapturedStdout();
+	}
+
 	static void Empty(BList& list)
 	{
 		for (int32 i = 0; i < list.CountItems(); i++)
@@ -104,9 +112,7 @@ TEST_F(AlarmScanTest, ClassifiesAndListsWhatIsDueToday)
 
 	BList list;
 	list.AddItem(new EvCLink(soon.data(), 0, 0, 0, 0)); // emptied first
-	testing::internal::CaptureStdout();
-	AllEventInAlert(&list, false, true);
-	testing::internal::GetCapturedStdout();
+	Scan(&list, false, true);
 	EXPECT_EQ(Names(list), std::vector<std::string>{"soon"});
 	EvCLink* record = (EvCLink*)list.ItemAt(0);
 	EXPECT_EQ(record->fDays, 0);
@@ -152,12 +158,26 @@ TEST_F(AlarmScanTest, RuleEventsAreJudgedByTheirNextOccurrence)
 	const std::string rule = Event("rule", "Rule", clock.Now() - 30 * 86400, clock.Now() + 1800);
 	const std::string noNext = Event("rule without next", "Rule", clock.Now() - 86400);
 	BList list;
-	testing::internal::CaptureStdout();
-	AllEventInAlert(&list, false, false);
-	testing::internal::GetCapturedStdout();
+	Scan(&list);
 	EXPECT_EQ(Warn(rule), "wait");
 	EXPECT_EQ(Warn(noNext), "OOPS");
 	EXPECT_EQ(Names(list), std::vector<std::string>{"rule"});
+	Empty(list);
+}
+
+TEST_F(AlarmScanTest, RuleAlarmsCountFromTheirMinute)
+{
+	// The next occurrence is shown and judged to the minute: 09:00:40 is 09:00, gone
+	// at 09:00:20. A single event keeps its seconds: its alarm is at 09:00:40.
+	ClockGuard clock(2026, 12, 7, 9, 0, 20);
+	const std::string rule = Event("rule", "Rule", clock.Now() - 86400, clock.Now() + 20);
+	const std::string single = Event("single", "PT5M", clock.Now() + 300 + 20);
+	BList list;
+	Scan(&list);
+	EXPECT_EQ(Warn(rule), "OOPS");
+	EXPECT_EQ(Warn(single), "wait");
+	ASSERT_EQ(list.CountItems(), 1);
+	EXPECT_EQ(((EvCLink*)list.ItemAt(0))->fSeconds, (uint32)(9 * 3600 + 40));
 	Empty(list);
 }
 
@@ -169,9 +189,7 @@ TEST_F(AlarmScanTest, SortsByTheAlarmSecondOfTheDay)
 	Event("b", "PT5M", midnight + 1500);
 	Event("c", "PT5M", midnight + 50300);
 	BList list;
-	testing::internal::CaptureStdout();
-	AllEventInAlert(&list, false, true);
-	testing::internal::GetCapturedStdout();
+	Scan(&list, false, true);
 	ASSERT_EQ(list.CountItems(), 3);
 	EXPECT_EQ(((EvCLink*)list.ItemAt(0))->fSeconds, 1200u);
 	EXPECT_EQ(((EvCLink*)list.ItemAt(1))->fSeconds, 36000u);
@@ -199,9 +217,7 @@ TEST_F(AlarmScanTest, IgnoresEventsOutsideTheHomeAndOddValues)
 		BNodeInfo(&node).SetType("text/x-Kalimo");
 		node.WriteAttr(kAttrAlarm, B_STRING_TYPE, 0, "P", 1);
 	}
-	testing::internal::CaptureStdout();
-	AllEventInAlert(nullptr, false, false);
-	testing::internal::GetCapturedStdout();
+	Scan(nullptr);
 	EXPECT_EQ(Warn(stranger), "");
 	// A start of the wrong size counts as no start at all.
 	EXPECT_EQ(Warn(shortTime), "OOPS");
@@ -297,9 +313,7 @@ TEST_F(AlarmScanTest, SummaryAlertNamesTodaysEventsAndReturnsAtOnce)
 	ClockGuard clock(2026, 12, 7, 9, 0);
 	Event("dentist", "PT5M", clock.Now() + 600);
 	Event("later", "PT15M", clock.Now() + 3 * 86400);
-	testing::internal::CaptureStdout();
-	AllEventInAlert(nullptr, true, false);
-	testing::internal::GetCapturedStdout();
+	Scan(nullptr, true);
 
 	QLabel* text = nullptr;
 	for (QWidget* window : QApplication::topLevelWidgets()) {

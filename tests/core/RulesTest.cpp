@@ -6,9 +6,12 @@
 #include "DatumFixture.h"
 #include "TestHome.h"
 
+#include <OS.h>
+
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -471,6 +474,19 @@ TEST_P(AlarmValueTest, State)
 	EXPECT_EQ((unsigned long)c.alarmSecs, alarmSecs);
 	EXPECT_EQ(c.days, days);
 	EXPECT_STREQ(c.start, start.get()) << "the caller's text is only read";
+
+	// The same judgement of the moment already taken apart, as the alarm scan makes it.
+	Moment parsed = {};
+	ASSERT_EQ(sscanf(c.start, "%4d%2d%2dT%2d%2d%2d", &parsed.year, &parsed.month, &parsed.day,
+		&parsed.hour, &parsed.minute, &parsed.second), 6);
+	long startValue = Local(parsed);
+	long nowValue = real_time_clock();
+	unsigned long scanSecs = kUntouched;
+	long scanDays = kUntouchedDays;
+	EXPECT_EQ(c.state,
+		AlarmValueAt(Datum(startValue), Datum(nowValue), alarm.get(), &scanSecs, &scanDays));
+	EXPECT_EQ(scanSecs, alarmSecs);
+	EXPECT_EQ(scanDays, days);
 }
 
 INSTANTIATE_TEST_SUITE_P(Alarms, AlarmValueTest,
