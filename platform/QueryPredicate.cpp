@@ -166,6 +166,7 @@ private:
 			if (node->value == "*" && node->op == QueryPredicate::kEqual)
 				node->op = QueryPredicate::kPresent;
 		}
+		node->plain = node->value.find_first_of("*?[\\") == std::string::npos;
 		return node;
 	}
 
@@ -241,13 +242,12 @@ compare(const Node& node, const QueryPredicate::Value& value)
 	if (is_string_type(value.type) || value.type == B_RAW_TYPE) {
 		const char* bytes = (const char*)value.data;
 		const size_t length = strnlen(bytes, value.size);
-		switch (node.op) {
-			case QueryPredicate::kEqual:
-				return QueryPredicate::GlobMatch(node.value.c_str(), bytes, length);
-			case QueryPredicate::kNotEqual:
-				return !QueryPredicate::GlobMatch(node.value.c_str(), bytes, length);
-			default: return ordered(node.op, std::string(bytes, length), unescaped(node.value));
-		}
+		if (node.op != QueryPredicate::kEqual && node.op != QueryPredicate::kNotEqual)
+			return ordered(node.op, std::string(bytes, length), unescaped(node.value));
+		const bool equal = node.plain
+			? length == node.value.size() && memcmp(bytes, node.value.data(), length) == 0
+			: QueryPredicate::GlobMatch(node.value.c_str(), bytes, length);
+		return equal == (node.op == QueryPredicate::kEqual);
 	}
 	std::optional<double> number = number_of(value);
 	if (!number)
@@ -368,11 +368,6 @@ bool
 QueryPredicate::GlobMatch(const char* pattern, const char* text, size_t length)
 {
 	const char* end = text + strnlen(text, length);
-	// The common shapes, "*" and a plain text, without the matching loop.
-	if (pattern[0] == '*' && pattern[1] == '\0')
-		return true;
-	if (strpbrk(pattern, "*?[\\") == nullptr)
-		return strlen(pattern) == (size_t)(end - text) && memcmp(pattern, text, end - text) == 0;
 	// Iterative, with one backtrack point for the last "*": linear in practice and
 	// never recursive, whatever the pattern.
 	const char* starPattern = nullptr;

@@ -53,6 +53,7 @@ public:
 		std::string attribute;
 		std::string value; // as written, escapes kept for glob matching
 		bool quoted = false;
+		bool plain = false; // a value without glob characters matches only itself
 		std::unique_ptr<Node> left;
 		std::unique_ptr<Node> right;
 	};

@@ -281,13 +281,16 @@ public:
 	std::optional<QueryPredicate::Value> Lookup(const std::string& name,
 		const std::set<std::string>& indexed)
 	{
-		if (name == "name") {
+		// The names of the stat values are looked at only when the lengths agree:
+		// every comparison of every candidate passes here.
+		if (name.size() == 4 && name == "name") {
 			const char* leaf = strrchr(fNode->path.c_str(), '/');
 			leaf = leaf != nullptr ? leaf + 1 : fNode->path.c_str();
 			return QueryPredicate::Value{B_STRING_TYPE, (const uint8*)leaf, strlen(leaf) + 1};
 		}
-		if (name == "size" || name == "last_modified") {
-			const int64 number = name == "size" ? fSize : fMtime;
+		const bool size = name.size() == 4 && name == "size";
+		if (size || (name.size() == 13 && name == "last_modified")) {
+			const int64 number = size ? fSize : fMtime;
 			fScratch.resize(sizeof(number));
 			memcpy(fScratch.data(), &number, sizeof(number));
 			return QueryPredicate::Value{B_INT64_TYPE, fScratch.data(), fScratch.size()};
