@@ -6,6 +6,7 @@
 #include "EvCLink.h"
 #include "EventFile.h"
 #include "Launches.h"
+#include "LocalTimes.h"
 #include "Rules.h"
 #include "Settings.h"
 #include "TimeAttr.h"
@@ -141,6 +142,7 @@ ScanAlarmedEvents(uint32 openMode, bool startToTheSecond, Visit visit)
 	// loaded while the scan's values come and go.
 	long nowValue = real_time_clock();
 	const Datum now(nowValue, false);
+	LocalTimes localTimes;
 	BEntry entry;
 	BNode node;
 	while (query.GetNextEntry(&entry) == B_OK) {
@@ -161,11 +163,15 @@ ScanAlarmedEvents(uint32 openMode, bool startToTheSecond, Visit visit)
 		if (strcmp(alarm, "Rule") == 0)
 			fromRule = ReadTimeAttr(&node, kAttrNextA, &moment) == B_OK;
 		long value = moment;
-		Datum start(value, false);
+		struct tm local;
+		Datum start = localTimes.Convert(value, &local) ? Datum(value, local, false)
+														: Datum(value, false);
 		// The user's style shows minutes only: such a moment counts from its minute.
 		if ((fromRule || !startToTheSecond) && start.fTm.tm_sec != 0) {
-			value -= start.fTm.tm_sec;
-			start = Datum(value, false);
+			local = start.fTm;
+			value -= local.tm_sec;
+			local.tm_sec = 0;
+			start = Datum(value, local, false);
 		}
 
 		unsigned long alarmSecs = 0;

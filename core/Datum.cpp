@@ -202,6 +202,17 @@ Datum::Datum(long& time, bool verbose)
 		_Trace();
 }
 
+Datum::Datum(long& time, const struct tm& local, bool verbose)
+{
+	load_date_format();
+	datumC++;
+	fTime = time;
+	fTm = local;
+	_Fill(false);
+	if (verbose)
+		_Trace();
+}
+
 Datum::Datum(char* text, bool verbose)
 {
 	load_date_format();

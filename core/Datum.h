@@ -14,6 +14,8 @@ class Datum
 public:
 	// Fills every field from the local broken-down form of time.
 	Datum(long& time, bool verbose = false);
+	// The same from the local broken-down form of time already at hand.
+	Datum(long& time, const struct tm& local, bool verbose = false);
 	// Reads a moment from a text such as "20240315T143000" or "15.03.2024 14:30", in
 	// the order of fDFormat. The caller's buffer holds at least 20 characters: a text
 	// shorter than 8 characters is replaced there by the current time (getNow); a null

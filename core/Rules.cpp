@@ -209,27 +209,48 @@ private:
 class TraceLine
 {
 public:
-	TraceLine& operator<<(const char* text)
+	// A text known when compiled.
+	template <size_t N>
+	TraceLine& operator<<(const char (&text)[N])
 	{
-		while (*text != '\0' && fLength < kRoom)
-			fText[fLength++] = *text++;
+		if (fLength + N - 1 <= kRoom) {
+			memcpy(fText + fLength, text, N - 1);
+			fLength += N - 1;
+		}
+		return *this;
+	}
+
+	// A text of any length: the line keeps what fits.
+	TraceLine& Text(const char* text)
+	{
+		const size_t length = strnlen(text, kRoom - fLength);
+		memcpy(fText + fLength, text, length);
+		fLength += length;
 		return *this;
 	}
 
 	// The number in decimal, with leading zeros up to width digits.
 	TraceLine& Number(long long value, size_t width = 1)
 	{
+		// Most of a moment's fields: two digits at once.
+		if (width == 2 && value >= 0 && value < 100 && fLength + 2 <= kRoom) {
+			const int pair = (int)value;
+			fText[fLength++] = (char)('0' + pair / 10);
+			fText[fLength++] = (char)('0' + pair % 10);
+			return *this;
+		}
 		char digits[24];
-		size_t count = 0;
+		char* const end = digits + sizeof(digits);
+		char* at = end;
 		unsigned long long rest = value < 0 ? 0 - (unsigned long long)value : value;
 		do {
-			digits[count++] = (char)('0' + rest % 10);
+			*--at = (char)('0' + rest % 10);
 			rest /= 10;
-		} while (rest != 0 || (count < width && count < 20));
+		} while (rest != 0 || ((size_t)(end - at) < width && at > digits + 1));
 		if (value < 0)
-			digits[count++] = '-';
-		while (count > 0 && fLength < kRoom)
-			fText[fLength++] = digits[--count];
+			*--at = '-';
+		while (at < end && fLength < kRoom)
+			fText[fLength++] = *at++;
 		return *this;
 	}
 
@@ -240,7 +261,7 @@ public:
 	}
 
 private:
-	static const size_t kRoom = 159;
+	static const size_t kRoom = 255;
 	char fText[kRoom + 1];
 	size_t fLength = 0;
 };
@@ -253,7 +274,8 @@ alarm_trace(const Datum& ev, const char* alarm)
 	line << "Alarm [";
 	line.Number(ev.fYear, 4).Number(ev.fMonth, 2).Number(ev.fDay, 2) << "T";
 	line.Number(ev.fTm.tm_hour, 2).Number(ev.fTm.tm_min, 2).Number(ev.fTm.tm_sec, 2);
-	line << "] " << alarm << ": ";
+	line << "] ";
+	line.Text(alarm) << ": ";
 	return line;
 }
 
@@ -493,7 +515,8 @@ AlarmValueAt(const Datum& ev, const Datum& now, char* alarm, unsigned long* alar
 		state = kAlarmAhead;
 	else
 		state = kAlarmWithinDay;
-	TraceLine line = alarm_trace(ev, alarm) << "state ";
+	TraceLine line = alarm_trace(ev, alarm);
+	line << "state ";
 	line.Number(state) << ", days ";
 	line.Number(dayCount) << ", in ";
 	if (secs >= 0) {
