@@ -130,7 +130,7 @@ void
 CachedNode::SetValues(const std::vector<IndexDatabase::IndexedValue>& values)
 {
 	uint32 slots = values.empty() ? 0 : 2;
-	while (slots < 2 * values.size())
+	while (slots * 3 < values.size() * 4)
 		slots *= 2;
 	size_t total = slots * 8;
 	for (const IndexDatabase::IndexedValue& value : values)

@@ -53,10 +53,10 @@ private:
 	static uint32 _Hash(const char* name);
 	uint32 _SlotOffset(uint32 slot) const;
 
-	// A hash table of (name hash, offset) slots, twice as many as values (an offset
-	// of 0 marks a free slot), so that finding a value reads little memory; then
-	// the values one after another: type, name size, data size, the name with its
-	// zero, the data.
+	// A hash table of (name hash, offset) slots, a third more than values at least
+	// (an offset of 0 marks a free slot), so that finding a value reads little
+	// memory; then the values one after another: type, name size, data size, the
+	// name with its zero, the data.
 	std::vector<uint8> fBytes;
 	int32 fCount = 0;
 	uint32 fSlots = 0;
