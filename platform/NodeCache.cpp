@@ -16,6 +16,7 @@
 #include <sys/stat.h>
 #include <sys/vfs.h>
 #include <unistd.h>
+#include <unordered_map>
 
 namespace {
 
@@ -45,10 +46,47 @@ is_local_file_system(const std::string& folder)
 	}
 }
 
+// Large values that are equal, kept once: only weak references are held here, so a
+// value goes with the last node that holds it.
+class SharedValues {
+public:
+	std::shared_ptr<const std::vector<uint8>> Share(const std::vector<uint8>& data)
+	{
+		uint64 hash = data.size();
+		for (size_t at = 0; at < data.size(); at += 8) {
+			uint64 word = 0;
+			memcpy(&word, data.data() + at, std::min<size_t>(8, data.size() - at));
+			hash = (hash ^ word) * 0x9e3779b97f4a7c15ull;
+			hash ^= hash >> 31;
+		}
+		std::lock_guard<std::mutex> hold(lock);
+		auto [first, last] = fValues.equal_range(hash);
+		for (auto at = first; at != last; ++at) {
+			std::shared_ptr<const std::vector<uint8>> known = at->second.lock();
+			if (known != nullptr && *known == data)
+				return known;
+		}
+		auto shared = std::make_shared<const std::vector<uint8>>(data);
+		fValues.emplace(hash, shared);
+		if (fValues.size() >= fSweepAt) {
+			std::erase_if(fValues, [](const auto& value) { return value.second.expired(); });
+			fSweepAt = std::max<size_t>(1024, 2 * fValues.size());
+		}
+		return shared;
+	}
+
+	std::mutex lock;
+
+private:
+	std::unordered_multimap<uint64, std::weak_ptr<const std::vector<uint8>>> fValues;
+	size_t fSweepAt = 1024;
+};
+
 // Lives until the process ends: databases are closed by static destructors.
 struct ActiveCache {
 	std::mutex lock;
 	std::shared_ptr<NodeCache> cache;
+	SharedValues shared;
 };
 
 ActiveCache* sActive = nullptr;
@@ -59,11 +97,13 @@ void
 lock_for_fork()
 {
 	sActive->lock.lock();
+	sActive->shared.lock.lock();
 }
 
 void
 unlock_after_fork()
 {
+	sActive->shared.lock.unlock();
 	sActive->lock.unlock();
 }
 
@@ -72,6 +112,7 @@ forget_in_child()
 {
 	if (sActive->cache != nullptr)
 		new std::shared_ptr<NodeCache>(std::move(sActive->cache));
+	sActive->shared.lock.unlock();
 	sActive->lock.unlock();
 }
 
@@ -133,9 +174,12 @@ CachedNode::SetValues(const std::vector<IndexDatabase::IndexedValue>& values)
 	while (slots * 3 < values.size() * 4)
 		slots *= 2;
 	size_t total = slots * 8;
-	for (const IndexDatabase::IndexedValue& value : values)
-		total += 3 * sizeof(uint32) + value.name.size() + 1 + value.data.size();
+	for (const IndexDatabase::IndexedValue& value : values) {
+		total += 3 * sizeof(uint32) + value.name.size() + 1
+			+ (value.data.size() < kSharedSize ? value.data.size() : sizeof(uint32));
+	}
 	fBytes.assign(total, 0);
+	fShared.clear();
 	uint8* at = fBytes.data() + slots * 8;
 	for (const IndexDatabase::IndexedValue& value : values) {
 		const uint32 hash = _Hash(value.name.c_str());
@@ -150,12 +194,35 @@ CachedNode::SetValues(const std::vector<IndexDatabase::IndexedValue>& values)
 		at += sizeof(header);
 		memcpy(at, value.name.c_str(), header[1]);
 		at += header[1];
-		if (header[2] > 0)
-			memcpy(at, value.data.data(), header[2]);
-		at += header[2];
+		if (header[2] >= kSharedSize) {
+			const uint32 index = (uint32)fShared.size();
+			fShared.push_back(active_cache().shared.Share(value.data));
+			memcpy(at, &index, sizeof(index));
+			at += sizeof(index);
+		} else {
+			if (header[2] > 0)
+				memcpy(at, value.data.data(), header[2]);
+			at += header[2];
+		}
 	}
 	fCount = (int32)values.size();
 	fSlots = slots;
+}
+
+CachedValue
+CachedNode::_ValueAt(const uint8* at, const uint8** next) const
+{
+	uint32 header[3];
+	memcpy(header, at, sizeof(header));
+	const uint8* data = at + sizeof(header) + header[1];
+	*next = data + header[2];
+	if (header[2] >= kSharedSize) {
+		uint32 index;
+		memcpy(&index, data, sizeof(index));
+		*next = data + sizeof(index);
+		data = fShared[index]->data();
+	}
+	return CachedValue{(const char*)at + sizeof(header), (type_code)header[0], data, header[2]};
 }
 
 uint32
@@ -191,14 +258,10 @@ CachedNode::Find(const char* name, CachedValue* value) const
 		if (entry[0] != hash)
 			continue;
 		const uint8* at = fBytes.data() + entry[1];
-		uint32 header[3];
-		memcpy(header, at, sizeof(header));
-		if (strcmp((const char*)at + sizeof(header), name) != 0)
+		if (strcmp((const char*)at + 3 * sizeof(uint32), name) != 0)
 			continue;
-		if (value != nullptr) {
-			*value = CachedValue{(const char*)at + sizeof(header), (type_code)header[0],
-				at + sizeof(header) + header[1], header[2]};
-		}
+		if (value != nullptr)
+			*value = _ValueAt(at, &at);
 		return true;
 	}
 }

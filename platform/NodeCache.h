@@ -49,17 +49,24 @@ struct CachedNode {
 	// Calls visit with each value in order until it returns false.
 	template <typename Visit> void ForEach(Visit visit) const;
 
+	// Values of this size or more that are equal are kept once in the process:
+	// thousands of events carry the same icons.
+	static const uint32 kSharedSize = 256;
+
 private:
 	static uint32 _Hash(const char* name);
 	uint32 _SlotOffset(uint32 slot) const;
+	// The value whose header is at, and where the next one begins.
+	CachedValue _ValueAt(const uint8* at, const uint8** next) const;
 
 	// A hash table of (name hash, offset) slots, a third more than values at least
 	// (an offset of 0 marks a free slot), so that finding a value reads little
 	// memory; then the values one after another: type, name size, data size, the
-	// name with its zero, the data.
+	// name with its zero, the data, or for a shared value its index in fShared.
 	std::vector<uint8> fBytes;
 	int32 fCount = 0;
 	uint32 fSlots = 0;
+	std::vector<std::shared_ptr<const std::vector<uint8>>> fShared;
 };
 
 template <typename Visit>
@@ -68,13 +75,8 @@ CachedNode::ForEach(Visit visit) const
 {
 	const uint8* at = fBytes.data() + fSlots * 8;
 	for (int32 i = 0; i < fCount; i++) {
-		uint32 header[3];
-		memcpy(header, at, sizeof(header));
-		const CachedValue value{(const char*)at + sizeof(header), (type_code)header[0],
-			at + sizeof(header) + header[1], header[2]};
-		if (!visit(value))
+		if (!visit(_ValueAt(at, &at)))
 			return;
-		at += sizeof(header) + header[1] + header[2];
 	}
 }
 

@@ -119,6 +119,54 @@ TEST(CachedNode, FindsEveryValueAndKeepsTheirOrder)
 	}
 }
 
+TEST(CachedNode, KeepsEqualLargeValuesOnce)
+{
+	const std::vector<uint8> icon(1024, 7);
+	std::vector<uint8> other = icon;
+	other.back() = 8;
+	const uint32 limit = CachedNode::kSharedSize;
+	auto make = [&](const std::vector<uint8>& large) {
+		auto node = std::make_unique<CachedNode>();
+		node->SetValues({{"BEOS:TYPE", B_STRING_TYPE, {'x', 0}},
+			{"BEOS:L:STD_ICON", 'ICON', large},
+			{"below", B_RAW_TYPE, std::vector<uint8>(limit - 1, 1)},
+			{"at", B_RAW_TYPE, std::vector<uint8>(limit, 2)},
+			{"EVENT:Alarm", B_STRING_TYPE, {'P', 'T', '5', 'M', 0}}});
+		return node;
+	};
+	auto first = make(icon);
+	auto second = make(icon);
+	auto third = make(other);
+	CachedValue a, b, c;
+	ASSERT_TRUE(first->Find("BEOS:L:STD_ICON", &a));
+	ASSERT_TRUE(second->Find("BEOS:L:STD_ICON", &b));
+	ASSERT_TRUE(third->Find("BEOS:L:STD_ICON", &c));
+	EXPECT_EQ(a.data, b.data) << "equal icons are kept once";
+	EXPECT_NE(a.data, c.data);
+	EXPECT_EQ(std::vector<uint8>(c.data, c.data + c.size), other);
+	EXPECT_EQ(a.type, (type_code)'ICON');
+	// A shared value outlives the node that brought it, for the nodes still holding it.
+	first.reset();
+	EXPECT_EQ(std::vector<uint8>(b.data, b.data + b.size), icon);
+	// Values on both sides of the limit, and the ones after them, read back in order.
+	std::vector<std::string> names;
+	std::vector<size_t> sizes;
+	second->ForEach([&](const CachedValue& value) {
+		names.push_back(value.name);
+		sizes.push_back(value.size);
+		return true;
+	});
+	EXPECT_EQ(names, (std::vector<std::string>{"BEOS:TYPE", "BEOS:L:STD_ICON", "below", "at",
+		"EVENT:Alarm"}));
+	EXPECT_EQ(sizes, (std::vector<size_t>{2, 1024, limit - 1, limit, 5}));
+	CachedValue alarm;
+	ASSERT_TRUE(second->Find("EVENT:Alarm", &alarm));
+	EXPECT_STREQ((const char*)alarm.data, "PT5M");
+	CachedValue at;
+	ASSERT_TRUE(second->Find("at", &at));
+	EXPECT_EQ(std::vector<uint8>(at.data, at.data + at.size), std::vector<uint8>(limit, 2));
+}
+
 TEST_F(NodeCacheTest, ChangesOfOtherProgramsReachTheNextQuery)
 {
 	const std::string changed = MakeEvent("changed", "PT15M");
