@@ -165,7 +165,7 @@ ScanAlarmedEvents(uint32 openMode, bool startToTheSecond, Visit visit)
 		long value = moment;
 		struct tm local;
 		Datum start = localTimes.Convert(value, &local) ? Datum(value, local, false)
-														: Datum(value, false);
+			: Datum(value, false);
 		// The user's style shows minutes only: such a moment counts from its minute.
 		if ((fromRule || !startToTheSecond) && start.fTm.tm_sec != 0) {
 			local = start.fTm;
