@@ -1,6 +1,7 @@
 // Kalimo platform layer: Be API on Linux. MIT licence.
 #include <NodeCache.h>
 
+#include <InotifyEvents.h>
 #include <NodeAttributes.h>
 #include <XattrStore.h>
 
@@ -615,39 +616,31 @@ NodeCache::_Drain()
 {
 	if (fNotify < 0)
 		return;
-	alignas(struct inotify_event) char buffer[16384];
-	for (;;) {
-		const ssize_t length = read(fNotify, buffer, sizeof(buffer));
-		if (length <= 0)
+	ReadInotifyEvents(fNotify, [this](const struct inotify_event& event) {
+		if ((event.mask & IN_Q_OVERFLOW) != 0) {
+			for (auto& [path, node] : fNodes)
+				node->trusted = false;
 			return;
-		for (ssize_t at = 0; at < length;) {
-			const struct inotify_event* event = (const struct inotify_event*)(buffer + at);
-			at += (ssize_t)(sizeof(struct inotify_event) + event->len);
-			if ((event->mask & IN_Q_OVERFLOW) != 0) {
-				for (auto& [path, node] : fNodes)
-					node->trusted = false;
-				continue;
-			}
-			auto folder = fFolders.find(event->wd);
-			if (folder == fFolders.end())
-				continue;
-			if (event->len > 0 && event->name[0] != '\0') {
-				const std::string& parent = folder->second;
-				_Distrust((parent == "/" ? "" : parent) + "/" + event->name,
-					(event->mask & IN_ISDIR) != 0);
-				continue;
-			}
-			if ((event->mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED | IN_UNMOUNT)) != 0) {
-				// The watch no longer names this folder: it is watched again when a
-				// node in it is checked.
-				_Distrust(folder->second, true);
-				if ((event->mask & IN_IGNORED) == 0)
-					inotify_rm_watch(fNotify, event->wd);
-				fWatches.erase(folder->second);
-				fFolders.erase(folder);
-			}
 		}
-	}
+		auto folder = fFolders.find(event.wd);
+		if (folder == fFolders.end())
+			return;
+		if (event.len > 0 && event.name[0] != '\0') {
+			const std::string& parent = folder->second;
+			_Distrust((parent == "/" ? "" : parent) + "/" + event.name,
+				(event.mask & IN_ISDIR) != 0);
+			return;
+		}
+		if ((event.mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED | IN_UNMOUNT)) != 0) {
+			// The watch no longer names this folder: it is watched again when a node
+			// in it is checked.
+			_Distrust(folder->second, true);
+			if ((event.mask & IN_IGNORED) == 0)
+				inotify_rm_watch(fNotify, event.wd);
+			fWatches.erase(folder->second);
+			fFolders.erase(folder);
+		}
+	});
 }
 
 void

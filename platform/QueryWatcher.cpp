@@ -1,6 +1,8 @@
 // Kalimo platform layer: Be API on Linux. MIT licence.
 #include <QueryWatcher.h>
 
+#include <InotifyEvents.h>
+
 #include <QSocketNotifier>
 
 #include <sys/inotify.h>
@@ -110,39 +112,31 @@ QueryWatcher::WatchFolders(const std::vector<std::string>& folders)
 void
 QueryWatcher::_Read()
 {
-	alignas(struct inotify_event) char buffer[8192];
 	bool changed = false;
-	for (;;) {
-		const ssize_t length = read(fFd, buffer, sizeof(buffer));
-		if (length <= 0)
-			break;
-		for (ssize_t offset = 0; offset < length;) {
-			const struct inotify_event* event = (const struct inotify_event*)(buffer + offset);
-			offset += sizeof(struct inotify_event) + event->len;
-			if ((event->mask & IN_Q_OVERFLOW) != 0) {
-				changed = true;
-				continue;
-			}
-			if (event->wd == fIndexWatch) {
-				if ((event->mask & IN_IGNORED) != 0) {
-					// The folder is gone; the next refresh watches it anew.
-					fIndexWatch = -1;
-					changed = true;
-				} else if (event->len > 0 && fIndexFiles.count(event->name) != 0)
-					changed = true;
-				continue;
-			}
-			if ((event->mask & IN_IGNORED) != 0) {
-				for (auto it = fFolders.begin(); it != fFolders.end();) {
-					if (it->second == event->wd)
-						it = fFolders.erase(it);
-					else
-						++it;
-				}
-			}
+	ReadInotifyEvents(fFd, [this, &changed](const struct inotify_event& event) {
+		if ((event.mask & IN_Q_OVERFLOW) != 0) {
 			changed = true;
+			return;
 		}
-	}
+		if (event.wd == fIndexWatch) {
+			if ((event.mask & IN_IGNORED) != 0) {
+				// The folder is gone; the next refresh watches it anew.
+				fIndexWatch = -1;
+				changed = true;
+			} else if (event.len > 0 && fIndexFiles.count(event.name) != 0)
+				changed = true;
+			return;
+		}
+		if ((event.mask & IN_IGNORED) != 0) {
+			for (auto it = fFolders.begin(); it != fFolders.end();) {
+				if (it->second == event.wd)
+					it = fFolders.erase(it);
+				else
+					++it;
+			}
+		}
+		changed = true;
+	});
 	if (changed && fChanged)
 		fChanged();
 }
