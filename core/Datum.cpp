@@ -188,21 +188,24 @@ load_date_format()
 
 Datum::Datum(long& time, bool verbose)
 {
-	load_date_format();
-	datumC++;
-	fTime = time;
-	if (localtime_r(&fTime, &fTm) == nullptr) {
+	time_t moment = time;
+	struct tm local;
+	if (localtime_r(&moment, &local) == nullptr) {
 		// A moment whose year does not fit the broken-down form: the epoch
 		// rather than fields of nothing.
-		fTime = 0;
-		localtime_r(&fTime, &fTm);
+		moment = 0;
+		localtime_r(&moment, &local);
 	}
-	_Fill(false);
-	if (verbose)
-		_Trace();
+	_SetTo(moment, local, verbose);
 }
 
 Datum::Datum(long& time, const struct tm& local, bool verbose)
+{
+	_SetTo(time, local, verbose);
+}
+
+void
+Datum::_SetTo(time_t time, const struct tm& local, bool verbose)
 {
 	load_date_format();
 	datumC++;

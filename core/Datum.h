@@ -60,6 +60,7 @@ public:
 	static int32 fDFormat;
 
 private:
+	void _SetTo(time_t time, const struct tm& local, bool verbose);
 	void _Fill(bool fromText);
 	void _Trace() const;
 };
