@@ -1,6 +1,6 @@
 // Kalimo platform layer: Be API on Linux. MIT licence.
 // be-query-window: the window of a saved query, as the Tracker opens one.
-#include <QueryWindow.h>
+#include "QueryWindow.h"
 
 #include <QApplication>
 

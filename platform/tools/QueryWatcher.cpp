@@ -1,5 +1,5 @@
 // Kalimo platform layer: Be API on Linux. MIT licence.
-#include <QueryWatcher.h>
+#include "QueryWatcher.h"
 
 #include <InotifyEvents.h>
 

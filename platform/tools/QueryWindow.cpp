@@ -1,12 +1,12 @@
 // Kalimo platform layer: Be API on Linux. MIT licence.
-#include <QueryWindow.h>
+#include "QueryWindow.h"
 
 #include <Errors.h>
 #include <IndexDatabase.h>
 #include <Node.h>
 #include <QtConvert.h>
-#include <QueryModel.h>
-#include <QueryWatcher.h>
+#include "QueryModel.h"
+#include "QueryWatcher.h"
 #include <Tracker.h>
 #include <TypeConstants.h>
 

@@ -1,5 +1,5 @@
 // Kalimo platform layer: Be API on Linux. MIT licence.
-#include <QueryModel.h>
+#include "QueryModel.h"
 
 #include <Entry.h>
 #include <Message.h>

@@ -19,6 +19,8 @@ std::string MakeFile(const std::string& relativePath, const std::string& content
 // Runs a program with an argument vector (no shell) and returns its exit status,
 // with its standard output in *output when given; -1 when it cannot start.
 int Run(const std::vector<std::string>& argv, std::string* output = nullptr);
+// Runs every test, each in a fresh home; the result of RUN_ALL_TESTS().
+int RunAllTests(int* argc, char** argv);
 } // namespace TestHome
 
 // Keeps one environment variable as it was for the life of the object; the second

@@ -166,9 +166,9 @@ class HomePerTest : public testing::EmptyTestEventListener {
 } // namespace
 
 int
-main(int argc, char** argv)
+TestHome::RunAllTests(int* argc, char** argv)
 {
-	testing::InitGoogleTest(&argc, argv);
+	testing::InitGoogleTest(argc, argv);
 	testing::UnitTest::GetInstance()->listeners().Append(new HomePerTest);
 	return RUN_ALL_TESTS();
 }
