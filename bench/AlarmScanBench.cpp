@@ -3,7 +3,7 @@
 // rescan (nothing changes), as the watcher runs it every 150 seconds.
 #include <AlarmScan.h>
 #include <EvCLink.h>
-#include <EventFile.h>
+#include <EventAttributes.h>
 #include <TimeAttr.h>
 
 #include <File.h>

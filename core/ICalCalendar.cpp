@@ -1,7 +1,7 @@
 // Kalimo core library. MIT licence.
 #include "ICalCalendar.h"
 
-#include "EventFile.h"
+#include "EventAttributes.h"
 #include "ICalImport.h"
 #include "ICalText.h"
 #include "Labels.h"

@@ -3,6 +3,7 @@
 
 #include "Datum.h"
 #include "ICalImport.h"
+#include "Programs.h"
 #include "Rules.h"
 
 #include <Directory.h>
@@ -14,7 +15,6 @@
 #include <cstring>
 #include <string>
 
-const char* kExportVersion = "(m4) 0.938";
 
 // Backslashes first become "\\", so a text holding "C:\notes" does not come back
 // with a line break; then line breaks become "\n".
@@ -50,7 +50,7 @@ ComposeExportText(const ICalEventData& event)
 	std::string text;
 	text += "BEGIN:VCALENDAR";
 	text += "\nPRODID:-//Zeta - Fennmoor//Kalimo ";
-	text += std::string("\nVERSION:") + kExportVersion;
+	text += std::string("\nVERSION:") + kProgramVersion;
 	text += "\nMETHOD:PUBLISH";
 	text += std::string(KEYMARKS[3]) + "\n";
 	text += std::string(KEYMARKS[10]) + ":" + canonical(event.start) + "Z";

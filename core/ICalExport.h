@@ -13,9 +13,6 @@ class BMessage;
 // "directory" and string "name" (the file chosen).
 enum { kExportMessage = '4exp' };
 
-// The program's version as the export writes it after "VERSION:".
-extern const char* kExportVersion; // "(m4) 0.938"
-
 // What the export needs of an event view.
 struct ICalEventData {
 	BString summary;     // field 0

@@ -7,6 +7,9 @@ inline constexpr const char* kEditorSignature = "application/x-Event";
 inline constexpr const char* kWatcherSignature = "application/x-vnd.Vigilo";
 inline constexpr const char* kEditorName = "Kalimo";
 inline constexpr const char* kWatcherName = "Pendulo";
-inline constexpr const char* kProgramVersion = "(m4) 0.938";
+// The version comes from the project's (CMakeLists.txt); the banner shows its
+// build number, the version's second part.
+inline constexpr const char* kProgramVersion = "(m4) " KALIMO_VERSION;
+inline constexpr int kBuildNumber = KALIMO_BUILD_NUMBER;
 
 #endif // PROGRAMS_H

@@ -4,20 +4,23 @@
 #include "AnyAlert.h"
 #include "Datum.h"
 #include "EvCLink.h"
-#include "EventFile.h"
+#include "EventAttributes.h"
 #include "Launches.h"
 #include "LocalTimes.h"
 #include "Rules.h"
 #include "Settings.h"
 #include "TimeAttr.h"
+#include "UserEvent.h"
 #include "WarningIcon.h"
 
 #include <Bitmap.h>
 #include <Deskbar.h>
+#include <Message.h>
 #include <NodeInfo.h>
 #include <OS.h>
 #include <Path.h>
 #include <Query.h>
+#include <Roster.h>
 #include <TypeConstants.h>
 #include <VolumeRoster.h>
 
@@ -301,8 +304,10 @@ CheckDeskbar(long code)
 {
 	if (!BDeskbar().HasItem("Pendulo"))
 		return false;
-	// FIXME: broadcast code once the roster can reach other applications.
-	(void)code;
+	if (code != 0) {
+		BMessage message(code);
+		be_roster->Broadcast(&message);
+	}
 	return true;
 }
 

@@ -2,7 +2,7 @@
 #include "Launches.h"
 
 #include "AnyAlert.h"
-#include "EventFile.h"
+#include "SavedQueries.h"
 #include "Programs.h"
 #include "Settings.h"
 

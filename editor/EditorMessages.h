@@ -23,7 +23,12 @@ enum : uint32 {
 	kMsgCut = 'CCUT',
 	kMsgCopy = 'COPY',
 	kMsgPaste = 'PSTE',
-	kMsgQuery1 = 'EQ_1', // 'EQ_1' .. 'EQ_6'
+	kMsgQuery1 = 'EQ_1',
+	kMsgQuery2 = 'EQ_2',
+	kMsgQuery3 = 'EQ_3',
+	kMsgQuery4 = 'EQ_4',
+	kMsgQuery5 = 'EQ_5',
+	kMsgQuery6 = 'EQ_6',
 	kMsgImportCalendar = 'II4C',
 	kMsgImportPlain = 'II4F',
 	kMsgExport = 'IE2F',

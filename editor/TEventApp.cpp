@@ -12,11 +12,13 @@
 #include <Bitmap.h>
 #include <BootScript.h>
 #include <Directory.h>
-#include <EventFile.h>
+#include <EventAttributes.h>
+#include <SavedQueries.h>
 #include <File.h>
 #include <ICalExport.h>
 #include <InterfaceDefs.h>
 #include <Labels.h>
+#include <Programs.h>
 #include <Launches.h>
 #include <Mailing.h>
 #include <MimeType.h>
@@ -397,7 +399,7 @@ void
 TEventApp::AboutRequested()
 {
 	BString text("Kalimo ");
-	text << kExportVersion << "\n\n" << getLabel(1) << ", "
+	text << kProgramVersion << "\n\n" << getLabel(1) << ", "
 		 << "alarms, rules and iCalendar for your desktop.";
 	BAlert* about = new BAlert("Kalimo_InfoWin", text.String(), "OK");
 	about->Go(nullptr);

@@ -13,7 +13,8 @@
 #include <Autolock.h>
 #include <Button.h>
 #include <Datum.h>
-#include <EventFile.h>
+#include <EventAttributes.h>
+#include <UserEvent.h>
 #include <ExportStarten.h>
 #include <File.h>
 #include <FilePanel.h>
@@ -467,12 +468,12 @@ TEventView::MessageReceived(BMessage* message)
 	case kMsgAllEventsUp:
 		AllEventInAlert(&fList, true, true);
 		break;
-	case 'EQ_1':
-	case 'EQ_2':
-	case 'EQ_3':
-	case 'EQ_4':
-	case 'EQ_5':
-	case 'EQ_6':
+	case kMsgQuery1:
+	case kMsgQuery2:
+	case kMsgQuery3:
+	case kMsgQuery4:
+	case kMsgQuery5:
+	case kMsgQuery6:
 		OpenQuery((int)(message->what - 'EQ_0'), nullptr);
 		break;
 	case B_MOUSE_WHEEL_CHANGED:
@@ -488,7 +489,7 @@ TEventView::MessageReceived(BMessage* message)
 	case B_MODIFIERS_CHANGED:
 	case kMsgTick:
 	case B_LANGUAGE_CHANGED:
-	case '_PBL':
+	case B_PULSE:
 	case B_UNMAPPED_KEY_DOWN:
 		break;
 	default:

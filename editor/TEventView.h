@@ -73,11 +73,9 @@ public:
 	long AlarmStatus() const { return fAlarmStatus; }
 	const BString& AlarmValueText() const { return fAlarmValue; }
 	const BString& RuleText() const { return fRule; }
-	const BString& ExtendedFlags() const { return fExtended; }
 	TTextControl* Field(long n) const { return fField[n]; }
 	BTextView* DescriptionView() const { return fDescription; }
 	TEventRuleView* RuleView() const { return fRuleView; }
-	TStatusView* StatusView() const { return fStatus; }
 	BPopUpMenu* AlarmMenu() const { return fAlarmMenu; }
 	BPopUpMenu* GroupMenu() const { return fGroupMenu; }
 	BPopUpMenu* CategorieMenu() const { return fCategorieMenu; }
@@ -88,7 +86,6 @@ private:
 	void _Load();
 	void _SetDescription(const char* text);
 	void _ShowSideControls(bool show);
-	void _FillGroupMenus();
 	void _AddMenuPieces(BPopUpMenu* menu, const char* text, uint32 what, const char* field);
 	void _FinishMenu(BPopUpMenu* menu, uint32 what);
 	void _ShowEndField();

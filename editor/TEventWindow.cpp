@@ -14,12 +14,13 @@
 #include <Clipboard.h>
 #include <Datum.h>
 #include <Directory.h>
-#include <EventFile.h>
+#include <EventAttributes.h>
 #include <File.h>
 #include <FilePanel.h>
 #include <FindDirectory.h>
 #include <ICalExport.h>
 #include <Labels.h>
+#include <Programs.h>
 #include <Launches.h>
 #include <MenuBar.h>
 #include <MenuItem.h>
@@ -46,8 +47,8 @@ struct ItemLabel {
 
 const ItemLabel kItemLabels[] = {{kMsgNewEvent, 1}, {kMsgSave, 2}, {kMsgSaveAs, 3},
 	{kMsgRevert, 4}, {B_QUIT_REQUESTED, 5}, {B_ABOUT_REQUESTED, 13}, {B_CUT, 8}, {B_COPY, 9},
-	{B_PASTE, 10}, {'EQ_1', 120}, {'EQ_2', 121}, {'EQ_3', 122}, {'EQ_4', 123}, {'EQ_5', 124},
-	{'EQ_6', 125}, {kMsgImportCalendar, 30}, {kMsgImportPlain, 11}, {kMsgExport, 12},
+	{B_PASTE, 10}, {kMsgQuery1, 120}, {kMsgQuery2, 121}, {kMsgQuery3, 122}, {kMsgQuery4, 123}, {kMsgQuery5, 124},
+	{kMsgQuery6, 125}, {kMsgImportCalendar, 30}, {kMsgImportPlain, 11}, {kMsgExport, 12},
 	{kMsgLaunchWatcher, 32}, {kMsgWarnList, 16}};
 
 const char* kCalendarType = "text/calendar";
@@ -116,7 +117,7 @@ TEventWindow::~TEventWindow()
 {
 	BMessage closed(kMsgWindowClosed);
 	closed.AddString("_info", "Kalimo-Window close");
-	closed.AddString("_vers", kExportVersion);
+	closed.AddString("_vers", kProgramVersion);
 	if (fRef != nullptr)
 		closed.AddRef("_evRef", fRef);
 	be_roster->Broadcast(&closed);
@@ -157,7 +158,7 @@ TEventWindow::_BuildMenus()
 	if (find_directory(B_USER_DIRECTORY, &home) == B_OK && BEntry(home.Path()).Exists()) {
 		fQueryMenu = new BMenu(getLabel(15));
 		const int labels[6] = {125, 120, 121, 122, 123, 124};
-		const uint32 codes[6] = {'EQ_6', 'EQ_1', 'EQ_2', 'EQ_3', 'EQ_4', 'EQ_5'};
+		const uint32 codes[6] = {kMsgQuery6, kMsgQuery1, kMsgQuery2, kMsgQuery3, kMsgQuery4, kMsgQuery5};
 		for (int i = 0; i < 6; i++)
 			add_item(fQueryMenu, labels[i], codes[i]);
 		attributes->AddItem(fQueryMenu);
@@ -321,12 +322,12 @@ TEventWindow::MessageReceived(BMessage* message)
 		SaveAs();
 		break;
 	// The view answers the queries and the lists of active events.
-	case 'EQ_1':
-	case 'EQ_2':
-	case 'EQ_3':
-	case 'EQ_4':
-	case 'EQ_5':
-	case 'EQ_6':
+	case kMsgQuery1:
+	case kMsgQuery2:
+	case kMsgQuery3:
+	case kMsgQuery4:
+	case kMsgQuery5:
+	case kMsgQuery6:
 	case kMsgAllEventsDown:
 	case kMsgAllEventsUp:
 	case kMsgRevert:

@@ -33,7 +33,6 @@ public:
 
 	const entry_ref* Ref() const { return fRef; }
 	TEventView* EventView() const { return fView; }
-	BView* Overview() const { return fOverview; }
 	BFilePanel* SavePanel() const { return fPanel; }
 	BMenuBar* MenuBar() const { return fMenuBar; }
 

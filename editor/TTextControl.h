@@ -27,7 +27,6 @@ public:
 	void Update();
 
 	const char* SavedText() const { return fSaved.String(); }
-	bool IsDateField() const { return fDateField; }
 	// Whether the date picker this field opened is still open.
 	bool IsPickerOpen() const { return fPicker.IsValid(); }
 

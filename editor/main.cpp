@@ -1,11 +1,10 @@
 // Kalimo editor. MIT licence.
 #include "TEventApp.h"
 
+#include <Programs.h>
+
 #include <clocale>
 #include <cstdio>
-
-// The build number the banner shows.
-static const int kBuildNumber = 938;
 
 int
 main()

@@ -3,7 +3,7 @@
 
 #include <Datum.h>
 #include <EvCLink.h>
-#include <EventFile.h>
+#include <UserEvent.h>
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
 // Kalimo tests. MIT licence.
+#include "Datum.h"
 #include "Labels.h"
 #include "TestHome.h"
 
@@ -13,6 +14,7 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -38,9 +40,6 @@ is_reserved(int n)
 {
 	return std::string(eLabel[n]) == "e" + std::to_string(n);
 }
-
-// Restores one environment variable after the test.
-
 
 // gettext ignores LANGUAGE under the C locale, so the translation tests run under
 // C.UTF-8 and choose the language with LANGUAGE, which gettext reads at every call.
@@ -151,6 +150,28 @@ TEST_F(LabelsTest, GermanForGerman)
 	EXPECT_STREQ(getLabel(139), "Nächster");
 	EXPECT_STREQ(getLabel(60), "1. ");
 	EXPECT_STREQ(getLabel(109), " Termine heute");
+}
+
+// Dates put abbreviations straight next to numbers: their dot is the separator.
+TEST_F(LabelsTest, GermanAbbreviationsKeepTheirDot)
+{
+	std::vector<std::string> english;
+	setenv("LANGUAGE", "en", 1);
+	for (int n = 0; n < 180; n++)
+		english.push_back(getLabel(n));
+	setenv("LANGUAGE", "de", 1);
+	for (int n = 0; n < 180; n++) {
+		const std::string german = getLabel(n);
+		if (english[n].size() > 1 && english[n].back() == '.' && english[n].find(' ') == std::string::npos) {
+			EXPECT_EQ(german.back(), '.') << "label " << n << " \"" << english[n] << "\" is \"" << german << "\"";
+		}
+	}
+	TimeZoneGuard zone("UTC");
+	Datum::fDFormat = 0;
+	long moment = LocalMoment(2024, 5, 5, 9, 5);
+	Datum may(moment, false);
+	EXPECT_STREQ(may.Styled(5), "Nächster: So.  2024.Mai.05  09:05");
+	EXPECT_STREQ(may.Styled(15), "Mai. 2024");
 }
 
 TEST_F(LabelsTest, LanguageSwitchesAtRunTime)

@@ -3,7 +3,7 @@
 
 #include <AlarmScan.h>
 #include <EvCLink.h>
-#include <EventFile.h>
+#include <EventAttributes.h>
 #include <Settings.h>
 #include <TimeAttr.h>
 

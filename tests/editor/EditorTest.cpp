@@ -7,7 +7,7 @@
 #include <TEventView.h>
 #include <TEventWindow.h>
 
-#include <EventFile.h>
+#include <EventAttributes.h>
 #include <Node.h>
 #include <NodeInfo.h>
 #include <TimeAttr.h>

@@ -8,7 +8,8 @@
 #include <TEventView.h>
 #include <TEventWindow.h>
 
-#include <EventFile.h>
+#include <EventAttributes.h>
+#include <SavedQueries.h>
 #include <File.h>
 #include <MimeType.h>
 #include <NodeInfo.h>

@@ -10,7 +10,7 @@
 #include <Button.h>
 #include <Datum.h>
 #include <EditorMessages.h>
-#include <EventFile.h>
+#include <EventAttributes.h>
 #include <Labels.h>
 #include <Menu.h>
 #include <MenuItem.h>

@@ -13,7 +13,7 @@
 #include <Datum.h>
 #include <EditorMessages.h>
 #include <Directory.h>
-#include <EventFile.h>
+#include <EventAttributes.h>
 #include <File.h>
 #include <FilePanel.h>
 #include <Labels.h>

@@ -12,7 +12,6 @@
 #include <QColor>
 #include <QFont>
 #include <QImage>
-#include <QPointF>
 #include <QRect>
 #include <QString>
 
@@ -31,18 +30,6 @@ inline BRect
 from_qrect(const QRect& rect)
 {
 	return BRect(rect.left(), rect.top(), rect.right(), rect.bottom());
-}
-
-inline QPointF
-to_qpointf(BPoint point)
-{
-	return QPointF(point.x, point.y);
-}
-
-inline BPoint
-from_qpointf(const QPointF& point)
-{
-	return BPoint((float)point.x(), (float)point.y());
 }
 
 // Be colours are opaque unless the drawing mode blends.

@@ -1,5 +1,5 @@
 // Kalimo core library. MIT licence.
-#include "EventFile.h"
+#include "UserEvent.h"
 
 #include <FindDirectory.h>
 #include <Path.h>
@@ -9,36 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-
-const char* kEventMimeType = "text/x-Kalimo";
-
-const char* kAttrSummary = "EVENT:Summary";
-const char* kAttrDescription = "EVENT:Description";
-const char* kAttrLocation = "EVENT:Location";
-const char* kAttrCategorie = "EVENT:Categorie";
-const char* kAttrGroup = "EVENT:Group";
-const char* kAttrAlarm = "EVENT:Alarm";
-const char* kAttrExRule = "EVENT:ExRule";
-const char* kAttrNextA = "EVENT:NextA";
-const char* kAttrStart = "EVENT:tStart";
-const char* kAttrEnd = "EVENT:tEnd";
-const char* kAttrWarn = "EVENT:Warn";
-const char* kAttrExtd = "EVENT:Extd";
-
-const SavedQuery kSavedQueries[6] = {
-	{"Ev_Aktiv", "((EVENT:Alarm!='[nN][oO][nN][eE]')&&(BEOS:TYPE=='text/x-Kalimo'))"},
-	{"Ev_Idle", "((EVENT:Alarm=None)&&(BEOS:TYPE=='text/x-Kalimo'))"},
-	{"Ev_Url", "EVENT:Extd=='-U*'"},
-	{"Ev_Mail", "EVENT:Extd=='*M*'"},
-	{"Ev_Rule", "((EVENT:Alarm=Rule)&&(BEOS:TYPE=='text/x-Kalimo'))"},
-	{"Ev_Warn", "((EVENT:Warn=='[oO][oO][pP][sS]')&&(BEOS:TYPE=='text/x-Kalimo'))"},
-};
-
-const SavedQuery&
-SavedQueryFor(int number)
-{
-	return number >= 1 && number <= 6 ? kSavedQueries[number - 1] : kSavedQueries[0];
-}
 
 static std::string sUserDir;
 static std::string sUserDirSource;

@@ -1,0 +1,21 @@
+// Kalimo core library. MIT licence.
+#ifndef EVENT_ATTRIBUTES_H
+#define EVENT_ATTRIBUTES_H
+
+// An event is a file of this type whose whole content lives in these attributes.
+extern const char* kEventMimeType; // "text/x-Kalimo"
+
+extern const char* kAttrSummary;
+extern const char* kAttrDescription;
+extern const char* kAttrLocation;
+extern const char* kAttrCategorie;
+extern const char* kAttrGroup;
+extern const char* kAttrAlarm;
+extern const char* kAttrExRule;
+extern const char* kAttrNextA;
+extern const char* kAttrStart;
+extern const char* kAttrEnd;
+extern const char* kAttrWarn;
+extern const char* kAttrExtd;
+
+#endif // EVENT_ATTRIBUTES_H
