@@ -121,24 +121,28 @@ struct ScannedEvent {
 	time_t moment;
 };
 
-// Runs the alarm query and classifies each of the user's alarmed events, storing
-// its state; visit gets each classified event.
-template <typename Visit>
-void
-ScanAlarmedEvents(uint32 openMode, bool startToTheSecond, Visit visit)
+// Starts the query of the user's alarmed events.
+status_t
+FetchAlarmedEvents(BQuery* query)
 {
 	BVolume volume;
-	if (BVolumeRoster().GetBootVolume(&volume) != B_OK)
-		return;
+	status_t status = BVolumeRoster().GetBootVolume(&volume);
+	if (status != B_OK)
+		return status;
 	char predicate[128];
 	snprintf(predicate, sizeof(predicate), "((%s=*)&&(BEOS:TYPE=='%s'))", kAttrAlarm,
 		kEventMimeType);
-	BQuery query;
-	query.SetVolume(&volume);
-	query.SetPredicate(predicate);
-	if (query.Fetch() != B_OK)
-		return;
+	query->SetVolume(&volume);
+	query->SetPredicate(predicate);
+	return query->Fetch();
+}
 
+// Classifies each event of the fetched alarm query, storing its state; visit gets
+// each classified event.
+template <typename Visit>
+void
+ScanAlarmedEvents(BQuery& query, uint32 openMode, bool startToTheSecond, Visit visit)
+{
 	// Times are local: the zone may have changed since the last scan.
 	tzset();
 	// One reading of the clock for all events; the value also keeps the date format
@@ -217,24 +221,39 @@ SetWatcherState(BFile* file, long state, bool)
 		info.SetIcon(&mini, B_MINI_ICON);
 }
 
-void
+status_t
 AlarmEvents(BList* lost)
 {
-	ScanAlarmedEvents(B_READ_ONLY, false, [lost](const ScannedEvent& event) {
+	BQuery query;
+	const status_t status = FetchAlarmedEvents(&query);
+	if (status != B_OK) {
+		printf("AlarmEvents: the alarm query failed: %s\n", strerror_be(status));
+		return status;
+	}
+	ScanAlarmedEvents(query, B_READ_ONLY, false, [lost](const ScannedEvent& event) {
 		if (event.state == 3 && lost != nullptr)
 			lost->AddItem(new EvCLink(event.entry, (int)event.days, event.alarmSecs, 0, 0));
 	});
+	return B_OK;
 }
 
 void
 AllEventInAlert(BList* list, bool summary, bool sortUp)
 {
+	// A failed query is no "no alarms": the list keeps what the last scan found,
+	// and the next scan asks again.
+	BQuery query;
+	const status_t status = FetchAlarmedEvents(&query);
+	if (status != B_OK) {
+		printf("AllEventInAlert: the alarm query failed: %s\n", strerror_be(status));
+		return;
+	}
 	FormerRecords former(list);
 	std::string today;
 	int32 todayCount = 0;
 	int32 nextCount = 0;
 	const time_t now = real_time_clock();
-	ScanAlarmedEvents(B_READ_WRITE, true, [&](const ScannedEvent& event) {
+	ScanAlarmedEvents(query, B_READ_WRITE, true, [&](const ScannedEvent& event) {
 		if (event.state == 1) {
 			today += "\n";
 			today += event.entry.Name();
@@ -276,16 +295,19 @@ long
 OopsEvents()
 {
 	BVolume volume;
-	if (BVolumeRoster().GetBootVolume(&volume) != B_OK)
-		return 0;
+	status_t status = BVolumeRoster().GetBootVolume(&volume);
+	if (status != B_OK)
+		return status;
 	char predicate[128];
 	snprintf(predicate, sizeof(predicate), "((%s=*)&&(BEOS:TYPE=='%s'))", kAttrWarn,
 		kEventMimeType);
 	BQuery query;
 	query.SetVolume(&volume);
 	query.SetPredicate(predicate);
-	if (query.Fetch() != B_OK)
-		return 0;
+	if ((status = query.Fetch()) != B_OK) {
+		printf("OopsEvents: the query failed: %s\n", strerror_be(status));
+		return status;
+	}
 	long count = 0;
 	BEntry entry;
 	while (query.GetNextEntry(&entry) == B_OK) {
@@ -331,9 +353,10 @@ CheckWatcherShutDown()
 		return;
 	}
 	BList lost;
-	AlarmEvents(&lost);
-	const int32 passed = lost.CountItems();
-	for (int32 i = 0; i < passed; i++)
+	// Alarms that could not be looked for may have passed: the query window shows.
+	const bool failed = AlarmEvents(&lost) != B_OK;
+	const int32 passed = failed ? 1 : lost.CountItems();
+	for (int32 i = 0; i < lost.CountItems(); i++)
 		delete (EvCLink*)lost.ItemAt(i);
 	if (!warn) {
 		printf("DONT WARN AGAIN..\n");

@@ -9,16 +9,19 @@
 // AlarmValue and keeps its state in "EVENT:Warn" ("idle", "wait", "next", "OOPS"),
 // with a warning icon while its alarm has passed.
 
-// Appends a record (EvCLink) for every event whose alarm has passed.
-void AlarmEvents(BList* lost);
+// Appends a record (EvCLink) for every event whose alarm has passed; the query's
+// error when the events cannot be looked for.
+status_t AlarmEvents(BList* lost);
 // Empties the list (deleting its records), then appends a record for every event
 // due within a day; sorted by the alarm's second of the day when sortUp; with
-// summary, shows the day's summary alert.
+// summary, shows the day's summary alert. When the query fails, says so in the
+// trace and leaves the list as it was.
 void AllEventInAlert(BList* list, bool summary, bool sortUp);
 // Stores the state word and the warning icon of one event file; writes nothing
 // that is already so.
 void SetWatcherState(BFile* file, long state, bool unused = false);
-// The number of the user's event files whose state word holds "OOPS".
+// The number of the user's event files whose state word holds "OOPS"; a negative
+// error when the query fails.
 long OopsEvents();
 // The editor's start-up check: shows the events whose alarm passed unseen.
 void CheckWatcherShutDown();

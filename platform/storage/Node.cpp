@@ -185,11 +185,15 @@ BNode::WriteAttr(const char* name, type_code type, off_t offset, const void* buf
 		value = data.data();
 		size = data.size();
 	}
+	// The index's lock comes first: a write it cannot record leaves the file alone.
 	VolumeIndex::AttributeChange change(fFd, fPath);
+	if (change.InitCheck() != B_OK)
+		return change.InitCheck();
 	status_t status = NodeAttributes::Write(fFd, name, type, value, size);
+	if (status == B_OK)
+		status = change.Written(name, type, value, size);
 	if (status != B_OK)
 		return status;
-	change.Written(name, type, value, size);
 	return (ssize_t)length;
 }
 
@@ -234,9 +238,11 @@ BNode::RemoveAttr(const char* name)
 	if (status != B_OK)
 		return status;
 	VolumeIndex::AttributeChange change(fFd, fPath);
+	if (change.InitCheck() != B_OK)
+		return change.InitCheck();
 	status = NodeAttributes::Remove(fFd, name);
 	if (status == B_OK)
-		change.Removed(name);
+		status = change.Removed(name);
 	return status;
 }
 

@@ -6,15 +6,21 @@
 
 #include <sqlite3.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <cstdlib>
 #include <unordered_map>
 
 static std::unique_ptr<IndexDatabase> sDefault;
 static std::mutex sDefaultLock;
+static std::atomic<int32> sBusyTimeout{10000};
+
+typedef std::lock_guard<std::recursive_mutex> Guard;
 
 std::string
 IndexDatabase::DefaultPath()
@@ -30,6 +36,15 @@ IndexDatabase::DefaultPath()
 	return base + "/be-index/index.db";
 }
 
+void
+IndexDatabase::SetBusyTimeout(int32 milliseconds)
+{
+	std::lock_guard<std::mutex> guard(sDefaultLock);
+	sBusyTimeout = milliseconds;
+	if (sDefault != nullptr && sDefault->fDb != nullptr)
+		sqlite3_busy_timeout(sDefault->fDb, milliseconds);
+}
+
 IndexDatabase*
 IndexDatabase::Default()
 {
@@ -42,39 +57,64 @@ IndexDatabase::Default()
 	if (sDefault != nullptr && sOwner != getpid())
 		(void)sDefault.release();
 	sOwner = getpid();
-	if (sDefault == nullptr || sDefault->Path() != path) {
-		sDefault = std::make_unique<IndexDatabase>(path);
-		if (sDefault->InitCheck() != B_OK)
+	// A failed open is tried again (the lock that made it fail may be gone); a
+	// damaged file, or one that another process put aside, is let go of. Never
+	// while this thread is inside a write of it.
+	const bool replace = sDefault == nullptr || sDefault->Path() != path
+		|| (sDefault->fWriters == 0
+			&& (sDefault->InitCheck() != B_OK || sDefault->IsDamaged()
+				|| !sDefault->_IsCurrentFile()));
+	if (replace) {
+		const status_t before = sDefault != nullptr ? sDefault->InitCheck() : B_OK;
+		// The file found damaged is put aside by the next connection, unless another
+		// process did so already.
+		dev_t damagedDevice = 0;
+		ino_t damagedNode = 0;
+		if (sDefault != nullptr && sDefault->IsDamaged() && sDefault->Path() == path) {
+			damagedDevice = sDefault->fFileDevice;
+			damagedNode = sDefault->fFileNode;
+		}
+		sDefault.reset();
+		sDefault = std::make_unique<IndexDatabase>(path, damagedDevice, damagedNode);
+		if (sDefault->InitCheck() != B_OK && sDefault->InitCheck() != before)
 			fprintf(stderr, "volume index: cannot open %s: %s\n", path.c_str(),
 				strerror_be(sDefault->InitCheck()));
 	}
 	return sDefault->InitCheck() == B_OK ? sDefault.get() : nullptr;
 }
 
-IndexDatabase::IndexDatabase(const std::string& path) : fPath(path)
+IndexDatabase::IndexDatabase(const std::string& path, dev_t damagedDevice, ino_t damagedNode)
+	: fPath(path)
 {
-	fStatus = _Open();
+	fStatus = _Open(damagedDevice, damagedNode);
 }
 
+// The tables, made in a new file only: an existing database is read as it is, so
+// that opening it needs no write lock.
 static const char* kSchema
-	= "CREATE TABLE IF NOT EXISTS big_values ("
+	= "CREATE TABLE big_values ("
 	  " device INTEGER NOT NULL, node INTEGER NOT NULL, name TEXT NOT NULL,"
 	  " data BLOB NOT NULL, PRIMARY KEY (device, node, name));"
-	  "CREATE TABLE IF NOT EXISTS indexes ("
+	  "CREATE TABLE indexes ("
 	  " name TEXT PRIMARY KEY, type INTEGER NOT NULL, flags INTEGER NOT NULL);"
-	  "CREATE TABLE IF NOT EXISTS nodes ("
+	  "CREATE TABLE nodes ("
 	  " device INTEGER NOT NULL, node INTEGER NOT NULL, path TEXT NOT NULL,"
 	  " ctime INTEGER NOT NULL, PRIMARY KEY (device, node));"
-	  "CREATE INDEX IF NOT EXISTS nodes_by_path ON nodes (path);"
+	  "CREATE INDEX nodes_by_path ON nodes (path);"
 	  // Keyed by name first: a query reads the values of one or two names as a
 	  // range of the table itself.
-	  "CREATE TABLE IF NOT EXISTS attr_values ("
+	  "CREATE TABLE attr_values ("
 	  " name TEXT NOT NULL, device INTEGER NOT NULL, node INTEGER NOT NULL,"
 	  " type INTEGER NOT NULL, value BLOB NOT NULL,"
 	  " PRIMARY KEY (name, device, node)) WITHOUT ROWID;"
-	  "CREATE INDEX IF NOT EXISTS attr_values_by_node ON attr_values (device, node);"
-	  "INSERT OR IGNORE INTO indexes VALUES ('BEOS:TYPE', 1296649555, 0),"
+	  "CREATE INDEX attr_values_by_node ON attr_values (device, node);"
+	  "INSERT INTO indexes VALUES ('BEOS:TYPE', 1296649555, 0),"
 	  " ('name', 1129534546, 0), ('size', 1280069191, 0), ('last_modified', 1280069191, 0);";
+static const char* const kTables[] = {"attr_values", "big_values", "indexes", "nodes"};
+
+// A node whose file a query did not find, kept for its big values until a reindex
+// walk finds it again or forgets it.
+static const int64 kNotFound = -1;
 
 IndexDatabase::~IndexDatabase()
 {
@@ -86,7 +126,37 @@ IndexDatabase::~IndexDatabase()
 }
 
 status_t
-IndexDatabase::_Open()
+IndexDatabase::Result(int result)
+{
+	switch (result & 0xff) {
+		case SQLITE_OK:
+		case SQLITE_ROW:
+		case SQLITE_DONE:
+			return B_OK;
+		case SQLITE_CORRUPT:
+		case SQLITE_NOTADB:
+			if (!fDamaged.exchange(true))
+				fprintf(stderr, "volume index: %s is damaged: %s\n", fPath.c_str(),
+					sqlite3_errstr(result));
+			return B_BAD_DATA;
+		case SQLITE_BUSY:
+		case SQLITE_LOCKED:
+			return B_BUSY;
+		default:
+			return B_IO_ERROR;
+	}
+}
+
+bool
+IndexDatabase::_IsCurrentFile() const
+{
+	// Another process that found the file damaged put it aside and made a new one.
+	struct stat st;
+	return stat(fPath.c_str(), &st) == 0 && st.st_ino == fFileNode && st.st_dev == fFileDevice;
+}
+
+status_t
+IndexDatabase::_Open(dev_t damagedDevice, ino_t damagedNode)
 {
 	const size_t slash = fPath.rfind('/');
 	if (slash == std::string::npos)
@@ -94,44 +164,166 @@ IndexDatabase::_Open()
 	status_t status = create_directory(fPath.substr(0, slash).c_str(), 0700);
 	if (status != B_OK)
 		return status;
+	// Making, checking and putting aside the file happen under a lock of the
+	// folder's, so that two processes never put aside each other's new database.
+	const int lock = open((fPath + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+	if (lock < 0)
+		return status_from_errno(errno);
+	while (flock(lock, LOCK_EX) != 0 && errno == EINTR) {
+	}
 	struct stat st;
-	fWasRecreated = stat(fPath.c_str(), &st) != 0;
-	status = _OpenFile();
-	if (status != B_BAD_DATA)
-		return status;
-
-	// A damaged database is put aside, not deleted: it may still hold values that
-	// someone can recover. The index itself is rebuilt from the files.
-	sqlite3_close(fDb);
-	fDb = nullptr;
-	const std::string aside = fPath + ".damaged-" + std::to_string(time(nullptr));
-	fprintf(stderr, "volume index: %s is damaged; kept as %s, making a new one\n",
-		fPath.c_str(), aside.c_str());
-	if (rename(fPath.c_str(), aside.c_str()) != 0)
-		return B_IO_ERROR;
-	for (const char* suffix : {"-wal", "-shm"})
-		rename((fPath + suffix).c_str(), (aside + suffix).c_str());
-	fWasRecreated = true;
-	return _OpenFile();
+	if (stat(fPath.c_str(), &st) != 0) {
+		status = errno == ENOENT ? _Create({}) : status_from_errno(errno);
+		fWasRecreated = status == B_OK;
+	} else if (damagedNode != 0 && st.st_ino == damagedNode && st.st_dev == damagedDevice)
+		status = B_BAD_DATA;
+	if (status == B_OK)
+		status = _OpenFile();
+	if (status == B_BAD_DATA) {
+		// A damaged, empty or foreign file is put aside, not deleted: it may still
+		// hold values that someone can recover. The index is rebuilt from the files.
+		std::set<std::string> indexes;
+		status = _SetAside(&indexes);
+		if (status == B_OK)
+			status = _Create(indexes);
+		if (status == B_OK)
+			status = _OpenFile();
+		fWasRecreated = status == B_OK;
+	}
+	close(lock);
+	return status;
 }
 
 status_t
 IndexDatabase::_OpenFile()
 {
-	if (sqlite3_open_v2(fPath.c_str(), &fDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE
-				| SQLITE_OPEN_FULLMUTEX, nullptr) != SQLITE_OK)
+	sqlite3_close(fDb);
+	fDb = nullptr;
+	fDamaged = false;
+	if (sqlite3_open_v2(fPath.c_str(), &fDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX,
+			nullptr) != SQLITE_OK)
 		return B_IO_ERROR;
-	sqlite3_busy_timeout(fDb, 10000);
-	int result = sqlite3_exec(fDb, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;"
-		"PRAGMA mmap_size=268435456; PRAGMA cache_size=-16384;",
-		nullptr, nullptr, nullptr);
-	if (result == SQLITE_OK)
-		result = sqlite3_exec(fDb, kSchema, nullptr, nullptr, nullptr);
-	if (result == SQLITE_NOTADB || result == SQLITE_CORRUPT)
+	struct stat st;
+	if (stat(fPath.c_str(), &st) != 0)
+		return B_IO_ERROR;
+	fFileDevice = st.st_dev;
+	fFileNode = st.st_ino;
+	sqlite3_busy_timeout(fDb, sBusyTimeout);
+	// A file without pages is no database of ours either: it reads as an empty one.
+	if (st.st_size == 0)
 		return B_BAD_DATA;
+	// Every table of ours must be there, else the file is another program's.
+	sqlite3_stmt* tables = nullptr;
+	int result = sqlite3_prepare_v2(fDb, "SELECT name FROM sqlite_master WHERE type = 'table'",
+		-1, &tables, nullptr);
+	std::set<std::string> found;
+	if (result == SQLITE_OK) {
+		while ((result = sqlite3_step(tables)) == SQLITE_ROW)
+			found.insert((const char*)sqlite3_column_text(tables, 0));
+	}
+	sqlite3_finalize(tables);
+	if (result == SQLITE_DONE) {
+		result = SQLITE_OK;
+		for (const char* table : kTables)
+			result = found.count(table) == 0 ? SQLITE_NOTADB : result;
+	}
+	// Deleted values are overwritten, not left readable in free pages.
+	if (result == SQLITE_OK)
+		result = sqlite3_exec(fDb, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;"
+			"PRAGMA mmap_size=268435456; PRAGMA cache_size=-16384; PRAGMA secure_delete=ON;",
+			nullptr, nullptr, nullptr);
+	if (result == SQLITE_OK) {
+		// A database made before the file could shrink: it shrinks from now on.
+		sqlite3_stmt* vacuum = nullptr;
+		if (sqlite3_prepare_v2(fDb, "PRAGMA auto_vacuum", -1, &vacuum, nullptr) == SQLITE_OK
+			&& sqlite3_step(vacuum) == SQLITE_ROW && sqlite3_column_int(vacuum, 0) == 0) {
+			sqlite3_finalize(vacuum);
+			vacuum = nullptr;
+			sqlite3_exec(fDb, "PRAGMA auto_vacuum=INCREMENTAL; VACUUM;", nullptr, nullptr,
+				nullptr);
+		}
+		sqlite3_finalize(vacuum);
+	}
+	const status_t status = Result(result);
+	if (status == B_BAD_DATA)
+		fDamaged = false; // handled here: put aside at once
+	else if (status != B_OK)
+		fprintf(stderr, "volume index: %s: %s\n", fPath.c_str(), sqlite3_errmsg(fDb));
+	return status;
+}
+
+status_t
+IndexDatabase::_SetAside(std::set<std::string>* indexes)
+{
+	sqlite3_finalize(fVersionStatement);
+	fVersionStatement = nullptr;
+	sqlite3_close(fDb);
+	fDb = nullptr;
+	// The names of the indexes are carried over where the file still tells them.
+	sqlite3* db = nullptr;
+	sqlite3_stmt* names = nullptr;
+	if (sqlite3_open_v2(fPath.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK
+		&& sqlite3_prepare_v2(db, "SELECT name FROM indexes", -1, &names, nullptr) == SQLITE_OK) {
+		while (sqlite3_step(names) == SQLITE_ROW) {
+			if (const unsigned char* name = sqlite3_column_text(names, 0))
+				indexes->insert((const char*)name);
+		}
+	}
+	sqlite3_finalize(names);
+	sqlite3_close(db);
+
+	std::string aside = fPath + ".damaged-" + std::to_string(time(nullptr));
+	struct stat st;
+	for (int i = 2; stat(aside.c_str(), &st) == 0; i++)
+		aside = fPath + ".damaged-" + std::to_string(time(nullptr)) + "-" + std::to_string(i);
+	fprintf(stderr, "volume index: %s is damaged or not an index; kept as %s, making a new one\n",
+		fPath.c_str(), aside.c_str());
+	if (rename(fPath.c_str(), aside.c_str()) != 0)
+		return B_IO_ERROR;
+	for (const char* suffix : {"-wal", "-shm"})
+		rename((fPath + suffix).c_str(), (aside + suffix).c_str());
+	return B_OK;
+}
+
+status_t
+IndexDatabase::_Create(const std::set<std::string>& indexes)
+{
+	// Made whole under another name and then put in place, so that no process ever
+	// opens a file without its tables.
+	const std::string made = fPath + ".new-" + std::to_string(getpid());
+	for (const char* suffix : {"", "-wal", "-shm"})
+		unlink((made + suffix).c_str());
+	sqlite3* db = nullptr;
+	int result = sqlite3_open_v2(made.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+		nullptr);
+	if (result == SQLITE_OK)
+		result = sqlite3_exec(db, "PRAGMA auto_vacuum=INCREMENTAL; PRAGMA journal_mode=WAL;",
+			nullptr, nullptr, nullptr);
+	if (result == SQLITE_OK)
+		result = sqlite3_exec(db, kSchema, nullptr, nullptr, nullptr);
+	for (const std::string& name : indexes) {
+		sqlite3_stmt* insert = nullptr;
+		if (result != SQLITE_OK)
+			break;
+		result = sqlite3_prepare_v2(db, "INSERT OR IGNORE INTO indexes VALUES (?, 1129534546, 0)",
+			-1, &insert, nullptr);
+		if (result == SQLITE_OK) {
+			sqlite3_bind_text(insert, 1, name.c_str(), -1, SQLITE_TRANSIENT);
+			result = sqlite3_step(insert) == SQLITE_DONE ? SQLITE_OK : SQLITE_IOERR;
+		}
+		sqlite3_finalize(insert);
+	}
+	if (result != SQLITE_OK)
+		fprintf(stderr, "volume index: cannot make %s: %s\n", fPath.c_str(), sqlite3_errmsg(db));
+	// Closing the only connection writes the log into the file and removes it.
+	if (sqlite3_close(db) != SQLITE_OK && result == SQLITE_OK)
+		result = SQLITE_IOERR;
+	if (result == SQLITE_OK && rename(made.c_str(), fPath.c_str()) != 0)
+		result = SQLITE_IOERR;
 	if (result != SQLITE_OK) {
-		fprintf(stderr, "volume index: %s\n", sqlite3_errmsg(fDb));
-		return result == SQLITE_BUSY ? B_BUSY : B_IO_ERROR;
+		for (const char* suffix : {"", "-wal", "-shm"})
+			unlink((made + suffix).c_str());
+		return B_IO_ERROR;
 	}
 	return B_OK;
 }
@@ -139,7 +331,7 @@ IndexDatabase::_OpenFile()
 bool
 IndexDatabase::TakeWasRecreated()
 {
-	std::lock_guard<std::mutex> guard(fLock);
+	Guard guard(fLock);
 	const bool was = fWasRecreated;
 	fWasRecreated = false;
 	return was;
@@ -153,23 +345,28 @@ IndexDatabase::_Exec(const char* sql)
 	if (result != SQLITE_OK) {
 		fprintf(stderr, "volume index: %s\n", error != nullptr ? error : "error");
 		sqlite3_free(error);
-		return result == SQLITE_BUSY ? B_BUSY : B_IO_ERROR;
 	}
-	return B_OK;
+	return Result(result);
 }
 
 namespace {
-// A prepared statement that finalises itself.
+// A prepared statement that finalises itself and tells its database of errors.
 class Statement {
 public:
-	Statement(sqlite3* db, const char* sql)
+	Statement(IndexDatabase* owner, sqlite3* db, const char* sql) : fOwner(owner)
 	{
-		if (sqlite3_prepare_v2(db, sql, -1, &fStatement, nullptr) != SQLITE_OK)
+		const int result = sqlite3_prepare_v2(db, sql, -1, &fStatement, nullptr);
+		if (result != SQLITE_OK) {
 			fStatement = nullptr;
+			fStatus = owner->Result(result);
+			if (fStatus == B_OK)
+				fStatus = B_IO_ERROR;
+		}
 	}
 	~Statement() { sqlite3_finalize(fStatement); }
 	sqlite3_stmt* operator*() const { return fStatement; }
 	bool IsValid() const { return fStatement != nullptr; }
+	status_t Status() const { return fStatus; }
 
 	void BindKey(dev_t device, ino_t node, const char* name)
 	{
@@ -179,16 +376,37 @@ public:
 			sqlite3_bind_text(fStatement, 3, name, -1, SQLITE_TRANSIENT);
 	}
 
+	void Reset()
+	{
+		sqlite3_reset(fStatement);
+	}
+
+	// Steps once: true with a row; false at the end or on an error, which Status()
+	// then tells. A loop over the rows stops at an error, never taking it for the end.
+	bool Next()
+	{
+		if (fStatement == nullptr)
+			return false;
+		const int result = sqlite3_step(fStatement);
+		if (result == SQLITE_ROW)
+			return true;
+		if (result != SQLITE_DONE)
+			fStatus = fOwner->Result(result);
+		return false;
+	}
+
 	status_t Done()
 	{
-		int result = sqlite3_step(fStatement);
-		if (result == SQLITE_DONE || result == SQLITE_ROW)
-			return B_OK;
-		return result == SQLITE_BUSY ? B_BUSY : B_IO_ERROR;
+		if (fStatement == nullptr)
+			return fStatus;
+		Next();
+		return fStatus;
 	}
 
 private:
+	IndexDatabase* fOwner;
 	sqlite3_stmt* fStatement = nullptr;
+	status_t fStatus = B_OK;
 };
 } // namespace
 
@@ -196,11 +414,9 @@ status_t
 IndexDatabase::StoreValue(dev_t device, ino_t node, const char* name, const void* data,
 	size_t size)
 {
-	std::lock_guard<std::mutex> guard(fLock);
-	Statement statement(fDb, "INSERT OR REPLACE INTO big_values (device, node, name, data)"
-							 " VALUES (?, ?, ?, ?)");
-	if (!statement.IsValid())
-		return B_IO_ERROR;
+	Guard guard(fLock);
+	Statement statement(this, fDb, "INSERT OR REPLACE INTO big_values (device, node, name, data)"
+								   " VALUES (?, ?, ?, ?)");
 	statement.BindKey(device, node, name);
 	sqlite3_bind_blob64(*statement, 4, size > 0 ? data : "", size, SQLITE_TRANSIENT);
 	return statement.Done();
@@ -209,17 +425,12 @@ IndexDatabase::StoreValue(dev_t device, ino_t node, const char* name, const void
 status_t
 IndexDatabase::LoadValue(dev_t device, ino_t node, const char* name, std::vector<uint8>* data)
 {
-	std::lock_guard<std::mutex> guard(fLock);
-	Statement statement(fDb, "SELECT data FROM big_values"
-							 " WHERE device = ? AND node = ? AND name = ?");
-	if (!statement.IsValid())
-		return B_IO_ERROR;
+	Guard guard(fLock);
+	Statement statement(this, fDb, "SELECT data FROM big_values"
+								   " WHERE device = ? AND node = ? AND name = ?");
 	statement.BindKey(device, node, name);
-	int result = sqlite3_step(*statement);
-	if (result == SQLITE_DONE)
-		return B_ENTRY_NOT_FOUND;
-	if (result != SQLITE_ROW)
-		return result == SQLITE_BUSY ? B_BUSY : B_IO_ERROR;
+	if (!statement.Next())
+		return statement.Status() != B_OK ? statement.Status() : B_ENTRY_NOT_FOUND;
 	const uint8* bytes = (const uint8*)sqlite3_column_blob(*statement, 0);
 	const int size = sqlite3_column_bytes(*statement, 0);
 	data->assign(bytes, bytes + size);
@@ -229,58 +440,120 @@ IndexDatabase::LoadValue(dev_t device, ino_t node, const char* name, std::vector
 status_t
 IndexDatabase::RemoveValue(dev_t device, ino_t node, const char* name)
 {
-	std::lock_guard<std::mutex> guard(fLock);
-	Statement statement(fDb, "DELETE FROM big_values WHERE device = ? AND node = ? AND name = ?");
-	if (!statement.IsValid())
-		return B_IO_ERROR;
+	Guard guard(fLock);
+	Statement statement(this, fDb,
+		"DELETE FROM big_values WHERE device = ? AND node = ? AND name = ?");
 	statement.BindKey(device, node, name);
-	return statement.Done();
+	const status_t status = statement.Done();
+	if (status == B_OK && sqlite3_changes(fDb) > 0)
+		_Shrink();
+	return status;
 }
 
 status_t
 IndexDatabase::RemoveNode(dev_t device, ino_t node)
 {
-	std::lock_guard<std::mutex> guard(fLock);
-	Statement statement(fDb, "DELETE FROM big_values WHERE device = ? AND node = ?");
-	if (!statement.IsValid())
-		return B_IO_ERROR;
+	Guard guard(fLock);
+	Statement statement(this, fDb, "DELETE FROM big_values WHERE device = ? AND node = ?");
 	statement.BindKey(device, node, nullptr);
-	return statement.Done();
+	const status_t status = statement.Done();
+	if (status == B_OK && sqlite3_changes(fDb) > 0)
+		_Shrink();
+	return status;
+}
+
+void
+IndexDatabase::_Shrink()
+{
+	// Gives the pages of removed values back to the file system; inside a write
+	// this happens with its commit.
+	if (fTransactionDepth == 0)
+		sqlite3_exec(fDb, "PRAGMA incremental_vacuum", nullptr, nullptr, nullptr);
+	else
+		fFreed = true;
 }
 
 status_t
 IndexDatabase::_Begin()
 {
+	if (fTransactionDepth++ > 0)
+		return B_OK;
+	fTransactionStatus = B_OK;
 	// IMMEDIATE: a deferred transaction that reads first fails under WAL when another
 	// process writes in between, whatever the busy timeout.
-	return _Exec("BEGIN IMMEDIATE");
+	const status_t status = _Exec("BEGIN IMMEDIATE");
+	if (status != B_OK)
+		fTransactionDepth = 0;
+	return status;
 }
 
 status_t
-IndexDatabase::_Commit(status_t status)
+IndexDatabase::_Commit(status_t status, bool keep)
 {
-	if (status != B_OK) {
+	if (fTransactionDepth == 0)
+		return status;
+	if (status != B_OK && fTransactionStatus == B_OK)
+		fTransactionStatus = status;
+	if (--fTransactionDepth > 0)
+		return status;
+	if (fTransactionStatus != B_OK && !keep) {
 		sqlite3_exec(fDb, "ROLLBACK", nullptr, nullptr, nullptr);
+		return fTransactionStatus;
+	}
+	if (fFreed)
+		sqlite3_exec(fDb, "PRAGMA incremental_vacuum", nullptr, nullptr, nullptr);
+	fFreed = false;
+	const status_t committed = _Exec("COMMIT");
+	if (committed != B_OK)
+		sqlite3_exec(fDb, "ROLLBACK", nullptr, nullptr, nullptr);
+	return fTransactionStatus != B_OK ? fTransactionStatus : committed;
+}
+
+status_t
+IndexDatabase::BeginWrite()
+{
+	fLock.lock();
+	const status_t status = _Begin();
+	if (status != B_OK) {
+		fLock.unlock();
 		return status;
 	}
-	return _Exec("COMMIT");
+	fWriters++;
+	return B_OK;
+}
+
+status_t
+IndexDatabase::EndWrite(status_t status)
+{
+	// What the write did stays, also when a part of it failed: a value kept here
+	// for a file that holds its marker must not go.
+	status = _Commit(status, true);
+	fWriters--;
+	fLock.unlock();
+	return status;
 }
 
 std::set<std::string>
-IndexDatabase::IndexedNames()
+IndexDatabase::IndexedNames(status_t* status)
 {
-	std::lock_guard<std::mutex> guard(fLock);
+	Guard guard(fLock);
+	if (status != nullptr)
+		*status = B_OK;
 	const int64 current = _DataVersion();
 	// data_version moves when another connection commits; our own writes to the
 	// table go through CreateIndex, which resets the cache.
-	if (current == fIndexedVersion && !fIndexed.empty())
+	if (current >= 0 && current == fIndexedVersion && !fIndexed.empty())
 		return fIndexed;
-	Statement statement(fDb, "SELECT name FROM indexes");
-	if (!statement.IsValid())
-		return fIndexed;
-	fIndexed.clear();
-	while (sqlite3_step(*statement) == SQLITE_ROW)
-		fIndexed.insert((const char*)sqlite3_column_text(*statement, 0));
+	Statement statement(this, fDb, "SELECT name FROM indexes");
+	std::set<std::string> names;
+	while (statement.Next())
+		names.insert((const char*)sqlite3_column_text(*statement, 0));
+	if (current < 0 || statement.Status() != B_OK) {
+		if (status != nullptr)
+			*status = statement.Status() != B_OK ? statement.Status() : B_IO_ERROR;
+		return names;
+	}
+	fIndexed = std::move(names);
 	fIndexedVersion = current;
 	return fIndexed;
 }
@@ -288,7 +561,7 @@ IndexDatabase::IndexedNames()
 int64
 IndexDatabase::DataVersion()
 {
-	std::lock_guard<std::mutex> guard(fLock);
+	Guard guard(fLock);
 	return _DataVersion();
 }
 
@@ -296,13 +569,20 @@ int64
 IndexDatabase::_DataVersion()
 {
 	// Asked before every query: prepared once.
-	if (fVersionStatement == nullptr
-		&& sqlite3_prepare_v2(fDb, "PRAGMA data_version", -1, &fVersionStatement, nullptr)
-			!= SQLITE_OK)
-		return -2;
+	if (fVersionStatement == nullptr) {
+		const int result = sqlite3_prepare_v2(fDb, "PRAGMA data_version", -1,
+			&fVersionStatement, nullptr);
+		if (result != SQLITE_OK) {
+			Result(result);
+			return -2;
+		}
+	}
 	int64 version = -2;
-	if (sqlite3_step(fVersionStatement) == SQLITE_ROW)
+	const int result = sqlite3_step(fVersionStatement);
+	if (result == SQLITE_ROW)
 		version = sqlite3_column_int64(fVersionStatement, 0);
+	else
+		Result(result);
 	sqlite3_reset(fVersionStatement);
 	return version;
 }
@@ -310,7 +590,7 @@ IndexDatabase::_DataVersion()
 NodeCache&
 IndexDatabase::Nodes()
 {
-	std::lock_guard<std::mutex> guard(fLock);
+	Guard guard(fLock);
 	if (fNodeCache == nullptr) {
 		fNodeCache = std::make_shared<NodeCache>();
 		NodeCache::SetActive(fNodeCache);
@@ -323,10 +603,9 @@ IndexDatabase::CreateIndex(const char* name, uint32 type, uint32 flags, bool* cr
 {
 	if (name == nullptr || name[0] == '\0')
 		return B_BAD_VALUE;
-	std::lock_guard<std::mutex> guard(fLock);
-	Statement statement(fDb, "INSERT OR IGNORE INTO indexes (name, type, flags) VALUES (?, ?, ?)");
-	if (!statement.IsValid())
-		return B_IO_ERROR;
+	Guard guard(fLock);
+	Statement statement(this, fDb,
+		"INSERT OR IGNORE INTO indexes (name, type, flags) VALUES (?, ?, ?)");
 	sqlite3_bind_text(*statement, 1, name, -1, SQLITE_TRANSIENT);
 	sqlite3_bind_int64(*statement, 2, type);
 	sqlite3_bind_int64(*statement, 3, flags);
@@ -338,33 +617,30 @@ IndexDatabase::CreateIndex(const char* name, uint32 type, uint32 flags, bool* cr
 }
 
 static status_t
-upsert_node(sqlite3* db, const IndexDatabase::NodeRecord& node)
+upsert_node(IndexDatabase* owner, sqlite3* db, const IndexDatabase::NodeRecord& node)
 {
-	Statement statement(db, "INSERT INTO nodes (device, node, path, ctime) VALUES (?, ?, ?, ?)"
-							" ON CONFLICT (device, node) DO UPDATE"
-							" SET path = excluded.path, ctime = excluded.ctime");
-	if (!statement.IsValid())
-		return B_IO_ERROR;
+	Statement statement(owner, db,
+		"INSERT INTO nodes (device, node, path, ctime) VALUES (?, ?, ?, ?)"
+		" ON CONFLICT (device, node) DO UPDATE"
+		" SET path = excluded.path, ctime = excluded.ctime");
 	statement.BindKey(node.device, node.node, node.path.c_str());
 	sqlite3_bind_int64(*statement, 4, node.ctime);
 	return statement.Done();
 }
 
 static status_t
-put_value(sqlite3* db, dev_t device, ino_t node, const char* name, type_code type,
-	const void* data, size_t size)
+put_value(IndexDatabase* owner, sqlite3* db, dev_t device, ino_t node, const char* name,
+	type_code type, const void* data, size_t size)
 {
 	if (data == nullptr) {
-		Statement remove(db, "DELETE FROM attr_values WHERE device = ? AND node = ? AND name = ?");
-		if (!remove.IsValid())
-			return B_IO_ERROR;
+		Statement remove(owner, db,
+			"DELETE FROM attr_values WHERE device = ? AND node = ? AND name = ?");
 		remove.BindKey(device, node, name);
 		return remove.Done();
 	}
-	Statement statement(db, "INSERT OR REPLACE INTO attr_values (device, node, name, type, value)"
-							" VALUES (?, ?, ?, ?, ?)");
-	if (!statement.IsValid())
-		return B_IO_ERROR;
+	Statement statement(owner, db,
+		"INSERT OR REPLACE INTO attr_values (device, node, name, type, value)"
+		" VALUES (?, ?, ?, ?, ?)");
 	statement.BindKey(device, node, name);
 	sqlite3_bind_int64(*statement, 4, type);
 	sqlite3_bind_blob64(*statement, 5, size > 0 ? data : "", size, SQLITE_TRANSIENT);
@@ -375,67 +651,72 @@ status_t
 IndexDatabase::PutValue(const NodeRecord& node, const char* name, type_code type,
 	const void* data, size_t size)
 {
-	std::lock_guard<std::mutex> guard(fLock);
+	Guard guard(fLock);
 	if (name == nullptr) {
-		// Only keep a known node's change time current; unknown nodes stay unknown.
-		Statement statement(fDb, "UPDATE nodes SET path = ?3, ctime = ?4"
-								 " WHERE device = ?1 AND node = ?2");
-		if (!statement.IsValid())
-			return B_IO_ERROR;
+		// Only keep a known node's change time current; unknown nodes stay unknown,
+		// unless they have big values: a reindex walk must find those to forget
+		// them when their file is gone.
+		Statement statement(this, fDb, "UPDATE nodes SET path = ?3, ctime = ?4"
+									   " WHERE device = ?1 AND node = ?2");
 		statement.BindKey(node.device, node.node, node.path.c_str());
 		sqlite3_bind_int64(*statement, 4, node.ctime);
-		return statement.Done();
+		status_t status = statement.Done();
+		if (status != B_OK || sqlite3_changes(fDb) > 0)
+			return status;
+		Statement insert(this, fDb,
+			"INSERT OR IGNORE INTO nodes (device, node, path, ctime) SELECT ?1, ?2, ?3, ?4"
+			" WHERE EXISTS (SELECT 1 FROM big_values WHERE device = ?1 AND node = ?2)");
+		insert.BindKey(node.device, node.node, node.path.c_str());
+		sqlite3_bind_int64(*insert, 4, node.ctime);
+		return insert.Done();
 	}
 	status_t status = _Begin();
 	if (status != B_OK)
 		return status;
-	status = upsert_node(fDb, node);
+	status = upsert_node(this, fDb, node);
 	if (status == B_OK)
-		status = put_value(fDb, node.device, node.node, name, type, data, size);
+		status = put_value(this, fDb, node.device, node.node, name, type, data, size);
 	return _Commit(status);
 }
 
 status_t
 IndexDatabase::PutNode(const NodeRecord& node)
 {
-	std::lock_guard<std::mutex> guard(fLock);
+	Guard guard(fLock);
 	status_t status = _Begin();
 	if (status != B_OK)
 		return status;
-	status = upsert_node(fDb, node);
+	status = upsert_node(this, fDb, node);
 	if (status == B_OK) {
-		Statement clear(fDb, "DELETE FROM attr_values WHERE device = ? AND node = ?");
-		if (!clear.IsValid())
-			status = B_IO_ERROR;
-		else {
-			clear.BindKey(node.device, node.node, nullptr);
-			status = clear.Done();
-		}
+		Statement clear(this, fDb, "DELETE FROM attr_values WHERE device = ? AND node = ?");
+		clear.BindKey(node.device, node.node, nullptr);
+		status = clear.Done();
 	}
 	for (const IndexedValue& value : node.values) {
 		if (status != B_OK)
 			break;
-		status = put_value(fDb, node.device, node.node, value.name.c_str(), value.type,
+		status = put_value(this, fDb, node.device, node.node, value.name.c_str(), value.type,
 			value.data.data(), value.data.size());
 	}
 	return _Commit(status);
 }
 
 status_t
-IndexDatabase::RemoveNodeRows(dev_t device, ino_t node)
+IndexDatabase::RemoveNodeRows(dev_t device, ino_t node, bool keepIfValues)
 {
-	std::lock_guard<std::mutex> guard(fLock);
+	Guard guard(fLock);
 	status_t status = _Begin();
 	if (status != B_OK)
 		return status;
-	for (const char* sql : {"DELETE FROM attr_values WHERE device = ? AND node = ?",
-			 "DELETE FROM nodes WHERE device = ? AND node = ?"}) {
-		Statement statement(fDb, sql);
-		if (!statement.IsValid()) {
-			status = B_IO_ERROR;
-			break;
-		}
+	const char* forget = keepIfValues
+		? "DELETE FROM nodes WHERE device = ?1 AND node = ?2 AND NOT EXISTS"
+		  " (SELECT 1 FROM big_values WHERE device = ?1 AND node = ?2)"
+		: "DELETE FROM nodes WHERE device = ? AND node = ?";
+	for (const char* sql : {"DELETE FROM attr_values WHERE device = ? AND node = ?", forget,
+			 "UPDATE nodes SET ctime = ?3 WHERE device = ?1 AND node = ?2"}) {
+		Statement statement(this, fDb, sql);
 		statement.BindKey(device, node, nullptr);
+		sqlite3_bind_int64(*statement, 3, kNotFound);
 		if ((status = statement.Done()) != B_OK)
 			break;
 	}
@@ -445,40 +726,40 @@ IndexDatabase::RemoveNodeRows(dev_t device, ino_t node)
 status_t
 IndexDatabase::MovePath(const std::string& from, const std::string& to)
 {
-	std::lock_guard<std::mutex> guard(fLock);
+	Guard guard(fLock);
 	// The entry itself, then everything below it when it was a folder. Paths are
 	// compared by prefix with substr, so no character in them is special.
-	Statement statement(fDb, "UPDATE nodes SET path = ?2 || substr(path, length(?1) + 1)"
-							 " WHERE path = ?1 OR substr(path, 1, length(?1) + 1) = ?1 || '/'");
-	if (!statement.IsValid())
-		return B_IO_ERROR;
+	Statement statement(this, fDb, "UPDATE nodes SET path = ?2 || substr(path, length(?1) + 1)"
+								   " WHERE path = ?1 OR substr(path, 1, length(?1) + 1) = ?1 || '/'");
 	sqlite3_bind_text(*statement, 1, from.c_str(), -1, SQLITE_TRANSIENT);
 	sqlite3_bind_text(*statement, 2, to.c_str(), -1, SQLITE_TRANSIENT);
 	return statement.Done();
 }
 
-static void
-read_node_rows(sqlite3_stmt* statement, std::vector<IndexDatabase::NodeRecord>* nodes)
+static status_t
+read_node_rows(Statement& statement, std::vector<IndexDatabase::NodeRecord>* nodes)
 {
-	while (sqlite3_step(statement) == SQLITE_ROW) {
+	while (statement.Next()) {
 		IndexDatabase::NodeRecord record;
-		record.device = (dev_t)sqlite3_column_int64(statement, 0);
-		record.node = (ino_t)sqlite3_column_int64(statement, 1);
-		const unsigned char* path = sqlite3_column_text(statement, 2);
+		record.device = (dev_t)sqlite3_column_int64(*statement, 0);
+		record.node = (ino_t)sqlite3_column_int64(*statement, 1);
+		const unsigned char* path = sqlite3_column_text(*statement, 2);
 		record.path = path != nullptr ? (const char*)path : "";
-		record.ctime = sqlite3_column_int64(statement, 3);
+		record.ctime = sqlite3_column_int64(*statement, 3);
 		nodes->push_back(std::move(record));
 	}
+	return statement.Status();
 }
 
 status_t
 IndexDatabase::LoadNodes(const std::set<std::string>& names, bool allNodes,
 	std::vector<NodeRecord>* nodes)
 {
-	std::lock_guard<std::mutex> guard(fLock);
+	Guard guard(fLock);
 	nodes->clear();
 	// Two plain scans joined here: the values of the names (a range of the table's
-	// own key each), then the nodes.
+	// own key each), then the nodes. In one read transaction, so that both see the
+	// same moment.
 	struct Key {
 		dev_t device;
 		ino_t node;
@@ -490,14 +771,18 @@ IndexDatabase::LoadNodes(const std::set<std::string>& names, bool allNodes,
 	struct KeyHash {
 		size_t operator()(const Key& key) const { return key.node * 31 + key.device; }
 	};
+	const bool own = fTransactionDepth == 0;
+	if (own) {
+		status_t status = _Exec("BEGIN");
+		if (status != B_OK)
+			return status;
+	}
 	std::unordered_multimap<Key, IndexedValue, KeyHash> values;
-	Statement valueRows(fDb, "SELECT device, node, type, value FROM attr_values WHERE name = ?");
-	if (!valueRows.IsValid())
-		return B_IO_ERROR;
+	Statement valueRows(this, fDb, "SELECT device, node, type, value FROM attr_values WHERE name = ?");
 	for (const std::string& name : names) {
-		sqlite3_reset(*valueRows);
+		valueRows.Reset();
 		sqlite3_bind_text(*valueRows, 1, name.c_str(), -1, SQLITE_TRANSIENT);
-		while (sqlite3_step(*valueRows) == SQLITE_ROW) {
+		while (valueRows.Next()) {
 			IndexedValue value;
 			value.name = name;
 			value.type = (type_code)sqlite3_column_int64(*valueRows, 2);
@@ -507,15 +792,19 @@ IndexDatabase::LoadNodes(const std::set<std::string>& names, bool allNodes,
 							   (ino_t)sqlite3_column_int64(*valueRows, 1)},
 				std::move(value));
 		}
+		if (valueRows.Status() != B_OK)
+			break;
 	}
-	if (values.empty() && !allNodes)
-		return B_OK;
-
-	Statement nodeRows(fDb, "SELECT device, node, path, ctime FROM nodes");
-	if (!nodeRows.IsValid())
-		return B_IO_ERROR;
+	status_t status = valueRows.Status();
 	std::vector<NodeRecord> all;
-	read_node_rows(*nodeRows, &all);
+	if (status == B_OK && (!values.empty() || allNodes)) {
+		Statement nodeRows(this, fDb, "SELECT device, node, path, ctime FROM nodes WHERE ctime >= 0");
+		status = read_node_rows(nodeRows, &all);
+	}
+	if (own)
+		sqlite3_exec(fDb, "COMMIT", nullptr, nullptr, nullptr);
+	if (status != B_OK)
+		return status;
 	for (NodeRecord& node : all) {
 		auto [from, to] = values.equal_range(Key{node.device, node.node});
 		for (auto value = from; value != to; ++value)
@@ -531,22 +820,26 @@ status_t
 IndexDatabase::LoadNodesByKey(const std::vector<std::pair<dev_t, ino_t>>& keys,
 	const std::set<std::string>& names, std::vector<NodeRecord>* nodes)
 {
-	std::lock_guard<std::mutex> guard(fLock);
+	Guard guard(fLock);
 	nodes->clear();
-	Statement nodeRow(fDb, "SELECT device, node, path, ctime FROM nodes WHERE device = ? AND node = ?");
-	Statement valueRows(fDb, "SELECT name, type, value FROM attr_values WHERE device = ? AND node = ?");
+	Statement nodeRow(this, fDb, "SELECT device, node, path, ctime FROM nodes"
+								 " WHERE device = ? AND node = ? AND ctime >= 0");
+	Statement valueRows(this, fDb,
+		"SELECT name, type, value FROM attr_values WHERE device = ? AND node = ?");
 	if (!nodeRow.IsValid() || !valueRows.IsValid())
-		return B_IO_ERROR;
+		return !nodeRow.IsValid() ? nodeRow.Status() : valueRows.Status();
 	for (const auto& [device, node] : keys) {
-		sqlite3_reset(*nodeRow);
+		nodeRow.Reset();
 		nodeRow.BindKey(device, node, nullptr);
 		const size_t before = nodes->size();
-		read_node_rows(*nodeRow, nodes);
+		status_t status = read_node_rows(nodeRow, nodes);
+		if (status != B_OK)
+			return status;
 		if (nodes->size() == before)
 			continue;
-		sqlite3_reset(*valueRows);
+		valueRows.Reset();
 		valueRows.BindKey(device, node, nullptr);
-		while (sqlite3_step(*valueRows) == SQLITE_ROW) {
+		while (valueRows.Next()) {
 			const char* name = (const char*)sqlite3_column_text(*valueRows, 0);
 			if (name == nullptr || names.count(name) == 0)
 				continue;
@@ -557,6 +850,8 @@ IndexDatabase::LoadNodesByKey(const std::vector<std::pair<dev_t, ino_t>>& keys,
 			value.data.assign(bytes, bytes + sqlite3_column_bytes(*valueRows, 2));
 			nodes->back().values.push_back(std::move(value));
 		}
+		if (valueRows.Status() != B_OK)
+			return valueRows.Status();
 	}
 	return B_OK;
 }
@@ -564,14 +859,11 @@ IndexDatabase::LoadNodesByKey(const std::vector<std::pair<dev_t, ino_t>>& keys,
 status_t
 IndexDatabase::LoadNodesBelow(const std::string& folder, std::vector<NodeRecord>* nodes)
 {
-	std::lock_guard<std::mutex> guard(fLock);
+	Guard guard(fLock);
 	nodes->clear();
-	Statement statement(fDb, "SELECT device, node, path, ctime FROM nodes"
-							 " WHERE path = ?1 OR substr(path, 1, length(?1) + 1) = ?1 || '/'"
-							 " OR ?1 = '/'");
-	if (!statement.IsValid())
-		return B_IO_ERROR;
+	Statement statement(this, fDb, "SELECT device, node, path, ctime FROM nodes"
+								   " WHERE path = ?1 OR substr(path, 1, length(?1) + 1) = ?1 || '/'"
+								   " OR ?1 = '/'");
 	sqlite3_bind_text(*statement, 1, folder.c_str(), -1, SQLITE_TRANSIENT);
-	read_node_rows(*statement, nodes);
-	return B_OK;
+	return read_node_rows(statement, nodes);
 }

@@ -4,6 +4,7 @@
 
 #include <SupportDefs.h>
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -21,23 +22,40 @@ class NodeCache;
 class IndexDatabase {
 public:
 	// The database of the current user (as $XDG_DATA_HOME names it now), opened on
-	// first use; null when it cannot be opened (the reason is printed once).
+	// first use; null when it cannot be opened (the reason is printed once; the open
+	// is tried again at the next call). A database found damaged, or put aside by
+	// another process, is replaced here by a new one.
 	static IndexDatabase* Default();
 	static std::string DefaultPath();
+	// How long a statement waits for another process's lock, in milliseconds.
+	static void SetBusyTimeout(int32 milliseconds);
 
-	explicit IndexDatabase(const std::string& path);
+	// A file found damaged by an earlier connection (its device and node) is put
+	// aside when it is still the one at the path.
+	explicit IndexDatabase(const std::string& path, dev_t damagedDevice = 0,
+		ino_t damagedNode = 0);
 	~IndexDatabase();
 	IndexDatabase(const IndexDatabase&) = delete;
 	IndexDatabase& operator=(const IndexDatabase&) = delete;
 
 	status_t InitCheck() const { return fStatus; }
 	const std::string& Path() const { return fPath; }
+	// Whether SQLite found the file damaged since it was opened: every result since
+	// may be short, and the next Default() puts the file aside and makes a new one.
+	bool IsDamaged() const { return fDamaged; }
 
 	// The attributes that are indexed, the built-in ones ("BEOS:TYPE", "name", "size",
 	// "last_modified") included; read again when another process changed the database.
-	std::set<std::string> IndexedNames();
-	// Moves whenever another connection committed a change.
+	std::set<std::string> IndexedNames(status_t* status = nullptr);
+	// Moves whenever another connection committed a change; negative on an error.
 	int64 DataVersion();
+
+	// Holds the database's write lock around a change of a file and its rows, so
+	// that no other process's write or refresh comes between the file and the
+	// index. Waits for another process's lock at most the busy timeout: B_BUSY
+	// then. Calls of this thread inside it join it; EndWrite commits what they did.
+	status_t BeginWrite();
+	status_t EndWrite(status_t status = B_OK);
 	// What this process keeps in memory of the nodes, made on first use.
 	NodeCache& Nodes();
 
@@ -66,8 +84,10 @@ public:
 		const void* data, size_t size);
 	// Records the node with all its indexed values, replacing what was known.
 	status_t PutNode(const NodeRecord& node);
-	// Forgets the node's index rows (not its big values).
-	status_t RemoveNodeRows(dev_t device, ino_t node);
+	// Forgets the node's index rows (not its big values). With keepIfValues, a node
+	// that still has big values keeps its row, marked as not found, so that a reindex
+	// walk finds it again or forgets its values.
+	status_t RemoveNodeRows(dev_t device, ino_t node, bool keepIfValues = false);
 	// The path of one entry, or of a folder and everything below it, changed.
 	status_t MovePath(const std::string& from, const std::string& to);
 	// Every node that has one of the names, with its values of those names; all known
@@ -77,7 +97,7 @@ public:
 	// The nodes with these keys that the index knows, with their values of the names.
 	status_t LoadNodesByKey(const std::vector<std::pair<dev_t, ino_t>>& keys,
 		const std::set<std::string>& names, std::vector<NodeRecord>* nodes);
-	// Nodes whose path lies at or below the folder.
+	// Nodes whose path lies at or below the folder, also those marked not found.
 	status_t LoadNodesBelow(const std::string& folder, std::vector<NodeRecord>* nodes);
 
 	// True once after the database file had to be made anew (it was missing or
@@ -92,12 +112,19 @@ public:
 	// Forgets everything kept for the node (its file is gone).
 	status_t RemoveNode(dev_t device, ino_t node);
 
+	// The status of an SQLite result; notes damage.
+	status_t Result(int result);
+
 private:
-	status_t _Open();
+	status_t _Open(dev_t damagedDevice, ino_t damagedNode);
 	status_t _OpenFile();
+	status_t _Create(const std::set<std::string>& indexes);
+	status_t _SetAside(std::set<std::string>* indexes);
+	bool _IsCurrentFile() const;
 	status_t _Exec(const char* sql);
 	status_t _Begin();
-	status_t _Commit(status_t status);
+	status_t _Commit(status_t status, bool keep = false);
+	void _Shrink();
 
 	int64 _DataVersion();
 
@@ -107,10 +134,18 @@ private:
 	bool fWasRecreated = false;
 
 	std::string fPath;
+	dev_t fFileDevice = 0;
+	ino_t fFileNode = 0;
 	sqlite3* fDb = nullptr;
 	sqlite3_stmt* fVersionStatement = nullptr;
 	status_t fStatus = B_NO_INIT;
-	std::mutex fLock;
+	std::atomic<bool> fDamaged{false};
+	// Recursive: the writes inside BeginWrite take it again.
+	std::recursive_mutex fLock;
+	int32 fTransactionDepth = 0;
+	status_t fTransactionStatus = B_OK;
+	bool fFreed = false;
+	std::atomic<int32> fWriters{0};
 };
 
 #endif // INDEX_DATABASE_H

@@ -308,51 +308,81 @@ NodeCache::SetActive(const std::shared_ptr<NodeCache>& cache)
 }
 
 NodeCache::NodeMap&
-NodeCache::Sync(IndexDatabase* db, const std::set<std::string>& indexed)
+NodeCache::Sync(IndexDatabase* db, const std::set<std::string>& indexed, status_t* status)
 {
 	_Drain();
 	const int64 version = db->DataVersion();
+	*status = version < 0 ? B_IO_ERROR : B_OK;
 	// Many stale nodes are read faster in one sweep.
-	if (fReloadWanted.exchange(false) || version != fVersion || indexed != fIndexed
-		|| fStale.size() > 500) {
+	if (*status == B_OK
+		&& (fReloadWanted.exchange(false) || version != fVersion || indexed != fIndexed
+			|| fStale.size() > 500)) {
 		fVersion = version;
 		fIndexed = indexed;
 		fStale.clear();
-		_Reload(db, indexed);
-	} else if (!fStale.empty())
-		_ReloadStale(db, indexed);
+		*status = _Reload(db, indexed);
+	} else if (*status == B_OK && !fStale.empty())
+		*status = _ReloadStale(db, indexed);
+	if (*status != B_OK) {
+		fReloadWanted = true;
+		fVersion = -1;
+	}
 	return fNodes;
 }
 
-void
+status_t
 NodeCache::_ReloadStale(IndexDatabase* db, const std::set<std::string>& indexed)
 {
 	std::vector<std::pair<dev_t, ino_t>> keys(fStale.begin(), fStale.end());
 	std::vector<IndexDatabase::NodeRecord> records;
-	if (db->LoadNodesByKey(keys, indexed, &records) != B_OK) {
-		fReloadWanted = true;
-		return;
-	}
+	const status_t status = db->LoadNodesByKey(keys, indexed, &records);
+	if (status != B_OK)
+		return status;
 	fStale.clear();
 	for (const IndexDatabase::NodeRecord& record : records)
 		Replace(node_of(record));
+	return B_OK;
 }
 
-void
+// Whether a node holds the indexed values of a record. The change time alone does
+// not tell: two writes within one tick of the file system's clock leave the same.
+static bool
+holds_values(const CachedNode& node, const IndexDatabase::NodeRecord& record,
+	const std::set<std::string>& indexed)
+{
+	int32 count = node.CountValues();
+	if (node.complete) {
+		count = 0;
+		node.ForEach([&](const CachedValue& value) {
+			count += indexed.count(value.name) != 0;
+			return true;
+		});
+	}
+	if (count != (int32)record.values.size())
+		return false;
+	for (const IndexDatabase::IndexedValue& value : record.values) {
+		CachedValue held;
+		if (!node.Find(value.name.c_str(), &held) || held.type != value.type
+			|| held.size != value.data.size()
+			|| (held.size > 0 && memcmp(held.data, value.data.data(), held.size) != 0))
+			return false;
+	}
+	return true;
+}
+
+status_t
 NodeCache::_Reload(IndexDatabase* db, const std::set<std::string>& indexed)
 {
 	std::vector<IndexDatabase::NodeRecord> records;
-	if (db->LoadNodes(indexed, true, &records) != B_OK) {
-		fReloadWanted = true;
-		return;
-	}
+	const status_t status = db->LoadNodes(indexed, true, &records);
+	if (status != B_OK)
+		return status;
 	NodeMap nodes;
 	for (IndexDatabase::NodeRecord& record : records) {
 		auto known = fNodes.find(record.path);
 		if (known != fNodes.end() && known->second->device == record.device
 			&& known->second->node == record.node && known->second->ctime == record.ctime
-			&& (known->second->complete
-				|| known->second->CountValues() == (int32)record.values.size())) {
+			&& holds_values(*known->second, record, indexed)) {
 			nodes.emplace(record.path, known->second);
 			fNodes.erase(known);
 			continue;
@@ -365,6 +395,7 @@ NodeCache::_Reload(IndexDatabase* db, const std::set<std::string>& indexed)
 	fByPath.clear();
 	for (auto at = fNodes.begin(); at != fNodes.end(); ++at)
 		fByPath.emplace(std::string_view(at->first), at);
+	return B_OK;
 }
 
 bool
@@ -435,13 +466,15 @@ NodeCache::IsTrustedNow(const std::string& path)
 
 void
 NodeCache::NodeWritten(const std::string& path, bool wasTrusted, const struct stat& st,
-	const IndexDatabase::IndexedValue& value, bool removed, bool indexed)
+	const IndexDatabase::IndexedValue& value, bool removed, bool indexed, int64 version)
 {
 	std::lock_guard<std::mutex> guard(fLock);
 	auto known = _Find(path);
 	const bool sameNode = known != fNodes.end() && known->second->device == st.st_dev
 		&& known->second->node == st.st_ino;
-	if (!sameNode || !wasTrusted) {
+	// Another process may have written the node within the same tick of the
+	// clock, which the change time does not show; its rows tell.
+	if (!sameNode || !wasTrusted || version != fVersion) {
 		if (known == fNodes.end() && !indexed)
 			return;
 		// What else changed is not known here; the database knows.

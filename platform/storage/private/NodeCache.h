@@ -112,8 +112,9 @@ public:
 
 	// Takes in what changed since the last call: events of the watched folders, and
 	// the database's rows when another connection changed them (or the layer asked
-	// for it). Returns the nodes, by path.
-	NodeMap& Sync(IndexDatabase* db, const std::set<std::string>& indexed);
+	// for it). Returns the nodes, by path; when the rows cannot be read, an error in
+	// status, and the nodes are not to be taken for the index.
+	NodeMap& Sync(IndexDatabase* db, const std::set<std::string>& indexed, status_t* status);
 	// Watches the folder; false when changes in it cannot be seen (then its nodes
 	// are never trusted). Call before the stat that would trust a node.
 	bool Watch(const std::string& folder);
@@ -129,8 +130,10 @@ public:
 	// removed (the status is the node's after it). A node that was trusted before
 	// takes the change in; any other node is read from the database again by the
 	// next query.
+	// version is the database's data version when the write was recorded: when
+	// another connection changed it since the last Sync, the node is read again.
 	void NodeWritten(const std::string& path, bool wasTrusted, const struct stat& st,
-		const IndexDatabase::IndexedValue& value, bool removed, bool indexed);
+		const IndexDatabase::IndexedValue& value, bool removed, bool indexed, int64 version);
 	// Entries were moved or removed.
 	void EntriesMoved(const std::string& from, const std::string& to);
 	void NodeRemoved(dev_t device, ino_t node);
@@ -157,8 +160,8 @@ private:
 	bool _WatchOne(const std::string& folder);
 	void _Drain();
 	void _Distrust(const std::string& path, bool below);
-	void _Reload(IndexDatabase* db, const std::set<std::string>& indexed);
-	void _ReloadStale(IndexDatabase* db, const std::set<std::string>& indexed);
+	status_t _Reload(IndexDatabase* db, const std::set<std::string>& indexed);
+	status_t _ReloadStale(IndexDatabase* db, const std::set<std::string>& indexed);
 	void _Run();
 
 	std::mutex fLock;

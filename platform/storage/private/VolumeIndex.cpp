@@ -77,7 +77,7 @@ real_path(int fd, const std::string& opened)
 
 // The index of a database that was just made anew is filled from the user's home.
 void
-rebuild_home(IndexDatabase* db)
+rebuild_home()
 {
 	BPath home;
 	if (find_directory(B_USER_DIRECTORY, &home) != B_OK)
@@ -90,7 +90,6 @@ rebuild_home(IndexDatabase* db)
 	});
 	fprintf(stderr, "\rvolume index: %lld files, %lld with attributes: done\n",
 		(long long)count.files, (long long)count.indexed);
-	(void)db;
 }
 
 IndexDatabase*
@@ -98,7 +97,7 @@ database()
 {
 	IndexDatabase* db = IndexDatabase::Default();
 	if (db != nullptr && db->TakeWasRecreated())
-		rebuild_home(db);
+		rebuild_home();
 	return db;
 }
 
@@ -107,39 +106,65 @@ database()
 VolumeIndex::AttributeChange::AttributeChange(int fd, const std::string& path)
 	: fFd(fd), fPath(real_path(fd, path))
 {
+	// Only regular files are indexed.
+	struct stat st;
+	if (fstat(fFd, &st) != 0 || !S_ISREG(st.st_mode))
+		return;
+	// Asked before the lock: the cache is locked before the database elsewhere.
 	if (std::shared_ptr<NodeCache> cache = NodeCache::Active())
 		fWasTrusted = cache->IsTrustedNow(fPath);
+	// Without any index (its folder cannot be made) the file still takes the value.
+	fDatabase = database();
+	if (fDatabase != nullptr && (fStatus = fDatabase->BeginWrite()) != B_OK) {
+		fprintf(stderr, "volume index: %s: %s\n", fPath.c_str(), strerror_be(fStatus));
+		fDatabase = nullptr;
+	}
 }
 
-void
+VolumeIndex::AttributeChange::~AttributeChange()
+{
+	if (fDatabase != nullptr)
+		fDatabase->EndWrite();
+}
+
+status_t
 VolumeIndex::AttributeChange::Written(const char* name, type_code type, const void* data,
 	size_t size)
 {
-	_Done(name, data != nullptr ? data : "", type, size);
+	return _Done(name, data != nullptr ? data : "", type, size);
 }
 
-void
+status_t
 VolumeIndex::AttributeChange::Removed(const char* name)
 {
-	_Done(name, nullptr, 0, 0);
+	return _Done(name, nullptr, 0, 0);
 }
 
-void
+status_t
 VolumeIndex::AttributeChange::_Done(const char* name, const void* data, type_code type,
 	size_t size)
 {
-	IndexDatabase* db = database();
+	IndexDatabase* db = fDatabase;
+	fDatabase = nullptr;
 	struct stat st;
-	if (db == nullptr || fstat(fFd, &st) != 0 || !S_ISREG(st.st_mode))
-		return;
+	if (db == nullptr)
+		return fStatus;
+	status_t status = fstat(fFd, &st) == 0 ? B_OK : status_from_errno(errno);
 	const bool indexed = db->IndexedNames().count(name) != 0;
-	db->PutValue(record_of(st, fPath), indexed ? name : nullptr, type, data, size);
-	if (std::shared_ptr<NodeCache> cache = NodeCache::Active()) {
+	if (status == B_OK)
+		status = db->PutValue(record_of(st, fPath), indexed ? name : nullptr, type, data, size);
+	const int64 version = db->DataVersion();
+	status = db->EndWrite(status);
+	if (status != B_OK)
+		fprintf(stderr, "volume index: %s: %s\n", fPath.c_str(), strerror_be(status));
+	std::shared_ptr<NodeCache> cache = NodeCache::Active();
+	if (cache != nullptr && fstat(fFd, &st) == 0) {
 		IndexDatabase::IndexedValue value{name, type, {}};
 		if (data != nullptr)
 			value.data.assign((const uint8*)data, (const uint8*)data + size);
-		cache->NodeWritten(fPath, fWasTrusted, st, value, data == nullptr, indexed);
+		cache->NodeWritten(fPath, fWasTrusted, st, value, data == nullptr, indexed, version);
 	}
+	return status;
 }
 
 void
@@ -168,6 +193,9 @@ VolumeIndex::CreateIndex(const char* name, uint32 type, uint32 flags)
 		return B_IO_ERROR;
 	bool created = false;
 	status_t status = db->CreateIndex(name, type, flags, &created);
+	// A damaged index is put aside and rebuilt, and takes the index then.
+	if (status == B_BAD_DATA && db->IsDamaged() && (db = database()) != nullptr)
+		status = db->CreateIndex(name, type, flags, &created);
 	if (status != B_OK || !created)
 		return status;
 	// Files the index knows may hold the attribute already.
@@ -261,6 +289,15 @@ public:
 		if (fNode->ctime != NodeCache::ChangeTime(st)) {
 			if (!_Open())
 				return B_ENTRY_NOT_FOUND;
+			// Read and recorded under the index's write lock: no write through the
+			// layer comes between, so values read here never land over newer ones.
+			// Without the lock the values still serve this query.
+			const bool locked = db->BeginWrite() == B_OK;
+			if (fstat(fFd, &st) != 0 || st.st_ino != fNode->node || st.st_dev != fNode->device) {
+				if (locked)
+					db->EndWrite();
+				return B_ENTRY_NOT_FOUND;
+			}
 			std::vector<IndexDatabase::IndexedValue> values;
 			NodeCache::NodeRef fresh = NodeCache::ReadNode(fFd, path, st, &values);
 			IndexDatabase::NodeRecord record = record_of(st, path);
@@ -268,7 +305,10 @@ public:
 				if (indexed.count(value.name) != 0)
 					record.values.push_back(std::move(value));
 			}
-			db->PutNode(record);
+			if (locked)
+				db->EndWrite(db->PutNode(record));
+			else
+				cache.ReloadLater();
 			cache.Replace(fresh);
 			fNode = fresh;
 		}
@@ -333,7 +373,10 @@ VolumeIndex::Matches::Start(QueryPredicate predicate, dev_t device)
 	IndexDatabase* db = database();
 	if (db == nullptr)
 		return B_IO_ERROR;
-	fIndexed = db->IndexedNames();
+	status_t status;
+	fIndexed = db->IndexedNames(&status);
+	if (status != B_OK)
+		return _Fail(db, status);
 	std::optional<std::vector<std::set<std::string>>> clauses = predicate.Candidates(fIndexed);
 	if (!clauses)
 		return B_BAD_VALUE;
@@ -347,30 +390,47 @@ VolumeIndex::Matches::Start(QueryPredicate predicate, dev_t device)
 	if (anyNode)
 		fRequired.clear();
 
-	NodeCache& cache = db->Nodes();
-	std::unique_lock<std::mutex> lock = cache.Lock();
-	NodeCache::NodeMap& nodes = cache.Sync(db, fIndexed);
-	fTaken.reserve(nodes.size());
-	// In path order, so that files of one folder are looked up from that folder.
-	FolderStat folders;
-	for (auto at = nodes.begin(); at != nodes.end();) {
-		const CachedNode& node = *at->second;
-		if (node.device != device) {
+	{
+		NodeCache& cache = db->Nodes();
+		std::unique_lock<std::mutex> lock = cache.Lock();
+		NodeCache::NodeMap& nodes = cache.Sync(db, fIndexed, &status);
+		if (status == B_OK)
+			fTaken.reserve(nodes.size());
+		// In path order, so that files of one folder are looked up from that folder.
+		FolderStat folders;
+		for (auto at = nodes.begin(); status == B_OK && at != nodes.end();) {
+			const CachedNode& node = *at->second;
+			if (node.device != device) {
+				++at;
+				continue;
+			}
+			Candidate candidate(at->second, node.size, node.mtime);
+			if (!node.trusted && candidate.Check(cache, db, fIndexed, folders) != B_OK) {
+				// Gone, or renamed behind the layer's back: the index forgets the row;
+				// the file itself, if anywhere, is found again by a reindex walk.
+				db->RemoveNodeRows(node.device, node.node, true);
+				cache.Erase(at++);
+				continue;
+			}
 			++at;
-			continue;
+			fTaken.push_back({candidate.Node(), candidate.Size(), candidate.Mtime(), -1});
 		}
-		Candidate candidate(at->second, node.size, node.mtime);
-		if (!node.trusted && candidate.Check(cache, db, fIndexed, folders) != B_OK) {
-			// Gone, or renamed behind the layer's back: the index forgets the row; the
-			// file itself, if anywhere, is found again by a reindex walk.
-			db->RemoveNodeRows(node.device, node.node);
-			cache.Erase(at++);
-			continue;
-		}
-		++at;
-		fTaken.push_back({candidate.Node(), candidate.Size(), candidate.Mtime(), -1});
 	}
-	return B_OK;
+	if (status == B_OK && db->IsDamaged())
+		status = B_BAD_DATA;
+	return status == B_OK ? B_OK : _Fail(db, status);
+}
+
+status_t
+VolumeIndex::Matches::_Fail(IndexDatabase* db, status_t status)
+{
+	// Never a part of the answer. A damaged index is put aside and rebuilt now, so
+	// that the next query answers in full.
+	fTaken.clear();
+	fNext = 0;
+	if (db->IsDamaged())
+		database();
+	return status;
 }
 
 std::shared_ptr<const CachedNode>
@@ -443,6 +503,8 @@ visit(const char* path, const struct stat* st, int type, struct FTW*)
 		return 0;
 	std::vector<std::string> names;
 	if (XattrStore::List(fd, &names) == B_OK && !names.empty()) {
+		// Read under the write lock, as a query's refresh is.
+		const bool locked = walk.db->BeginWrite() == B_OK;
 		struct stat now;
 		if (fstat(fd, &now) == 0) {
 			IndexDatabase::NodeRecord record = record_of(now, path);
@@ -451,6 +513,8 @@ visit(const char* path, const struct stat* st, int type, struct FTW*)
 			walk.seen.insert({now.st_dev, now.st_ino});
 			walk.count->indexed++;
 		}
+		if (locked)
+			walk.db->EndWrite();
 	}
 	close(fd);
 	return 0;
@@ -479,15 +543,28 @@ VolumeIndex::IndexTree(const char* root, TreeCount* count, const Progress& progr
 	sWalk = nullptr;
 	if (result != 0)
 		return status_from_errno(error);
+	if (db->IsDamaged())
+		return B_BAD_DATA;
 
-	// Rows of files below the folder that the walk did not meet are stale.
+	// Rows of files below the folder that the walk did not meet are stale. Their
+	// stored values go too when the walk covered the whole home, where the layer's
+	// files live; a smaller walk keeps them for a file that may have moved out of it.
+	BPath home;
+	const bool wholeHome = find_directory(B_USER_DIRECTORY, &home) == B_OK
+		&& (strcmp(folder.Path(), home.Path()) == 0 || strcmp(folder.Path(), "/") == 0
+			|| (strncmp(home.Path(), folder.Path(), strlen(folder.Path())) == 0
+				&& home.Path()[strlen(folder.Path())] == '/'));
 	std::vector<IndexDatabase::NodeRecord> known;
-	db->LoadNodesBelow(folder.Path(), &known);
+	status_t status = db->LoadNodesBelow(folder.Path(), &known);
 	for (const IndexDatabase::NodeRecord& node : known) {
-		if (walk.seen.count({node.device, node.node}) == 0) {
-			db->RemoveNodeRows(node.device, node.node);
-			count->forgotten++;
-		}
+		if (status != B_OK)
+			break;
+		if (walk.seen.count({node.device, node.node}) != 0)
+			continue;
+		status = db->RemoveNodeRows(node.device, node.node, !wholeHome);
+		if (status == B_OK && wholeHome)
+			status = db->RemoveNode(node.device, node.node);
+		count->forgotten++;
 	}
-	return B_OK;
+	return status == B_OK && db->IsDamaged() ? B_BAD_DATA : status;
 }

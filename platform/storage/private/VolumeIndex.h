@@ -12,6 +12,7 @@
 #include <vector>
 
 struct CachedNode;
+class IndexDatabase;
 
 // The volume index kept by the layer itself: every attribute write or removal
 // through BNode and every rename, move or removal through BEntry lands here in the
@@ -21,19 +22,28 @@ struct CachedNode;
 namespace VolumeIndex {
 
 // A write or removal of an attribute of the open node at path: made before the
-// change, told of it after it succeeded.
+// change, told of it after it succeeded. It holds the index's write lock from
+// before the change of the file until its rows are written, so that no other
+// process writes or refreshes the node in between; when another process holds the
+// lock past the busy timeout, InitCheck() tells B_BUSY and the file must not be
+// changed.
 class AttributeChange {
 public:
 	AttributeChange(int fd, const std::string& path);
-	void Written(const char* name, type_code type, const void* data, size_t size);
-	void Removed(const char* name);
+	~AttributeChange();
+	status_t InitCheck() const { return fStatus; }
+	// B_OK, or the error that kept the index from recording the change.
+	status_t Written(const char* name, type_code type, const void* data, size_t size);
+	status_t Removed(const char* name);
 
 private:
-	void _Done(const char* name, const void* data, type_code type, size_t size);
+	status_t _Done(const char* name, const void* data, type_code type, size_t size);
 
 	int fFd;
 	std::string fPath;
 	bool fWasTrusted = false;
+	IndexDatabase* fDatabase = nullptr;
+	status_t fStatus = B_OK;
 };
 void EntryMoved(const std::string& from, const std::string& to);
 void EntryRemoved(dev_t device, ino_t node);
@@ -49,7 +59,8 @@ status_t CreateIndex(const char* name, uint32 type, uint32 flags);
 class Matches {
 public:
 	// B_OK; B_BAD_VALUE when the predicate names no indexed attribute it can be
-	// narrowed by; a database error.
+	// narrowed by; a database error, and then no matches at all: an index found
+	// damaged is put aside and rebuilt before this returns.
 	status_t Start(QueryPredicate predicate, dev_t device);
 	// The next file that matches, as the index holds it in memory; null after the last.
 	std::shared_ptr<const CachedNode> Next();
@@ -59,6 +70,7 @@ public:
 
 private:
 	bool _Matches(size_t index);
+	status_t _Fail(IndexDatabase* db, status_t status);
 
 	struct Taken {
 		std::shared_ptr<CachedNode> node;
@@ -77,7 +89,8 @@ private:
 };
 
 // Brings the files of a folder tree into the index (written by other programs,
-// copied, restored) and forgets rows of files that are gone from it. Symbolic links
+// copied, restored) and forgets rows of files that are gone from it; when the tree
+// holds the user's home, also the values kept for those files. Symbolic links
 // are not followed and other file systems are not entered. progress, when given, is
 // called now and then with the files seen and the files with attributes.
 struct TreeCount {
