@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ctime>
 #include <filesystem>
 #include <string>
 #include <sys/stat.h>
@@ -22,20 +21,6 @@ namespace fs = std::filesystem;
 namespace
 {
 
-time_t
-Local(int year, int month, int day, int hour, int minute, int second = 0)
-{
-	struct tm parts = {};
-	parts.tm_year = year - 1900;
-	parts.tm_mon = month - 1;
-	parts.tm_mday = day;
-	parts.tm_hour = hour;
-	parts.tm_min = minute;
-	parts.tm_sec = second;
-	parts.tm_isdst = -1;
-	return mktime(&parts);
-}
-
 // The export
 
 ICalEventData
@@ -46,8 +31,8 @@ Dentist()
 	event.description = "Bring card";
 	event.location = "Main St 5";
 	event.alarm = "PT1H";
-	event.start = Local(2005, 3, 1, 9, 0);
-	event.end = Local(2005, 3, 1, 10, 0);
+	event.start = LocalMoment(2005, 3, 1, 9, 0);
+	event.end = LocalMoment(2005, 3, 1, 10, 0);
 	return event;
 }
 
@@ -159,8 +144,8 @@ TEST_P(ICalRoundTripTest, ExportThenImportRestoresTheEvent)
 	event.alarm = GetParam().alarm;
 	event.rule = GetParam().rule;
 	// The night the clocks go forward, and 29 February.
-	event.start = Local(2024, 2, 29, 23, 45);
-	event.end = Local(2024, 3, 31, 3, 30);
+	event.start = LocalMoment(2024, 2, 29, 23, 45);
+	event.end = LocalMoment(2024, 3, 31, 3, 30);
 	const std::string text = Str(ComposeExportText(event));
 
 	ICalFields fields = Import(text);
