@@ -44,6 +44,7 @@ status_t
 ICalCalendar::SeparatFromCalendar(const entry_ref* calendar)
 {
 	fCreated.clear();
+	fDiscarded.clear();
 	fNextNumber.clear();
 	if (calendar == nullptr) {
 		if (ICalImport::sTrace)
@@ -61,6 +62,7 @@ status_t
 ICalCalendar::SeparatFromText(const char* calendarName, const char* text, size_t length)
 {
 	fCreated.clear();
+	fDiscarded.clear();
 	fNextNumber.clear();
 	if (text == nullptr)
 		length = 0;
@@ -91,7 +93,17 @@ ICalCalendar::SummaryText() const
 {
 	BString text(" Imported ");
 	text << CountImported() << " Events.\n\n" << getLabel(115);
+	for (const std::string& line : fDiscarded)
+		text << "\nNot imported: " << line.c_str();
 	return text;
+}
+
+void
+ICalCalendar::Discard(const entry_ref& event, const char* reason)
+{
+	BEntry entry(&event);
+	entry.Remove();
+	fDiscarded.push_back(std::string(event.name != nullptr ? event.name : "?") + ": " + reason);
 }
 
 std::vector<std::pair<size_t, size_t>>

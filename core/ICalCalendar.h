@@ -35,10 +35,14 @@ public:
 	status_t SeparatFromText(const char* calendarName, const char* text, size_t length);
 
 	// Only events whose file was created and written count.
-	int32 CountImported() const { return (int32)fCreated.size(); }
+	int32 CountImported() const { return (int32)(fCreated.size() - fDiscarded.size()); }
 	// The created files, in the calendar's order.
 	const std::vector<entry_ref>& Created() const { return fCreated; }
-	// " Imported <n> Events.\n\n" and label 115.
+	// An event of Created() that could not be saved whole: its file is removed, it
+	// no longer counts as imported, and the summary names it with the reason.
+	void Discard(const entry_ref& event, const char* reason);
+	// " Imported <n> Events.\n\n" and label 115; then the discarded events, one line
+	// each: "Not imported: <name>: <reason>".
 	BString SummaryText() const;
 
 	// The events' blocks as offsets [first, second): each from its "\nBEGIN:VEVENT"
@@ -63,6 +67,7 @@ private:
 	                          entry_ref* ref);
 
 	std::vector<entry_ref> fCreated;
+	std::vector<std::string> fDiscarded;
 	// The next number to try after a name, so many events of one summary do not
 	// probe the same names again and again.
 	std::map<std::string, int32> fNextNumber;

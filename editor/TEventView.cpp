@@ -9,6 +9,7 @@
 
 #include <AlarmScan.h>
 #include <AnyAlert.h>
+#include <Alert.h>
 #include <Application.h>
 #include <Autolock.h>
 #include <Button.h>
@@ -41,6 +42,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <strings.h>
 #include <string>
 #include <vector>
 
@@ -176,7 +178,10 @@ TEventView::TEventView(BRect frame, const char* name, entry_ref* ref)
 
 TEventView::~TEventView()
 {
-	if (fHasFile)
+	// Only an event file carries an alarm state: a calendar that was imported from
+	// was only read.
+	char type[B_MIME_TYPE_LENGTH] = {};
+	if (fHasFile && BNodeInfo(fFile).GetType(type) == B_OK && strcasecmp(type, kEventMimeType) == 0)
 		SetWatcherState(fFile, fAlarmStatus);
 	delete fFile;
 	delete fExportPanel;
@@ -579,58 +584,119 @@ TEventView::NewFile(entry_ref* ref)
 	Save();
 }
 
-void
-TEventView::Save()
+// Why a moment cannot be stored, or null when it can.
+static const char*
+unstorable_reason(time_t moment)
+{
+	if (IsStorableTime(moment))
+		return nullptr;
+	return moment > 0 ? "dates after 2038-01-19 cannot be stored"
+					  : "dates before 1901-12-13 cannot be stored";
+}
+
+status_t
+TEventView::Save(BString* problem)
+{
+	BString failure;
+	const status_t status = _WriteEvent(&failure);
+	if (status != B_OK) {
+		printf(" -- not saved: %s\n", failure.String());
+		if (problem != nullptr)
+			*problem = failure;
+		else {
+			BString text("The event was not saved: ");
+			text << failure << ".";
+			(new BAlert("", text.String(), "OK", nullptr, nullptr, B_WIDTH_AS_USUAL,
+				 B_STOP_ALERT))
+				->Go(nullptr);
+		}
+		return status;
+	}
+	fModified = false;
+	be_app_messenger.SendMessage(kMsgEventSaved);
+	return B_OK;
+}
+
+status_t
+TEventView::_WriteEvent(BString* problem)
 {
 	if (!fHasFile) {
 		printf(" -- NO FILE (save)\n");
-		return;
+		*problem = "there is no file to save into";
+		return B_NO_INIT;
 	}
-	auto write = [this](const char* name, const char* text) {
-		fFile->WriteAttr(name, B_STRING_TYPE, 0, text, strlen(text) + 1);
-	};
-	write(kAttrSummary, fField[kFieldSummary]->Text());
-	fField[kFieldSummary]->Update();
-	fField[kFieldDescription]->SetText(fDescription->Text());
-	write(kAttrDescription, fDescription->Text());
-	fField[kFieldDescription]->Update();
-	fSavedDescription = fDescription->Text();
-	write(kAttrLocation, fField[kFieldLocation]->Text());
-	fField[kFieldLocation]->Update();
-	write(kAttrCategorie, fField[kFieldCategorie]->Text());
-	fField[kFieldCategorie]->Update();
-	write(kAttrGroup, fField[kFieldGroup]->Text());
-	fField[kFieldGroup]->Update();
-	write(kAttrAlarm, fAlarmValue.String());
-
-	CheckLink();
-	CheckAttendees();
-	write(kAttrExtd, fExtended.String());
-
-	if (fAlarmStatus == kStatusRule) {
-		write(kAttrExRule, fRule.String());
-		write(kAttrWarn, "wait");
-	} else
-		fFile->RemoveAttr(kAttrExRule);
-
-	WriteTimeAttr(fFile, kAttrStart, fStart->fTime);
-	fField[kFieldStart]->Update();
-	WriteTimeAttr(fFile, kAttrEnd, fEnd->fTime);
-	fField[kFieldEnd]->Update();
-
+	int32 next = 0;
 	if (fAlarmStatus == kStatusRule) {
 		printf(" save next valid Alert..\n");
 		const int32 format = Datum::fDFormat;
 		Datum::fDFormat = 0;
 		std::vector<char> rule(fRule.String(), fRule.String() + fRule.Length() + 1);
-		const int32 next = *GetNextRuleAlert(rule.data());
+		next = *GetNextRuleAlert(rule.data());
 		Datum::fDFormat = format;
-		WriteTimeAttr(fFile, kAttrNextA, next);
-	} else
-		fFile->RemoveAttr(kAttrNextA);
+	}
+	// Refused before anything is written, so that the file keeps its old dates
+	// rather than a mixture.
+	const struct {
+		const char* field;
+		time_t moment;
+	} kMoments[] = {{"start", fStart->fTime}, {"end", fEnd->fTime}, {"next alarm", next}};
+	for (const auto& moment : kMoments) {
+		if (const char* reason = unstorable_reason(moment.moment)) {
+			*problem << moment.field << ": " << reason;
+			return B_RESULT_NOT_REPRESENTABLE;
+		}
+	}
 
-	fModified = false;
-	be_app_messenger.SendMessage(kMsgEventSaved);
+	status_t status = B_OK;
+	auto failed = [&](const char* field, status_t result) {
+		if (result >= B_OK || status != B_OK)
+			return status != B_OK;
+		status = result;
+		*problem << field << ": " << strerror_be(result);
+		return true;
+	};
+	auto write = [&](const char* field, const char* name, const char* text) {
+		const ssize_t written = fFile->WriteAttr(name, B_STRING_TYPE, 0, text, strlen(text) + 1);
+		return failed(field, written < 0 ? (status_t)written : B_OK);
+	};
+	auto remove = [&](const char* field, const char* name) {
+		const status_t result = fFile->RemoveAttr(name);
+		return failed(field, result == B_ENTRY_NOT_FOUND ? B_OK : result);
+	};
+
+	write("summary", kAttrSummary, fField[kFieldSummary]->Text());
+	fField[kFieldDescription]->SetText(fDescription->Text());
+	write("description", kAttrDescription, fDescription->Text());
+	write("location", kAttrLocation, fField[kFieldLocation]->Text());
+	write("category", kAttrCategorie, fField[kFieldCategorie]->Text());
+	write("group", kAttrGroup, fField[kFieldGroup]->Text());
+	write("alarm", kAttrAlarm, fAlarmValue.String());
+
+	CheckLink();
+	CheckAttendees();
+	write("links", kAttrExtd, fExtended.String());
+
+	if (fAlarmStatus == kStatusRule) {
+		write("rule", kAttrExRule, fRule.String());
+		write("alarm state", kAttrWarn, "wait");
+	} else
+		remove("rule", kAttrExRule);
+
+	failed("start", WriteTimeAttr(fFile, kAttrStart, fStart->fTime));
+	failed("end", WriteTimeAttr(fFile, kAttrEnd, fEnd->fTime));
+	if (fAlarmStatus == kStatusRule)
+		failed("next alarm", WriteTimeAttr(fFile, kAttrNextA, next));
+	else
+		remove("next alarm", kAttrNextA);
+	if (status != B_OK)
+		return status;
+
+	// Only what was written counts as the fields' saved state.
+	for (long n : {kFieldSummary, kFieldDescription, kFieldLocation, kFieldCategorie,
+			 kFieldGroup, kFieldStart, kFieldEnd})
+		fField[n]->Update();
+	fSavedDescription = fDescription->Text();
+	return B_OK;
 }
 
 void

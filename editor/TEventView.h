@@ -59,7 +59,10 @@ public:
 	const char* GetField(long n) const;
 	void SetField(long n, const char* text, bool replace);
 	void NewFile(entry_ref* ref);
-	void Save();
+	// Writes the event into its file. Nothing counts as saved unless every attribute
+	// was written: B_OK, or the first error, with the field and the reason in
+	// *problem when the caller takes it, else in an alert.
+	status_t Save(BString* problem = nullptr);
 	void GetNewRuleText(const char* rule);
 	void ChangeDateFormat(long format);
 	bool TextSelected();
@@ -94,6 +97,8 @@ private:
 	void _AskEnd2Start();
 	void _ClearForImport();
 	static Datum* _ParseDatum(const char* text);
+
+	status_t _WriteEvent(BString* problem);
 
 	entry_ref* fRef;
 	BFile* fFile = nullptr;

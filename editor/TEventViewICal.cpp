@@ -109,6 +109,9 @@ TEventView::ImportFromPlain()
 	_TakeFields(fields);
 	import.ImportAlarms(fields, &report);
 	_ApplyFields(fields);
+	// The state follows from the imported alarm and start, as for any event.
+	fAlarmStatus = IsAlarmAktiv();
+	fStatus->StateToColor(fAlarmStatus);
 	CheckLink();
 	CheckAttendees();
 	_AskEnd2Start();
@@ -177,7 +180,9 @@ TEventView::SeparatFromCalendar(entry_ref* ref)
 		BFile file(&event, B_READ_WRITE);
 		fFile = &file;
 		fHasFile = file.InitCheck() == B_OK;
-		Save();
+		BString problem;
+		if (Save(&problem) != B_OK)
+			calendar.Discard(event, problem.String());
 	}
 	fImportsLeft = 0;
 	fEnd2StartForAll = -1;

@@ -468,7 +468,9 @@ TEventWindow::QuitRequested()
 				SaveAs();
 				return false;
 			}
-			fView->Save();
+			// A save that failed says why, and the window stays with its text.
+			if (fView->Save() != B_OK)
+				return false;
 			break;
 		default:
 			break;

@@ -46,6 +46,25 @@ truncate_to_bytes(const QString& text, int32 max)
 	return result;
 }
 
+// Where a text's shown excerpt ends: before the part of the first line that runs past
+// the longest line shown, or the whole text when no line does.
+int32
+excerpt_end(const char* text, int32 length)
+{
+	int32 lineStart = 0;
+	for (int32 i = 0; i < length; i++) {
+		if (text[i] == '\n')
+			lineStart = i + 1;
+		else if (i - lineStart >= TextViewData::kMaxShownLine) {
+			// Never inside a UTF-8 sequence.
+			while (i > lineStart && (text[i] & 0xC0) == 0x80)
+				i--;
+			return i;
+		}
+	}
+	return length;
+}
+
 } // namespace
 
 TextViewData::TextViewData(BTextView* owner) : view(owner) {}
@@ -109,6 +128,35 @@ TextViewData::EnforceLimit()
 	cursor.setPosition(std::min(caret, (int)editor->toPlainText().size()));
 	editor->setTextCursor(cursor);
 	limiting = false;
+}
+
+void
+TextViewData::Show(const char* text, int32 length)
+{
+	QPlainTextEdit* editor = Editor();
+	if (editor == nullptr)
+		return;
+	const int32 end = excerpt_end(text, length);
+	excerpt = end < length;
+	if (excerpt) {
+		std::string whole(text, length);
+		full.swap(whole);
+		editor->setPlainText(to_qstring(full.data(), end) + QString::fromUtf8("\n[\u2026]"));
+	} else {
+		full.clear();
+		full.shrink_to_fit();
+		editor->setPlainText(to_qstring(text, length));
+	}
+	ApplyEditable();
+}
+
+void
+TextViewData::ApplyEditable()
+{
+	if (QLineEdit* line = Line())
+		line->setReadOnly(!editable);
+	else if (QPlainTextEdit* editor = Editor())
+		editor->setReadOnly(!editable || excerpt);
 }
 
 } // namespace BPrivate
@@ -204,18 +252,19 @@ BTextView::SetText(const char* text)
 void
 BTextView::SetText(const char* text, int32 length)
 {
-	const QString value = to_qstring(text, length);
 	if (QLineEdit* line = fTextData->Line()) {
 		const QSignalBlocker blocker(line);
-		line->setText(value);
-	} else if (QPlainTextEdit* editor = fTextData->Editor()) {
-		editor->setPlainText(value);
+		line->setText(to_qstring(text, length));
+	} else {
+		fTextData->Show(text != nullptr ? text : "", text != nullptr ? length : 0);
 	}
 }
 
 const char*
 BTextView::Text() const
 {
+	if (fTextData->excerpt)
+		return fTextData->full.c_str();
 	const std::string now = fTextData->Plain().toStdString();
 	if (now != fTextData->cache)
 		fTextData->cache = now;
@@ -225,6 +274,8 @@ BTextView::Text() const
 int32
 BTextView::TextLength() const
 {
+	if (fTextData->excerpt)
+		return (int32)fTextData->full.size();
 	return (int32)fTextData->Plain().toUtf8().size();
 }
 
@@ -246,6 +297,14 @@ BTextView::Insert(const char* text, int32 length)
 void
 BTextView::Insert(int32 offset, const char* text, int32 length)
 {
+	if (fTextData->excerpt) {
+		if (text == nullptr || length <= 0)
+			return;
+		std::string next = fTextData->full;
+		next.insert(std::clamp(offset, 0, TextLength()), text, length);
+		SetText(next.data(), (int32)next.size());
+		return;
+	}
 	const QString value = to_qstring(text, length);
 	if (value.isEmpty())
 		return;
@@ -285,6 +344,12 @@ BTextView::Delete(int32 start, int32 finish)
 	finish = std::clamp(finish, 0, length);
 	if (finish <= start)
 		return;
+	if (fTextData->excerpt) {
+		std::string next = fTextData->full;
+		next.erase(start, finish - start);
+		SetText(next.data(), (int32)next.size());
+		return;
+	}
 	const int from = byte_to_qstring_offset(plain, start);
 	const int to = byte_to_qstring_offset(plain, finish);
 	if (QLineEdit* line = fTextData->Line()) {
@@ -352,25 +417,28 @@ BTextView::GetSelection(int32* start, int32* finish) const
 		*start = qstring_to_byte_offset(plain, from);
 	if (finish != nullptr)
 		*finish = qstring_to_byte_offset(plain, to);
+	// An excerpt is the start of the whole text: a selection that reaches past it
+	// (into the marker) reaches the end.
+	if (fTextData->excerpt) {
+		const int32 shown = excerpt_end(fTextData->full.data(), (int32)fTextData->full.size());
+		if (start != nullptr)
+			*start = std::min(*start, shown);
+		if (finish != nullptr && *finish > shown)
+			*finish = TextLength();
+	}
 }
 
 void
 BTextView::MakeEditable(bool editable)
 {
-	if (QLineEdit* line = fTextData->Line())
-		line->setReadOnly(!editable);
-	else if (QPlainTextEdit* editor = fTextData->Editor())
-		editor->setReadOnly(!editable);
+	fTextData->editable = editable;
+	fTextData->ApplyEditable();
 }
 
 bool
 BTextView::IsEditable() const
 {
-	if (QLineEdit* line = fTextData->Line())
-		return !line->isReadOnly();
-	if (QPlainTextEdit* editor = fTextData->Editor())
-		return !editor->isReadOnly();
-	return false;
+	return fTextData->editable;
 }
 
 void

@@ -491,6 +491,81 @@ TEST_F(TEventViewTest, CalendarSplitSavesEveryEventAndAsksTheEndQuestionOnce)
 	EXPECT_FALSE(HasAttr(calendar, kAttrSummary)) << "the calendar file itself is not written";
 }
 
+// Nothing counts as saved that is not: the first failure is named, the window stays
+// unsaved, and a date the file cannot hold leaves the old dates in place.
+TEST_F(TEventViewTest, SaveThatFailsSaysWhyAndStaysUnsaved)
+{
+	const time_t start = LocalMoment(2026, 12, 9, 10, 30);
+	entry_ref ref = MakeEvent("dentist", {{kAttrSummary, "Dentist"}, {kAttrAlarm, "PT1H"}}, start);
+	TEventView* view = Open(&ref);
+	view->SetField(kFieldSummary, "Dentist in 2040", true);
+	commit_start(view, "2040/03/01 10:00:00");
+	BString problem;
+	EXPECT_EQ(view->Save(&problem), B_RESULT_NOT_REPRESENTABLE);
+	EXPECT_STREQ(problem.String(), "start: dates after 2038-01-19 cannot be stored");
+	EXPECT_EQ(TimeAttr(ref, kAttrStart), start);
+	EXPECT_EQ(TextAttr(ref, kAttrSummary), "Dentist") << "nothing is written";
+	EXPECT_TRUE(view->CheckSave());
+
+	// Without a caller to take the problem, the view says it in an alert.
+	answer("The event was not saved: start: dates after 2038-01-19 cannot be stored.", 0);
+	EXPECT_NE(view->Save(), B_OK);
+	UiTest::Run(100);
+	EXPECT_TRUE(view->CheckSave());
+
+	commit_start(view, "2027/01/05 08:00:00");
+	view->Field(kFieldEnd)->SetText("2027/01/05 09:00:00");
+	BMessage endDone(kMsgEndDone);
+	view->MessageReceived(&endDone);
+	const std::string tooLarge(64 * 1024 * 1024 + 1, 'd');
+	view->DescriptionView()->SetText(tooLarge.c_str());
+	problem = "";
+	EXPECT_EQ(view->Save(&problem), B_FILE_TOO_LARGE);
+	EXPECT_STREQ(problem.String(), "description: File too large");
+	EXPECT_TRUE(view->CheckSave());
+
+	// A description of megabytes on one line is shown in part and saved whole.
+	const std::string large(20 * 1024 * 1024, 'e');
+	view->DescriptionView()->SetText(large.c_str());
+	EXPECT_EQ(view->Save(&problem), B_OK);
+	EXPECT_FALSE(view->CheckSave());
+	EXPECT_TRUE(TextAttr(ref, kAttrDescription) == large);
+	EXPECT_EQ(TimeAttr(ref, kAttrStart), LocalMoment(2027, 1, 5, 8, 0));
+}
+
+TEST_F(TEventViewTest, CalendarImportCountsOnlyEventsSavedWholeAndKeepsTheCalendarAsItWas)
+{
+	const std::string path = TestHome::MakeFile("work.ics",
+		"BEGIN:VCALENDAR\nBEGIN:VEVENT\nSUMMARY:Future\nDTSTART:20400301T090000\n"
+		"END:VEVENT\nEND:VCALENDAR\n");
+	entry_ref calendar;
+	BEntry(path.c_str()).GetRef(&calendar);
+	TEventView* view = Open(&calendar);
+	answer(kEnd2Start, 1);
+	view->SeparatFromCalendar(&calendar);
+	EXPECT_TRUE(UiTest::WaitUntil([] {
+		return UiTest::AlertButton(" Imported 0 Events.\n\nNot need to save this one!\nNot "
+								   "imported: work.Future: start: dates after 2038-01-19 cannot "
+								   "be stored",
+			0);
+	}));
+	EXPECT_FALSE(BEntry((TestHome::Path() + "/events/work.Future").c_str()).Exists());
+
+	// An event that lies in the past is imported as passed, whatever the import set,
+	// and closing the window leaves the calendar file unwritten.
+	const char past[] = "BEGIN:VEVENT\nSUMMARY:Gone\nDTSTART:20261201T090000\n"
+		"BEGIN:VALARM\nTRIGGER:-PT15M\nEND:VALARM\nEND:VEVENT\n";
+	BFile(&calendar, B_WRITE_ONLY | B_ERASE_FILE).Write(past, sizeof(past) - 1);
+	answer(kEnd2Start, 1);
+	view->ImportFromPlain();
+	EXPECT_EQ(view->AlarmStatus(), kStatusPassed);
+	ASSERT_TRUE(fWindow->Lock());
+	fWindow->Quit();
+	fWindow = nullptr;
+	UiTest::Run(50);
+	EXPECT_FALSE(HasAttr(calendar, kAttrWarn));
+}
+
 TEST_F(TEventViewTest, ExportOpensASavePanelWithTheEventText)
 {
 	entry_ref ref = MakeEvent("dentist", {{kAttrSummary, "Dentist"}, {kAttrAlarm, "PT1H"}},

@@ -27,12 +27,22 @@ struct TextViewData {
 	QString Plain() const;
 	void ApplyLimit();
 	void EnforceLimit();
+	// Qt lays out a line as a whole, and a line of megabytes takes minutes. A text
+	// with a line longer than this is shown as an excerpt up to that point, read
+	// only; the view keeps the whole text, and Text() and the edits work on it.
+	static constexpr int kMaxShownLine = 65536;
+	void Show(const char* text, int32 length);
+	void ApplyEditable();
 
 	BTextView* view;
 	bool singleLine = false;
 	int32 maxBytes = 0;
 	bool wordWrap = true;
 	bool limiting = false;
+	bool editable = true;
+	// Whether the view shows an excerpt of the whole text in `full`.
+	bool excerpt = false;
+	std::string full;
 	alignment align = B_ALIGN_LEFT;
 	BRect textRect;
 	std::string cache;
