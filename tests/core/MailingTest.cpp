@@ -20,14 +20,6 @@ namespace {
 typedef std::vector<std::string> Strings;
 typedef std::vector<std::vector<std::string>> Launches;
 
-entry_ref
-RefFor(const std::string& path)
-{
-	entry_ref ref;
-	EXPECT_EQ(get_ref_for_path(path.c_str(), &ref), B_OK);
-	return ref;
-}
-
 std::string
 StringAttr(const std::string& path, const char* name)
 {

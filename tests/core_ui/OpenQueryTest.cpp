@@ -19,14 +19,6 @@ protected:
 	DesktopGuard fDesktop;
 };
 
-entry_ref
-RefFor(const std::string& path)
-{
-	entry_ref ref;
-	EXPECT_EQ(get_ref_for_path(path.c_str(), &ref), B_OK);
-	return ref;
-}
-
 } // namespace
 
 TEST_F(OpenQueryTest, StartsThePreferredTextEditor)

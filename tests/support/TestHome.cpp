@@ -129,6 +129,14 @@ TimeZoneGuard::~TimeZoneGuard()
 	tzset();
 }
 
+entry_ref
+RefFor(const std::string& path)
+{
+	entry_ref ref;
+	EXPECT_EQ(get_ref_for_path(path.c_str(), &ref), B_OK);
+	return ref;
+}
+
 time_t
 LocalMoment(int year, int month, int day, int hour, int minute, int second)
 {

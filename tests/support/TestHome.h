@@ -2,6 +2,8 @@
 #ifndef TEST_HOME_H
 #define TEST_HOME_H
 
+#include <Entry.h>
+
 #include <ctime>
 #include <optional>
 #include <string>
@@ -46,6 +48,9 @@ public:
 private:
 	std::optional<EnvGuard> fZone;
 };
+
+// The entry_ref of a path; one that has none fails the test.
+entry_ref RefFor(const std::string& path);
 
 // A moment of local time in the zone in force; month 1-12.
 time_t LocalMoment(int year, int month, int day, int hour, int minute, int second = 0);

@@ -30,14 +30,6 @@ same_message(const BMessage& a, const BMessage& b)
 	return flat(a) == flat(b);
 }
 
-entry_ref
-ref_to(const std::string& relativePath)
-{
-	entry_ref ref;
-	EXPECT_EQ(get_ref_for_path(TestHome::MakeFile(relativePath).c_str(), &ref), B_OK);
-	return ref;
-}
-
 // One description per field type: three distinct values and the typed calls.
 struct CStringField {
 	using Value = std::string;
@@ -124,9 +116,9 @@ SCALAR_FIELD(RectField, BRect, B_RECT_TYPE, Rect, BRect(0, 0, 9, 9), BRect(),
 struct RefField {
 	using Value = entry_ref;
 	static constexpr type_code kType = B_REF_TYPE;
-	static Value Value1() { return ref_to("events/first"); }
-	static Value Value2() { return ref_to("other folder/with 'quote'"); }
-	static Value Value3() { return ref_to("third"); }
+	static Value Value1() { return RefFor(TestHome::MakeFile("events/first")); }
+	static Value Value2() { return RefFor(TestHome::MakeFile("other folder/with 'quote'")); }
+	static Value Value3() { return RefFor(TestHome::MakeFile("third")); }
 	static status_t Add(BMessage& m, const char* name, const Value& v)
 	{
 		return m.AddRef(name, &v);
@@ -504,7 +496,7 @@ full_message()
 	message.AddDouble("double", -1e-10);
 	message.AddPoint("point", BPoint(10, 20));
 	message.AddRect("rect", BRect(0, 0, 99, 49));
-	entry_ref ref = ref_to("events/meeting");
+	entry_ref ref = RefFor(TestHome::MakeFile("events/meeting"));
 	message.AddRef("ref", &ref);
 	message.AddMessage("message", &nested);
 	message.AddMessage("message", &deepest);

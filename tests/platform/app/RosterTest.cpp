@@ -19,14 +19,6 @@ namespace {
 
 typedef std::vector<std::string> Argv;
 
-entry_ref
-RefFor(const std::string& path)
-{
-	entry_ref ref;
-	EXPECT_EQ(get_ref_for_path(path.c_str(), &ref), B_OK);
-	return ref;
-}
-
 class RosterTest : public testing::Test {
 protected:
 	void SetUp() override

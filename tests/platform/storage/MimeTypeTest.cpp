@@ -32,14 +32,6 @@ Data(const std::string& relative)
 	return TestHome::Path() + "/.local/share/" + relative;
 }
 
-entry_ref
-RefFor(const std::string& path)
-{
-	entry_ref ref;
-	EXPECT_EQ(get_ref_for_path(path.c_str(), &ref), B_OK);
-	return ref;
-}
-
 // The record of "text/x-Kalimo" as the editor installs it.
 BMessage
 EventAttributes()
