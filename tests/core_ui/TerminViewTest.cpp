@@ -36,10 +36,8 @@ class TerminViewTest : public AppTest
 protected:
 	void TearDown() override
 	{
-		for (BWindow* window : fWindows) {
-			if (window->Lock())
-				window->Quit();
-		}
+		for (BWindow* window : fWindows)
+			UiTest::QuitWindow(window);
 		for (EvCLink* link : fLinks)
 			delete link;
 		AppTest::TearDown();

@@ -93,14 +93,9 @@ protected:
 
 	void TearDown() override
 	{
-		if (fPickerMessenger.IsValid()) {
-			fPicker->Lock();
-			fPicker->Quit();
-		}
-		if (fHost != nullptr) {
-			fHost->Lock();
-			fHost->Quit();
-		}
+		if (fPickerMessenger.IsValid())
+			UiTest::QuitWindow(fPicker);
+		UiTest::QuitWindow(fHost);
 		AppTest::TearDown();
 	}
 
@@ -219,8 +214,7 @@ TEST_F(TDWindowTest, NarrowerFormsHideTheirParts)
 	EXPECT_EQ(Focused(), TDStringView::kYear);
 	Key(Qt::Key_Left);
 	EXPECT_EQ(Focused(), TDStringView::kDay);
-	fPicker->Lock();
-	fPicker->Quit();
+	UiTest::QuitWindow(fPicker);
 	ASSERT_TRUE(WaitClosed());
 
 	Open(fField, true, true, "99/99/9999 07:05");
@@ -461,8 +455,7 @@ TEST_F(TDWindowTest, StartsFromNowWithoutATextOrWhereTheTextIsNoDate)
 	ClockGuard clock(2025, 7, 4, 18, 25);
 	Open(nullptr, true, false, nullptr);
 	EXPECT_STREQ(fPicker->EditText(), "2025/07/04 18:25");
-	fPicker->Lock();
-	fPicker->Quit();
+	UiTest::QuitWindow(fPicker);
 	ASSERT_TRUE(WaitClosed());
 
 	fField->SetText("soon");
@@ -478,8 +471,7 @@ TEST_F(TDWindowTest, AFieldWhoseWindowIsGoneIsLeftAlone)
 {
 	Open(fField, true, false, nullptr);
 	Key(Qt::Key_Up);
-	fHost->Lock();
-	fHost->Quit();
+	UiTest::QuitWindow(fHost);
 	fHost = nullptr;
 	UiTest::Run(20);
 	// Delivering would touch the deleted field; the picker notices it is gone.

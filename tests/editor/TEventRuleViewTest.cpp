@@ -72,8 +72,7 @@ protected:
 
 	void TearDown() override
 	{
-		fWindow->Lock();
-		fWindow->Quit();
+		UiTest::QuitWindow(fWindow);
 		AppTest::TearDown();
 		fStart.reset();
 		fClock.reset();

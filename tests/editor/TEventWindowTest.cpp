@@ -274,8 +274,7 @@ TEST_F(TEventWindowTest, ClosingBroadcastsTheEventItShowed)
 	TEventWindow* window = fApp->NewWindow(&ref);
 	ListenerProcess listener;
 	ASSERT_TRUE(listener.Start(BROADCAST_LISTENER));
-	window->Lock();
-	window->Quit();
+	UiTest::QuitWindow(window);
 	UiTest::Run(10);
 	int exitStatus;
 	const std::string output = listener.Finish(&exitStatus);

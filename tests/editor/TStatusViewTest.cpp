@@ -78,8 +78,7 @@ protected:
 	}
 	void TearDown() override
 	{
-		fWindow->Lock();
-		fWindow->Quit();
+		UiTest::QuitWindow(fWindow);
 		delete fApp;
 		QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 		QCoreApplication::processEvents();

@@ -36,8 +36,7 @@ protected:
 
 	void TearDown() override
 	{
-		fWindow->Lock();
-		fWindow->Quit();
+		UiTest::QuitWindow(fWindow);
 		AppTest::TearDown();
 	}
 

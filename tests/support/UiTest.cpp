@@ -30,6 +30,13 @@ WaitUntil(const std::function<bool()>& condition, int milliseconds)
 }
 
 void
+QuitWindow(BWindow* window)
+{
+	if (window != nullptr && window->Lock())
+		window->Quit();
+}
+
+void
 Run(int milliseconds)
 {
 	QCoreApplication::processEvents();

@@ -46,6 +46,8 @@ QWidget* WidgetOf(const BWindow* window);
 // Runs the event loop until the condition holds or the time is up; returns the
 // condition.
 bool WaitUntil(const std::function<bool()>& condition, int milliseconds = 3000);
+// Locks and quits a window, which deletes it; a null window is left alone.
+void QuitWindow(BWindow* window);
 // Runs the event loop for the time given (at least once).
 void Run(int milliseconds = 0);
 // What the view shows: its widget grabbed, after the pending drawing.

@@ -120,8 +120,7 @@ TEST_F(MessagingTest, PostedMessagesArriveInOrderByWhat)
 	EXPECT_TRUE(log.entries.empty()) << "posting must not dispatch at once";
 	ASSERT_TRUE(UiTest::WaitUntil([&] { return log.entries.size() == 3; }));
 	EXPECT_EQ(log.entries, (std::vector<std::string>{"window:ONE_", "window:TWO_", "window:THR_"}));
-	window->Lock();
-	window->Quit();
+	UiTest::QuitWindow(window);
 }
 
 TEST_F(MessagingTest, CurrentMessageCarriesTheFields)
@@ -144,8 +143,7 @@ TEST_F(MessagingTest, CurrentMessageCarriesTheFields)
 	ASSERT_TRUE(UiTest::WaitUntil([&] { return window->value != 0; }));
 	EXPECT_TRUE(window->seen);
 	EXPECT_EQ(window->value, 42);
-	window->Lock();
-	window->Quit();
+	UiTest::QuitWindow(window);
 }
 
 TEST_F(MessagingTest, HandlersOfALooperAndMismatches)
@@ -178,10 +176,8 @@ TEST_F(MessagingTest, HandlersOfALooperAndMismatches)
 	delete handler;
 	EXPECT_FALSE(messenger.IsValid());
 	EXPECT_EQ(messenger.SendMessage('GONE'), B_BAD_HANDLER);
-	window->Lock();
-	window->Quit();
-	other->Lock();
-	other->Quit();
+	UiTest::QuitWindow(window);
+	UiTest::QuitWindow(other);
 }
 
 TEST_F(MessagingTest, PreferredHandlerIsTheFocusView)
@@ -205,8 +201,7 @@ TEST_F(MessagingTest, PreferredHandlerIsTheFocusView)
 	ASSERT_TRUE(UiTest::WaitUntil([&] { return log.entries.size() == 4; }));
 	EXPECT_EQ(log.entries,
 	          (std::vector<std::string>{"window:PRF1", "focus:PRF2", "focus:PRF3", "window:SELF"}));
-	window->Lock();
-	window->Quit();
+	UiTest::QuitWindow(window);
 }
 
 TEST_F(MessagingTest, UnhandledMessagesClimbTheViewsToTheWindow)
@@ -227,8 +222,7 @@ TEST_F(MessagingTest, UnhandledMessagesClimbTheViewsToTheWindow)
 	window->PostMessage('TOP_', top);
 	ASSERT_TRUE(UiTest::WaitUntil([&] { return log.entries.size() == 2; }));
 	EXPECT_EQ(log.entries, (std::vector<std::string>{"outer:CLMB", "window:TOP_"}));
-	window->Lock();
-	window->Quit();
+	UiTest::QuitWindow(window);
 }
 
 TEST_F(MessagingTest, QuitRequestedDecidesAndAQuitWindowIsGone)
@@ -293,8 +287,7 @@ TEST_F(MessagingTest, DetachedMessageBelongsToTheCaller)
 	ASSERT_TRUE(UiTest::WaitUntil([&] { return window->kept != nullptr; }));
 	EXPECT_EQ(window->kept->what, (uint32)'DTCH');
 	delete window->kept;
-	window->Lock();
-	window->Quit();
+	UiTest::QuitWindow(window);
 }
 
 TEST_F(MessagingTest, LocksSucceedOnTheMainThreadOnly)
@@ -313,8 +306,7 @@ TEST_F(MessagingTest, LocksSucceedOnTheMainThreadOnly)
 	poster.join();
 	ASSERT_TRUE(UiTest::WaitUntil([&] { return log.entries.size() == 1; }));
 	EXPECT_EQ(log.entries[0], "window:THRD");
-	window->Lock();
-	window->Quit();
+	UiTest::QuitWindow(window);
 }
 
 TEST_F(MessagingTest, ApplicationEndsWhenAskedAndWindowsAgree)
@@ -359,12 +351,10 @@ TEST_F(MessagingTest, WindowsAreCountedUntilTheyQuit)
 	EXPECT_EQ(be_app->WindowAt(0), first);
 	EXPECT_STREQ(be_app->WindowAt(1)->Title(), "second");
 	EXPECT_EQ(be_app->WindowAt(2), nullptr);
-	first->Lock();
-	first->Quit();
+	UiTest::QuitWindow(first);
 	EXPECT_EQ(be_app->CountWindows(), 1);
 	EXPECT_EQ(be_app->WindowAt(0), second);
-	second->Lock();
-	second->Quit();
+	UiTest::QuitWindow(second);
 }
 
 TEST_F(MessagingTest, RunnerSendsAtAPreciseInterval)
@@ -397,8 +387,7 @@ TEST_F(MessagingTest, RunnerSendsAtAPreciseInterval)
 	EXPECT_EQ(runner.GetInfo(&interval, &left), B_OK);
 	EXPECT_EQ(interval, 60000);
 	EXPECT_EQ(left, 0);
-	window->Lock();
-	window->Quit();
+	UiTest::QuitWindow(window);
 }
 
 TEST_F(MessagingTest, RunnerStopsWhenDeletedAndRefusesBadArguments)
@@ -417,8 +406,7 @@ TEST_F(MessagingTest, RunnerStopsWhenDeletedAndRefusesBadArguments)
 	EXPECT_EQ(BMessageRunner(BMessenger(window), &tick, 0).InitCheck(), B_BAD_VALUE);
 	EXPECT_EQ(BMessageRunner(BMessenger(window), &tick, 1000, 0).InitCheck(), B_BAD_VALUE);
 	EXPECT_EQ(BMessageRunner(BMessenger(), &tick, 1000).InitCheck(), B_BAD_VALUE);
-	window->Lock();
-	window->Quit();
+	UiTest::QuitWindow(window);
 }
 
 TEST_F(MessagingTest, RunnerToAWindowThatQuitsDoesNotCrash)
@@ -428,8 +416,7 @@ TEST_F(MessagingTest, RunnerToAWindowThatQuitsDoesNotCrash)
 	BMessage tick('TICK');
 	BMessageRunner runner(BMessenger(window), &tick, 10000);
 	ASSERT_TRUE(UiTest::WaitUntil([&] { return !log.entries.empty(); }));
-	window->Lock();
-	window->Quit();
+	UiTest::QuitWindow(window);
 	UiTest::Run(60);
 	SUCCEED();
 }
@@ -464,8 +451,7 @@ TEST_F(MessagingTest, MessagesWithoutTheirFieldsDoNotCrash)
 	UiTest::Run(50);
 	EXPECT_EQ(app->argv, 0);
 	EXPECT_EQ(app->refs, 1);
-	window->Lock();
-	window->Quit();
+	UiTest::QuitWindow(window);
 }
 
 } // namespace

@@ -92,8 +92,7 @@ TEST_F(LanguageTest, WindowsHearOfALanguageChangeOfTheDesktop)
 	QCoreApplication::sendEvent(QCoreApplication::instance(), &changed);
 	ASSERT_TRUE(UiTest::WaitUntil([&] { return window->changes == 1; }));
 	setenv("LANGUAGE", "en", 1);
-	window->Lock();
-	window->Quit();
+	UiTest::QuitWindow(window);
 }
 
 } // namespace

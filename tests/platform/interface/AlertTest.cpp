@@ -103,8 +103,7 @@ TEST_F(AlertTest, GoWithInvokerSendsWhich)
 	ASSERT_TRUE(UiTest::WaitUntil([&] { return window->messages.size() == 1; }));
 	EXPECT_EQ(window->messages[0].what, (uint32)'ALRT');
 	EXPECT_EQ(window->messages[0].GetInt32("which", -1), 1);
-	window->Lock();
-	window->Quit();
+	UiTest::QuitWindow(window);
 }
 
 TEST_F(AlertTest, QuittingTheApplicationEndsAWaitingGo)
@@ -127,10 +126,7 @@ protected:
 	}
 	void TearDown() override
 	{
-		if (fWindow != nullptr) {
-			fWindow->Lock();
-			fWindow->Quit();
-		}
+		UiTest::QuitWindow(fWindow);
 		AppTest::TearDown();
 	}
 	QFileDialog* Dialog(BFilePanel& panel)

@@ -56,8 +56,7 @@ protected:
 	}
 	void TearDown() override
 	{
-		fWindow->Lock();
-		fWindow->Quit();
+		UiTest::QuitWindow(fWindow);
 		AppTest::TearDown();
 	}
 	QImage Show()

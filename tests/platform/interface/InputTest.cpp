@@ -124,8 +124,7 @@ protected:
 	}
 	void TearDown() override
 	{
-		fWindow->Lock();
-		fWindow->Quit();
+		UiTest::QuitWindow(fWindow);
 		AppTest::TearDown();
 	}
 
@@ -318,8 +317,7 @@ TEST_F(InputTest, PulseComesOncePerWallClockSecond)
 	}
 	EXPECT_TRUE(quiet->times.empty());
 	EXPECT_TRUE(unseen->times.empty()) << "a hidden window does not pulse";
-	hidden->Lock();
-	hidden->Quit();
+	UiTest::QuitWindow(hidden);
 }
 
 } // namespace

@@ -80,8 +80,7 @@ protected:
 	}
 	void TearDown() override
 	{
-		fWindow->Lock();
-		fWindow->Quit();
+		UiTest::QuitWindow(fWindow);
 		AppTest::TearDown();
 	}
 	void Show()

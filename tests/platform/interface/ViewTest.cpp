@@ -47,8 +47,7 @@ protected:
 	}
 	void TearDown() override
 	{
-		fWindow->Lock();
-		fWindow->Quit();
+		UiTest::QuitWindow(fWindow);
 		AppTest::TearDown();
 	}
 	BWindow* fWindow = nullptr;
@@ -318,8 +317,7 @@ TEST_F(ViewTest, ClosingTheWindowAsksItToQuit)
 	UiTest::WidgetOf(window)->close();
 	ASSERT_TRUE(UiTest::WaitUntil([&] { return asked; }));
 	EXPECT_FALSE(window->IsHidden()) << "the window refused";
-	window->Lock();
-	window->Quit();
+	UiTest::QuitWindow(window);
 }
 
 } // namespace
