@@ -281,6 +281,40 @@ TEST_F(ControlsTest, TextViewEditsAndAnswersClipboardCommands)
 	EXPECT_FALSE(text->IsEditable());
 }
 
+// Qt lays out a line as a whole: a line of megabytes would take minutes.
+TEST_F(ControlsTest, TextViewShowsAHugeLineAsAnExcerptAndKeepsTheWholeText)
+{
+	BTextView* text = new BTextView(BRect(10, 40, 209, 119), "huge", BRect(0, 0, 199, 79),
+	                                B_FOLLOW_NONE, B_WILL_DRAW);
+	fPanel->AddChild(text);
+	Show();
+	QPlainTextEdit* editor = qobject_cast<QPlainTextEdit*>(UiTest::WidgetOf(text));
+	ASSERT_NE(editor, nullptr);
+	const std::string whole = "first line\n" + std::string(20 * 1024 * 1024, 'x') + "\nlast";
+	text->SetText(whole.c_str());
+	UiTest::Run(10);
+	EXPECT_EQ(text->Text(), whole);
+	EXPECT_EQ(text->TextLength(), (int32)whole.size());
+	EXPECT_LT(editor->toPlainText().size(), 70000) << "only an excerpt is laid out";
+	EXPECT_TRUE(editor->toPlainText().startsWith("first line\nxxx"));
+	EXPECT_TRUE(editor->isReadOnly());
+	EXPECT_TRUE(text->IsEditable()) << "the view's own setting is kept";
+
+	text->Insert(0, "> ", 2);
+	text->Delete(text->TextLength() - 4, text->TextLength());
+	EXPECT_EQ(std::string(text->Text()), "> " + whole.substr(0, whole.size() - 4));
+	text->SelectAll();
+	int32 start = -1;
+	int32 finish = -1;
+	text->GetSelection(&start, &finish);
+	EXPECT_EQ(start, 0);
+	EXPECT_EQ(finish, text->TextLength());
+
+	text->SetText("short again");
+	EXPECT_EQ(editor->toPlainText(), "short again");
+	EXPECT_FALSE(editor->isReadOnly());
+}
+
 TEST_F(ControlsTest, StringViewsDrawTheirTextInTheHighColour)
 {
 	BStringView* left = new BStringView(BRect(10, 10, 109, 29), "fSV", "Event standby..");
