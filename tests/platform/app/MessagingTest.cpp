@@ -337,9 +337,26 @@ TEST_F(MessagingTest, ApplicationEndsWhenAskedAndWindowsAgree)
 
 TEST_F(MessagingTest, QuitBeforeRunEndsRunAtOnce)
 {
-	fApp->Quit();
-	fApp->Run();
-	SUCCEED();
+	// The application quits itself when it is ready, so a Run() that did not end
+	// at once would still end, with ReadyToRun() counted.
+	struct App : BApplication {
+		App() : BApplication("application/x-vnd.kalimo-quit-test") {}
+		void ReadyToRun() override
+		{
+			ready++;
+			Quit();
+		}
+		int ready = 0;
+	};
+	delete fApp;
+	App* app = new App;
+	fApp = app;
+	app->Quit();
+	EXPECT_EQ(app->Run(), app->Thread());
+	EXPECT_EQ(app->ready, 0) << "Run() went on after an earlier Quit()";
+	// The early Quit() ends one Run() only.
+	app->Run();
+	EXPECT_EQ(app->ready, 1);
 }
 
 TEST_F(MessagingTest, WindowsAreCountedUntilTheyQuit)
@@ -416,9 +433,18 @@ TEST_F(MessagingTest, RunnerToAWindowThatQuitsDoesNotCrash)
 	BMessage tick('TICK');
 	BMessageRunner runner(BMessenger(window), &tick, 10000);
 	ASSERT_TRUE(UiTest::WaitUntil([&] { return !log.entries.empty(); }));
+	const BMessenger target(window);
 	UiTest::QuitWindow(window);
+	const size_t seen = log.entries.size();
 	UiTest::Run(60);
-	SUCCEED();
+	EXPECT_FALSE(target.IsValid());
+	EXPECT_EQ(log.entries.size(), seen) << "a tick reached the window after it quit";
+	// The runner keeps its schedule until it is deleted.
+	bigtime_t interval = 0;
+	int32 left = 0;
+	EXPECT_EQ(runner.GetInfo(&interval, &left), B_OK);
+	EXPECT_EQ(interval, 10000);
+	EXPECT_EQ(left, -1);
 }
 
 TEST_F(MessagingTest, MessagesWithoutTheirFieldsDoNotCrash)
