@@ -14,13 +14,7 @@ namespace {
 time_t
 Local(int year, int month, int day, int hour = 10)
 {
-	struct tm parts = {};
-	parts.tm_year = year - 1900;
-	parts.tm_mon = month - 1;
-	parts.tm_mday = day;
-	parts.tm_hour = hour;
-	parts.tm_isdst = -1;
-	return mktime(&parts);
+	return LocalMoment(year, month, day, hour, 0);
 }
 
 std::unique_ptr<Datum>

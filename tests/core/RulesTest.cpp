@@ -30,15 +30,7 @@ struct Moment {
 time_t
 Local(const Moment& m)
 {
-	struct tm parts = {};
-	parts.tm_year = m.year - 1900;
-	parts.tm_mon = m.month - 1;
-	parts.tm_mday = m.day;
-	parts.tm_hour = m.hour;
-	parts.tm_min = m.minute;
-	parts.tm_sec = m.second;
-	parts.tm_isdst = -1;
-	return mktime(&parts);
+	return LocalMoment(m.year, m.month, m.day, m.hour, m.minute, m.second);
 }
 
 // "2026-12-07 06:30" of a time value in local time, or "none" for 0, so that a
