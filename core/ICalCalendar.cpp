@@ -110,8 +110,10 @@ std::vector<std::pair<size_t, size_t>>
 ICalCalendar::Blocks(std::string_view text)
 {
 	std::vector<std::pair<size_t, size_t>> blocks;
+	// An event right at the start, after the text's first line break, counts as
+	// any other.
 	size_t begin = text.find(kBeginEvent);
-	while (begin != npos && begin > 0) {
+	while (begin != npos) {
 		const size_t next = text.find(kBeginEvent, begin + 1);
 		const size_t limit = next == npos ? text.size() : next;
 		// Looked for only up to the next event, so a calendar of blocks without
@@ -167,21 +169,22 @@ ICalCalendar::SafeName(std::string_view name, size_t maxLength)
 	const std::string valid = ICalText::ValidUtf8(name);
 	std::string safe;
 	safe.reserve(valid.size());
-	for (size_t i = 0; i < valid.size(); i++) {
+	for (size_t i = 0; i < valid.size();) {
 		const unsigned char c = (unsigned char)valid[i];
-		// A "/" would make a folder of the name or leave the events folder.
-		if (c < 0x20 || c == 0x7F || c == '/')
+		const size_t count = std::max<size_t>(1, ICalText::SequenceLength(valid, i));
+		// A "/" would make a folder of the name or leave the events folder. C1
+		// controls (U+0080 to U+009F) and bidirectional controls would make the
+		// name show other than it is ("gpj.exe" shown as "exe.jpg").
+		if (c < 0x20 || c == 0x7F || c == '/' || (c == 0xC2 && (unsigned char)valid[i + 1] <= 0x9F)
+		    || ICalText::IsBidiControl(valid, i, count))
 			safe += '_';
-		else if (c == 0xC2 && i + 1 < valid.size() && (unsigned char)valid[i + 1] >= 0x80 &&
-		         (unsigned char)valid[i + 1] <= 0x9F) {
-			// C1 control characters, U+0080 to U+009F.
-			safe += '_';
-			i++;
-		} else
-			safe += (char)c;
+		else
+			safe.append(valid, i, count);
+		i += count;
 	}
-	// Leading dots would hide the file (or make "." and "..").
-	const size_t visible = safe.find_first_not_of('.');
+	// Leading dots would hide the file (or make "." and ".."); a leading "-"
+	// makes the name read as an option to every command given it.
+	const size_t visible = safe.find_first_not_of(".-");
 	safe.erase(0, visible == npos ? safe.size() : visible);
 	safe = cut_utf8(safe, maxLength);
 	if (safe.empty())

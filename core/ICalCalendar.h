@@ -46,8 +46,8 @@ public:
 	BString SummaryText() const;
 
 	// The events' blocks as offsets [first, second): each from its "\nBEGIN:VEVENT"
-	// through its "END:VEVENT", or up to the next "\nBEGIN:VEVENT" or the end of
-	// the text when it has none. A "\nBEGIN:VEVENT" at position 0 starts nothing.
+	// (at position 0 too) through its "END:VEVENT", or up to the next
+	// "\nBEGIN:VEVENT" or the end of the text when it has none.
 	static std::vector<std::pair<size_t, size_t>> Blocks(std::string_view text);
 	// The calendar's name up to and including its first "."; empty without one.
 	static std::string NamePrefix(const char* calendarName);

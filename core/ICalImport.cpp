@@ -8,6 +8,7 @@
 #include <File.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
@@ -91,14 +92,25 @@ start_moment(const BString& startText)
 	return moment;
 }
 
+// The head of text of at most max bytes, cut between characters.
+std::string_view
+head_of(std::string_view text, size_t max)
+{
+	size_t length = std::min(text.size(), max);
+	while (length > 0 && length < text.size() && ((unsigned char)text[length] & 0xC0) == 0x80)
+		length--;
+	return text.substr(0, length);
+}
+
+// Calendar text on the terminal: its head, with escape sequences made harmless.
 void
-trace_value(const char* label, const std::string& text)
+trace_value(const char* label, std::string_view text)
 {
 	if (!ICalImport::sTrace)
 		return;
-	const int shown = (int)std::min(text.size(), (size_t)kTraceBytes);
-	printf("%s%.*s%s\n", label, shown, text.c_str(),
-	       text.size() > (size_t)kTraceBytes ? "..." : "");
+	const std::string_view head = head_of(text, kTraceBytes);
+	printf("%s%s%s\n", label, ICalText::Printable(head).c_str(),
+	       head.size() < text.size() ? "..." : "");
 }
 
 int
@@ -402,24 +414,33 @@ ICalImport::ImportLook4Alarm(ICalFields& fields, BString* report) const
 			alarm = A_times[i];
 	}
 	if (alarm == nullptr) {
-		const size_t pt = value.find("PT");
-		if (pt != npos)
-			value.erase(pt, 2);
+		// A duration such as "-P1DT1H30M": every number counts in the unit that
+		// follows it (W, D, H, M, S; a number without one is seconds), so
+		// "PT1H30M" is ninety minutes, not one hour.
 		size_t i = 0;
 		bool negative = false;
 		if (i < value.size() && (value[i] == '+' || value[i] == '-'))
 			negative = value[i++] == '-';
 		// Saturated: any figure this large is far beyond the longest lead.
 		const long long kCap = 1000000000000LL;
-		long long lead = 0;
-		for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; i++) {
-			if (lead < kCap)
-				lead = lead * 10 + (value[i] - '0');
+		long long lead = 0, number = 0;
+		bool inNumber = false;
+		for (; i <= value.size(); i++) {
+			const char c = i < value.size() ? (char)toupper((unsigned char)value[i]) : '\0';
+			if (c >= '0' && c <= '9') {
+				if (number < kCap)
+					number = number * 10 + (c - '0');
+				inNumber = true;
+				continue;
+			}
+			if (!inNumber)
+				continue;
+			const long long unit = c == 'W' ? 604800 : c == 'D' ? 86400 : c == 'H' ? 3600
+			                       : c == 'M' ? 60 : 1;
+			lead = std::min(kCap, lead + std::min(number, kCap) * unit);
+			number = 0;
+			inNumber = false;
 		}
-		// The unit is the first M, H or D after the number, so "PT4H" is hours.
-		const size_t unit = value.find_first_of("MHD", i);
-		if (unit != npos)
-			lead *= value[unit] == 'M' ? 60 : value[unit] == 'H' ? 3600 : 86400;
 		if (negative)
 			lead = -lead;
 
@@ -468,13 +489,20 @@ ICalImport::ImportLook4Rule(ICalFields& fields, BString* report) const
 	std::string rule;
 	if (value.rfind("YM1 ", 0) == 0 || value.rfind("MD ", 0) == 0 || value.rfind("W1 ", 0) == 0 ||
 	    value.rfind("D1 ", 0) == 0)
-		rule = value;
+		// Our own forms are plain ASCII; whatever else a file puts there stays
+		// visible in the rule's trace lines instead of reaching the terminal.
+		rule = ICalText::Printable(value);
 	else if (value.rfind("YEARLY", 0) == 0)
 		rule = start_moment(fields.field[kFieldStart]).yearly;
-	else if (!_TranslateRule(fields, freq, &rule, report)) {
-		// No rule rather than a wrong one: the event keeps its alarm.
-		fields.ruleNotTranslated = true;
-		return;
+	else {
+		std::string parts;
+		if (!_TranslateRule(fields, freq, &rule, &parts, report)) {
+			// No rule rather than a wrong one: the event keeps its alarm, and
+			// the view tells the user which recurrence it left out.
+			fields.ruleNotTranslated = true;
+			fields.untranslatedRule.SetTo(parts.c_str(), (int32)parts.size());
+			return;
+		}
 	}
 
 	fields.rule.SetTo(rule.c_str(), (int32)rule.size());
@@ -489,7 +517,7 @@ ICalImport::ImportLook4Rule(ICalFields& fields, BString* report) const
 
 bool
 ICalImport::_TranslateRule(const ICalFields& fields, size_t freqAt, std::string* translated,
-                           BString* report) const
+                           std::string* parts, BString* report) const
 {
 	// The rule's parts may stand in any order on its line ("RRULE:BYDAY=MO;FREQ=
 	// WEEKLY"): they start after the last ":" before FREQ=.
@@ -542,8 +570,7 @@ ICalImport::_TranslateRule(const ICalFields& fields, size_t freqAt, std::string*
 	std::string rule;
 	// A reason found among the parts already rules every frequency out.
 	if (!reason.empty()) {
-		if (sTrace)
-			printf("  > Rule part without a form: %s\n", reason.c_str());
+		trace_value("  > Rule part without a form: ", reason);
 	} else if (freq == "DAILY") {
 		if (byDay.empty())
 			rule = std::string("D1") + tail;
@@ -608,10 +635,12 @@ ICalImport::_TranslateRule(const ICalFields& fields, size_t freqAt, std::string*
 	if (!reason.empty()) {
 		if (report != nullptr) {
 			*report << "\nRule not translated (" << reason.c_str() << "): no alarm rule set; "
-			        << line.substr(0, kTraceBytes).c_str() << "\n";
+			        << std::string(head_of(line, kTraceBytes)).c_str() << "\n";
 		}
+		*parts = ICalText::Printable(head_of(line, kTraceBytes));
 		if (sTrace)
-			printf("  > Rule not translated (%s)\n", reason.c_str());
+			printf("  > Rule not translated (%s)\n",
+			       ICalText::Printable(head_of(reason, kTraceBytes)).c_str());
 		return false;
 	}
 	*translated = rule;

@@ -45,6 +45,7 @@ struct ICalFields {
 	bool alarmStatusSet = false;    // StateToColor(alarmStatus)
 	bool ruleSet = false;           // TStatusView::SetRuleText(rule)
 	bool ruleNotTranslated = false; // a recurrence the rule language cannot say
+	BString untranslatedRule;       // then its parts ("FREQ=WEEKLY;INTERVAL=2"), printable
 };
 
 // The iCalendar reader of one event: a keyword scan over the import text, as the
@@ -118,9 +119,10 @@ public:
 private:
 	bool _Locate(const char* keyword, size_t* valueStart, size_t* valueEnd) const;
 	// A recurrence in the forms the rule editor writes, with the start's time of
-	// day; false (and the reason in the report) for one no form can say.
+	// day; false for one no form can say: the reason goes into the report, the
+	// rule's parts (their head, printable) into parts.
 	bool _TranslateRule(const ICalFields& fields, size_t freqAt, std::string* rule,
-	                    BString* report) const;
+	                    std::string* parts, BString* report) const;
 
 	std::string fText;
 };

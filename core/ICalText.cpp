@@ -4,6 +4,7 @@
 #include "ICalImport.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 namespace ICalText
@@ -106,9 +107,8 @@ Trim(std::string& text)
 	text.erase(0, start);
 }
 
-// The length of the well-formed UTF-8 sequence at text[i], or 0.
-static size_t
-sequence_length(std::string_view text, size_t i)
+size_t
+SequenceLength(std::string_view text, size_t i)
 {
 	const unsigned char lead = (unsigned char)text[i];
 	if (lead < 0x80)
@@ -148,7 +148,7 @@ ValidUtf8(std::string_view text)
 	out.reserve(text.size());
 	size_t run = 0; // start of the well-formed bytes not yet copied
 	for (size_t i = 0; i < text.size();) {
-		size_t count = sequence_length(text, i);
+		size_t count = SequenceLength(text, i);
 		if (count != 0) {
 			i += count;
 			continue;
@@ -165,12 +165,67 @@ bool
 IsValidUtf8(std::string_view text)
 {
 	for (size_t i = 0; i < text.size();) {
-		size_t count = sequence_length(text, i);
+		size_t count = SequenceLength(text, i);
 		if (count == 0)
 			return false;
 		i += count;
 	}
 	return true;
+}
+
+bool
+IsBidiControl(std::string_view text, size_t i, size_t count)
+{
+	const auto byte = [&](size_t k) { return (unsigned char)text[i + k]; };
+	if (count == 2)
+		return byte(0) == 0xD8 && byte(1) == 0x9C; // U+061C
+	if (count != 3 || byte(0) != 0xE2)
+		return false;
+	const unsigned char second = byte(1), third = byte(2);
+	if (second == 0x80)
+		return third == 0x8E || third == 0x8F || (third >= 0xA8 && third <= 0xAE);
+	return second == 0x81 && third >= 0xA6 && third <= 0xA9;
+}
+
+std::string
+Printable(std::string_view text)
+{
+	std::string out;
+	out.reserve(text.size());
+	char escape[16];
+	for (size_t i = 0; i < text.size();) {
+		const unsigned char c = (unsigned char)text[i];
+		const size_t count = SequenceLength(text, i);
+		if (c == '\n' || c == '\t' || (c >= 0x20 && c < 0x7F)) {
+			out += (char)c;
+			i++;
+		} else if (c == 0x1B) {
+			out += "\\e";
+			i++;
+		} else if (c == '\r') {
+			out += "\\r";
+			i++;
+		} else if (count <= 1) {
+			// Controls, DEL and bytes outside any UTF-8 sequence: an 8-bit
+			// terminal reads 0x9B as the start of a command.
+			snprintf(escape, sizeof(escape), "\\x%02x", c);
+			out += escape;
+			i++;
+		} else if ((c == 0xC2 && (unsigned char)text[i + 1] <= 0x9F)
+		           || IsBidiControl(text, i, count)) {
+			const unsigned int point = count == 2
+			    ? ((c & 0x1F) << 6) | ((unsigned char)text[i + 1] & 0x3F)
+			    : ((c & 0x0F) << 12) | (((unsigned char)text[i + 1] & 0x3F) << 6)
+			          | ((unsigned char)text[i + 2] & 0x3F);
+			snprintf(escape, sizeof(escape), "\\u%04x", point);
+			out += escape;
+			i += count;
+		} else {
+			out.append(text.substr(i, count));
+			i += count;
+		}
+	}
+	return out;
 }
 
 static char

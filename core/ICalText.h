@@ -27,6 +27,18 @@ void Trim(std::string& text);
 std::string ValidUtf8(std::string_view text);
 bool IsValidUtf8(std::string_view text);
 
+// The text as a trace line may show it on a terminal: line breaks and tabs stay;
+// other control characters, C1 controls, bidirectional controls and bytes that
+// are not UTF-8 are written as escapes ("\e", "\r", "\x01", "\u202e"), so a
+// calendar cannot drive the terminal.
+std::string Printable(std::string_view text);
+// Whether the well-formed UTF-8 sequence of count bytes at text[i] is a
+// bidirectional control (U+061C, U+200E/F, U+202A-U+202E, U+2066-U+2069) or a
+// line or paragraph separator (U+2028/9): each reorders or breaks what is shown.
+bool IsBidiControl(std::string_view text, size_t i, size_t count);
+// The length of the well-formed UTF-8 sequence at text[i], or 0.
+size_t SequenceLength(std::string_view text, size_t i);
+
 // The first occurrence of needle at or after from, ASCII letters compared without
 // regard to case; npos when there is none.
 size_t FindCaseless(std::string_view text, std::string_view needle, size_t from);

@@ -149,6 +149,13 @@ contains(const BString& text, const char* what)
 	return text.FindFirst(what) >= 0;
 }
 
+// "open Url" takes either kind of web address, so the "U" flag does too.
+bool
+has_web_address(const BString& text)
+{
+	return contains(text, "http:") || contains(text, "https:");
+}
+
 } // namespace
 
 // A Datum of a text. Its constructor works in the buffer it is given and writes up
@@ -323,7 +330,7 @@ TEventView::_Load()
 			fField[kFieldSummary]->SetText(text.String());
 		if (fFile->ReadAttrString(kAttrDescription, &text) == B_OK) {
 			_SetDescription(text.String());
-			fHasLink = contains(text, "http:");
+			fHasLink = has_web_address(text);
 		}
 		if (fFile->ReadAttrString(kAttrLocation, &text) == B_OK)
 			fField[kFieldLocation]->SetText(text.String());
@@ -853,7 +860,7 @@ TEventView::TextSelected()
 void
 TEventView::CheckLink()
 {
-	fHasLink = contains(BString(fDescription->Text()), "http:");
+	fHasLink = has_web_address(BString(fDescription->Text()));
 	fExtended.SetByteAt(1, fHasLink ? 'U' : 'u');
 	if (fRuleView == nullptr)
 		set_shown(fUrlButton, fHasLink);

@@ -8,6 +8,9 @@
 #include <String.h>
 #include <View.h>
 
+#include <string>
+#include <vector>
+
 class BButton;
 class BFile;
 class BFilePanel;
@@ -95,6 +98,9 @@ private:
 	void _TakeFields(ICalFields& fields) const;
 	void _ApplyFields(const ICalFields& fields);
 	void _AskEnd2Start();
+	// A recurrence the import could not make a rule of: an alert, or a line of
+	// the calendar's summary.
+	void _TellUntranslatedRule(const BString& rule);
 	void _ClearForImport();
 	static Datum* _ParseDatum(const char* text);
 
@@ -143,6 +149,9 @@ private:
 	// end-to-start question for all of them (-1: ask).
 	int32 fImportsLeft = 0;
 	int32 fEnd2StartForAll = -1;
+	// While a calendar is imported: the recurrences no rule could say, one line
+	// each, for the summary; otherwise null and each import says so itself.
+	std::vector<std::string>* fUntranslatedRules = nullptr;
 };
 
 #endif // T_EVENT_VIEW_H

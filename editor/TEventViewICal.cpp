@@ -115,6 +115,26 @@ TEventView::ImportFromPlain()
 	CheckLink();
 	CheckAttendees();
 	_AskEnd2Start();
+	if (fields.ruleNotTranslated)
+		_TellUntranslatedRule(fields.untranslatedRule);
+}
+
+void
+TEventView::_TellUntranslatedRule(const BString& rule)
+{
+	if (fUntranslatedRules != nullptr) {
+		BString line;
+		line << "No alarm rule for " << (fRef != nullptr ? fRef->name : "") << ": \"" << rule
+			 << "\" cannot be written as one.";
+		fUntranslatedRules->push_back(line.String());
+		return;
+	}
+	BString text;
+	text << "No alarm rule was set: the recurrence \"" << rule
+		 << "\" cannot be written as one. The event keeps its alarm.";
+	(new BAlert("KalimoAsk", text.String(), "OK", nullptr, nullptr, B_WIDTH_AS_USUAL,
+		 B_WARNING_ALERT))
+		->Go();
 }
 
 void
@@ -130,7 +150,10 @@ TEventView::_AskEnd2Start()
 		// of questions.
 		if (fImportsLeft > 0) {
 			BString text;
-			text << "Apply this answer to the " << fImportsLeft << " remaining events too?";
+			if (fImportsLeft == 1)
+				text << "Apply this answer to the 1 remaining event too?";
+			else
+				text << "Apply this answer to the " << fImportsLeft << " remaining events too?";
 			BAlert* all = new BAlert("KalimoAsk", text.String(), "Ask each", "Apply to all",
 				nullptr, B_WIDTH_AS_USUAL, B_INFO_ALERT);
 			if (all->Go() == 1)
@@ -171,6 +194,8 @@ TEventView::SeparatFromCalendar(entry_ref* ref)
 	const bool calendarHasFile = fHasFile;
 	const std::vector<entry_ref>& created = calendar.Created();
 	fEnd2StartForAll = -1;
+	std::vector<std::string> untranslated;
+	fUntranslatedRules = &untranslated;
 	for (size_t i = 0; i < created.size(); i++) {
 		entry_ref event = created[i];
 		_ClearForImport();
@@ -186,10 +211,17 @@ TEventView::SeparatFromCalendar(entry_ref* ref)
 	}
 	fImportsLeft = 0;
 	fEnd2StartForAll = -1;
+	fUntranslatedRules = nullptr;
 	fRef = calendarRef;
 	fFile = calendarFile;
 	fHasFile = calendarHasFile;
 
 	std::string summary = calendar.SummaryText().String();
+	// A long list would not fit the alert: its head and how many more.
+	const size_t kShownRules = 10;
+	for (size_t i = 0; i < untranslated.size() && i < kShownRules; i++)
+		summary += "\n" + untranslated[i];
+	if (untranslated.size() > kShownRules)
+		summary += "\n... and " + std::to_string(untranslated.size() - kShownRules) + " more.";
 	AnyAlert(summary.data(), (char*)" OK ");
 }

@@ -18,6 +18,7 @@
 #include <File.h>
 #include <FilePanel.h>
 #include <FindDirectory.h>
+#include <ICalCalendar.h>
 #include <ICalExport.h>
 #include <Labels.h>
 #include <Programs.h>
@@ -33,6 +34,7 @@
 #include <StringView.h>
 #include <TypeConstants.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -223,14 +225,13 @@ void
 TEventWindow::DefaultName(char* buffer)
 {
 	const char* summary = fView != nullptr ? fView->GetField(kFieldSummary) : nullptr;
-	snprintf(buffer, 256, "%s", summary != nullptr ? summary : "");
-	for (char* c = buffer; *c != '\0'; c++) {
-		if (*c == '/')
-			*c = '-';
-	}
-	// A summary such as ".profile" must not propose a hidden file.
-	for (char* c = buffer; *c == '.'; c++)
-		*c = '-';
+	std::string name = summary != nullptr ? summary : "";
+	std::replace(name.begin(), name.end(), '/', '-');
+	// The calendar split's rules: no hidden name, no leading "-", no control or
+	// bidirectional characters, at most 255 bytes cut between characters.
+	if (!name.empty())
+		name = ICalCalendar::SafeName(name, 255);
+	memcpy(buffer, name.c_str(), name.size() + 1);
 }
 
 void

@@ -103,14 +103,22 @@ TEST_F(ICalTest, EventWithoutEndRunsToTheNextEvent)
 
 TEST_F(ICalTest, CalendarWithoutEventsCreatesNothing)
 {
-	for (const std::string& text : {std::string(), std::string("BEGIN:VEVENT\nSUMMARY:x\n"),
-	                                std::string("\nBEGIN:VEVENT\nSUMMARY:at zero\nEND:VEVENT\n")}) {
+	for (const std::string& text : {std::string(), std::string("BEGIN:VEVENT\nSUMMARY:x\n")}) {
 		ICalCalendar calendar;
 		ASSERT_EQ(B_OK, calendar.SeparatFromText("c.ics", text.data(), text.size()));
 		EXPECT_EQ(0, calendar.CountImported());
 		EXPECT_EQ(" Imported 0 Events.\n\nNot need to save this one!", Str(calendar.SummaryText()));
 	}
 	EXPECT_TRUE(FilesIn(EventsFolder()).empty());
+}
+
+TEST_F(ICalTest, EventAfterTheFirstLineBreakIsImported)
+{
+	const std::string text = "\nBEGIN:VEVENT\nSUMMARY:at zero\nEND:VEVENT\n";
+	ICalCalendar calendar;
+	ASSERT_EQ(B_OK, calendar.SeparatFromText("c.ics", text.data(), text.size()));
+	EXPECT_EQ(1, calendar.CountImported());
+	EXPECT_EQ("\nBEGIN:VEVENT\nSUMMARY:at zero\nEND:VEVENT", Content(EventsFolder() + "/c.at_zero"));
 }
 
 TEST_F(ICalTest, SameSummaryNeverOverwritesAFile)
@@ -182,6 +190,12 @@ INSTANTIATE_TEST_SUITE_P(
                     NameCase{"cal", "", "Event"}, NameCase{"work.ics", "", "work.Event"},
                     NameCase{"cal", "tab\there\x01\x7F", "tab_here__"},
                     NameCase{"cal", "c1 \xC2\x85 end", "c1___end"},
+                    // Neither an option to a command nor a name that shows reversed.
+                    NameCase{"cal", "-rf x", "rf_x"}, NameCase{"cal", "-.-x", "x"},
+                    NameCase{"work.ics", "-x", "work.-x"},
+                    NameCase{"cal", "bill\xE2\x80\xAEgpj.exe", "bill_gpj.exe"},
+                    NameCase{"cal", "a\xE2\x81\xA6" "b\xE2\x80\x8F" "c\xD8\x9C" "d\xE2\x80\xA8" "e",
+                             "a_b_c_d_e"},
                     NameCase{"cal", "bad \xFF byte", "bad_\xEF\xBF\xBD_byte"},
                     NameCase{"cal", "Team <http://x.org/a>", "Team_"},
                     NameCase{"cal", "Files <ftp://x.org/a>", "Files_"},

@@ -275,7 +275,12 @@ INSTANTIATE_TEST_SUITE_P(
                     TriggerCase{":PT24H", "PT1D"}, TriggerCase{":PT25H", "PT2D"},
                     TriggerCase{":PT3D", "PT2D"},
                     // The unit is the first M, H or D after the number, wherever it stands.
-                    TriggerCase{":PT4H", "PT6H"}, TriggerCase{":PT1H30M", "PT1H"},
+                    TriggerCase{":PT4H", "PT6H"},
+                    // Every part of a duration counts, and a lead between two of the
+                    // menu's takes the longer one: the reminder may come early, never late.
+                    TriggerCase{":PT1H30M", "PT2H"}, TriggerCase{":PT2H1M", "PT3H"},
+                    TriggerCase{":P1DT1S", "PT2D"}, TriggerCase{":PT10M1S", "PT15M"},
+                    TriggerCase{":pt1h", "PT1H"},
                     TriggerCase{":PT3W2D", "PT2D"}, TriggerCase{":PT600S", "PT10M"},
                     TriggerCase{":PT0S", "PT5M"}, TriggerCase{":-P0DT0H30M0S", "PT5M"},
                     TriggerCase{":Rule", "Rule"}, TriggerCase{":None", "None"},
@@ -362,6 +367,7 @@ TEST_P(ICalRuleTest, RecurrenceBecomesTheRuleEditorsForm)
 		EXPECT_FALSE(fields.ruleSet);
 		EXPECT_TRUE(fields.ruleNotTranslated);
 		EXPECT_NE(std::string::npos, Str(report).find("not translated")) << Str(report);
+		EXPECT_EQ(GetParam().rrule, Str(fields.untranslatedRule)) << "what the user is told of";
 	}
 }
 
@@ -482,6 +488,28 @@ TEST_F(ICalTest, TraceShowsTheHeadOfALongValue)
 	const std::string trace = testing::internal::GetCapturedStdout();
 	EXPECT_EQ("\nISO:\n" + std::string(256, 'x') + "...\n", trace);
 	EXPECT_EQ(1000, text.Length());
+}
+
+// A calendar's text never reaches the terminal raw: no escape sequence can clear
+// it, retitle it or move its cursor.
+TEST_F(ICalTest, TraceShowsCalendarTextHarmlessly)
+{
+	ICalImport::sTrace = true;
+	testing::internal::CaptureStdout();
+	BString summary("Team\x1B]0;owned\x07 \xC2\x9B" "2J\n\xE2\x80\xAEok\xC3\xA4");
+	ICalImport::IsoToUtf(summary);
+	Import(Event("SUMMARY:x\nRRULE:FREQ=DAILY;X\x1B[2J=1\n"));
+	const std::string trace = testing::internal::GetCapturedStdout();
+	EXPECT_NE(std::string::npos,
+	          trace.find("\nISO:\nTeam\\e]0;owned\\x07 \\u009b2J\n\\u202eok\xC3\xA4\n"))
+	    << trace;
+	EXPECT_NE(std::string::npos, trace.find("  > Rule part without a form: X\\e[2J\n")) << trace;
+	EXPECT_NE(std::string::npos, trace.find("  > Rule not translated (X\\e[2J)\n")) << trace;
+	EXPECT_EQ(std::string::npos, trace.find('\x1B')) << "no raw escape";
+
+	// A rule of our own forms is kept, but not its escape sequence.
+	ICalFields fields = Import(Event("SUMMARY:x\nRRULE:FREQ=D1 07:00\x1B[2J  #\n"));
+	EXPECT_EQ("D1 07:00\\e[2J  #", Str(fields.rule));
 }
 
 TEST_F(ICalTest, ImportsAnEventFileAsAWhole)

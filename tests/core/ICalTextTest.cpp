@@ -65,6 +65,22 @@ TEST_F(ICalTest, InvalidUtf8BecomesReplacementCharacters)
 	          Str(fields.field[kFieldLocation]));
 }
 
+TEST_F(ICalTest, PrintableTextShowsControlsAsEscapes)
+{
+	const std::pair<std::string, std::string> cases[] = {
+	    {"plain \xC3\xA4\xC3\x9F\n\tend", "plain \xC3\xA4\xC3\x9F\n\tend"},
+	    {"\x1B[2J\r", "\\e[2J\\r"},
+	    {std::string("\x01\x7F\0", 3), "\\x01\\x7f\\x00"},
+	    {"\xFF\xE2\x80", "\\xff\\xe2\\x80"}, // not UTF-8
+	    {"\xC2\x85\xC2\x9B\xC2\xA0", "\\u0085\\u009b\xC2\xA0"},
+	    {"\xE2\x80\xAE\xE2\x80\x8E\xD8\x9C\xE2\x81\xA9\xE2\x80\xA8",
+	     "\\u202e\\u200e\\u061c\\u2069\\u2028"},
+	    {"\xE2\x80\x8D\xE2\x82\xAC", "\xE2\x80\x8D\xE2\x82\xAC"}, // joiner and euro stay
+	};
+	for (const auto& [text, shown] : cases)
+		EXPECT_EQ(shown, ICalText::Printable(text)) << testing::PrintToString(text);
+}
+
 TEST_F(ICalTest, NulBytesAreRemovedBeforeReading)
 {
 	const char raw[] = "\nSUM\0MARY:Te\0am\nDTSTART:2005\0"

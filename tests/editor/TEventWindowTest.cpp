@@ -85,9 +85,15 @@ TEST_F(TEventWindowTest, NewEventWindowHasNoFileCommandsAndSavesThroughThePanel)
 	char name[256];
 	window->DefaultName(name);
 	EXPECT_STREQ(name, "a-b");
-	window->SetField(kFieldSummary, "../.x/..");
-	window->DefaultName(name);
-	EXPECT_STREQ(name, "---.x-..") << "no hidden name, no way out of the folder";
+	// No hidden name, no way out of the folder, no name that reads as an option,
+	// none that shows other than it is.
+	for (const auto& [summary, proposed] : std::vector<std::pair<const char*, const char*>>{
+			 {"../.x/..", "x-.."}, {"-rf x", "rf x"}, {"--.-a", "a"},
+			 {"bill\xE2\x80\xAEgpj.exe", "bill_gpj.exe"}, {"a\x1B[2Jb", "a_[2Jb"}}) {
+		window->SetField(kFieldSummary, summary);
+		window->DefaultName(name);
+		EXPECT_STREQ(name, proposed) << summary;
+	}
 	window->SetField(kFieldSummary, "a/b");
 	window->PostMessage(kMsgSave);
 	ASSERT_TRUE(UiTest::WaitUntil([&] { return window->SavePanel() != nullptr; }));
