@@ -421,7 +421,10 @@ listed_default(const std::string& type)
 					inGroup = line.compare(0, strlen(kDefaultsGroup), kDefaultsGroup) == 0;
 					continue;
 				}
-				if (!inGroup || line.compare(0, type.size() + 1, type + "=") != 0)
+				// MIME types are case-insensitive: "text/x-kalimo=" names the
+				// entry of "text/x-Kalimo" too.
+				if (!inGroup || line.size() <= type.size() || line[type.size()] != '='
+					|| strncasecmp(line.c_str(), type.c_str(), type.size()) != 0)
 					continue;
 				std::stringstream ids(line.substr(type.size() + 1));
 				std::string id;

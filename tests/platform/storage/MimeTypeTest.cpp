@@ -340,3 +340,15 @@ TEST(MimeType, FindsAnInstalledProgramBySignature)
 	ASSERT_EQ(BMimeType("application/x-vnd.Vigilo").GetAppHint(&hint), B_OK);
 	EXPECT_EQ(hint.Path(), other);
 }
+
+TEST(MimeType, DesktopListsNameTypesWithoutRegardToCase)
+{
+	DesktopGuard desktop;
+	const std::string editor = DesktopTest::MakeProgram("bin/editor");
+	DesktopTest::MakeEntry("editor.desktop",
+		"[Desktop Entry]\nType=Application\nName=Editor\nExec=" + editor + " %f\n");
+	DesktopTest::SetDefault("text/x-kalimo", "editor.desktop");
+	for (const char* type : {"text/x-Kalimo", "TEXT/X-KALIMO", "text/x-kalimo"})
+		EXPECT_EQ(MimeDatabase::DesktopDefault(type), "editor.desktop") << type;
+	EXPECT_EQ(MimeDatabase::DesktopDefault("text/x-kalim"), "") << "a type is matched whole";
+}
