@@ -6,10 +6,12 @@
 #include <OS.h>
 
 #include <climits>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
+#include <unistd.h>
 
 const char* A_times[14] = {"None", "PT5M", "PT10M", "PT15M", "PT30M", "PT1H",  "PT2H",
                            "PT3H", "PT6H", "PT1D",  "PT2D",  "Rule",  "Error", nullptr};
@@ -254,8 +256,15 @@ public:
 		return *this;
 	}
 
+	// A line per alarmed event and scan fills a desktop session's log (10,000 events
+	// every 150 seconds): the lines go to a terminal, or where KALIMO_TRACE_ALARMS
+	// asks for them.
 	void Print()
 	{
+		static const bool sTerminal = isatty(STDOUT_FILENO);
+		const char* asked = getenv("KALIMO_TRACE_ALARMS");
+		if (!sTerminal && (asked == nullptr || strcmp(asked, "0") == 0 || asked[0] == '\0'))
+			return;
 		fText[fLength] = '\n';
 		fwrite(fText, 1, fLength + 1, stdout);
 	}

@@ -501,6 +501,24 @@ TEST_F(RulesTest, AlarmValueOptionalOutputs)
 	EXPECT_EQ(kAlarmAhead, AlarmValue(far, alarm, nullptr, nullptr));
 }
 
+// Standard output is no terminal here: the per-event line comes only when asked for.
+TEST_F(RulesTest, AlarmLinesAreTracedOnlyWhenAskedFor)
+{
+	TimeZoneGuard zone("UTC");
+	ClockGuard clock(2026, 12, 7, 9, 0);
+	char start[] = "20261207T100000";
+	char alarm[] = "PT15M";
+	for (const char* asked : {(const char*)nullptr, "0", "1"}) {
+		EnvGuard trace("KALIMO_TRACE_ALARMS", asked);
+		testing::internal::CaptureStdout();
+		AlarmValue(start, alarm, nullptr, nullptr);
+		const std::string output = testing::internal::GetCapturedStdout();
+		EXPECT_EQ(output.find("Alarm [20261207T100000] PT15M: ") != std::string::npos,
+			asked != nullptr && strcmp(asked, "1") == 0)
+			<< (asked != nullptr ? asked : "unset") << ": " << output;
+	}
+}
+
 struct UntouchedCase {
 	const char* name;
 	const char* start; // null for none
