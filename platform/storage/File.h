@@ -13,7 +13,7 @@ public:
 	BFile(const BDirectory* dir, const char* path, uint32 openMode);
 
 	// B_OK, B_BAD_VALUE, B_ENTRY_NOT_FOUND, B_FILE_EXISTS, B_PERMISSION_DENIED,
-	// B_IS_A_DIRECTORY.
+	// B_IS_A_DIRECTORY, B_BAD_TYPE (not a file: a FIFO or a device is not opened).
 	status_t SetTo(const char* path, uint32 openMode);
 	status_t SetTo(const entry_ref* ref, uint32 openMode);
 	status_t SetTo(const BEntry* entry, uint32 openMode);

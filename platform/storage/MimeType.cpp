@@ -9,6 +9,7 @@
 #include <Message.h>
 #include <MimeDatabase.h>
 #include <Node.h>
+#include <NodeAttributes.h>
 #include <TypeConstants.h>
 
 #include <cerrno>
@@ -132,7 +133,9 @@ BMimeType::_Install()
 	if (status != B_OK)
 		return status;
 	if (!IsSupertypeOnly()) {
-		int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+		// Without blocking: a FIFO in the type's place is refused, not waited on.
+		int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY,
+			0644);
 		if (fd < 0)
 			return status_from_errno(errno);
 		close(fd);
@@ -178,6 +181,8 @@ BMimeType::_Read(const char* attribute, std::string* value) const
 	status_t status = node.GetAttrInfo(attribute, &info);
 	if (status != B_OK)
 		return status;
+	if (info.size < 0 || (uint64)info.size > NodeAttributes::kMaxValueSize)
+		return B_BAD_DATA;
 	value->assign((size_t)info.size, '\0');
 	ssize_t read = node.ReadAttr(attribute, info.type, 0, value->data(), value->size());
 	if (read < 0)

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 BNode::BNode(const char* path)
@@ -36,15 +37,42 @@ BNode::~BNode()
 	Unset();
 }
 
+// Opens a file or folder. Anything else (a FIFO, a device, a socket) is refused with
+// B_BAD_TYPE: opening it could block or act on a device, and it has no attributes of
+// ours. It is opened without blocking, so that it can be looked at before that.
+static int
+open_node(const char* path, int openMode, status_t* status)
+{
+	int fd = open(path, openMode | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0644);
+	if (fd < 0) {
+		// A FIFO opened for writing alone fails at once when no one reads it.
+		*status = errno == ENXIO ? B_BAD_TYPE : status_from_errno(errno);
+		return -1;
+	}
+	struct stat st;
+	*status = fstat(fd, &st) != 0 ? status_from_errno(errno)
+		: S_ISREG(st.st_mode) || S_ISDIR(st.st_mode) ? B_OK : B_BAD_TYPE;
+	if (*status != B_OK) {
+		close(fd);
+		return -1;
+	}
+	// Reads and writes of the file block as usual.
+	const int flags = fcntl(fd, F_GETFL);
+	if (flags >= 0)
+		fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+	return fd;
+}
+
 status_t
 BNode::_Open(const char* path, int openMode)
 {
 	Unset();
 	if (path == nullptr || path[0] == '\0')
 		return fStatus = B_BAD_VALUE;
-	fFd = open(path, openMode | O_CLOEXEC, 0644);
+	status_t status;
+	fFd = open_node(path, openMode, &status);
 	if (fFd < 0)
-		return fStatus = status_from_errno(errno);
+		return fStatus = status;
 	fPath = path;
 	return fStatus = B_OK;
 }
@@ -94,10 +122,9 @@ BNode::_Realize() const
 		return B_NO_INIT;
 	if (fFd >= 0)
 		return B_OK;
-	fFd = open(fPath.c_str(), O_RDONLY | O_CLOEXEC);
-	if (fFd < 0)
-		return status_from_errno(errno);
-	return B_OK;
+	status_t status;
+	fFd = open_node(fPath.c_str(), O_RDONLY, &status);
+	return status;
 }
 
 status_t

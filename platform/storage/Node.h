@@ -32,7 +32,8 @@ public:
 	BNode(const BNode&) = delete;
 	BNode& operator=(const BNode&) = delete;
 
-	// B_OK, B_BAD_VALUE, B_ENTRY_NOT_FOUND, B_PERMISSION_DENIED, B_NO_MORE_FDS.
+	// B_OK, B_BAD_VALUE, B_ENTRY_NOT_FOUND, B_PERMISSION_DENIED, B_NO_MORE_FDS,
+	// B_BAD_TYPE (neither a file nor a folder: a FIFO or a device is not opened).
 	status_t SetTo(const char* path);
 	status_t SetTo(const entry_ref* ref);
 	status_t SetTo(const BEntry* entry);

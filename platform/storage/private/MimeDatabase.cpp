@@ -7,6 +7,7 @@
 #include <Launcher.h>
 #include <Message.h>
 #include <Node.h>
+#include <NodeAttributes.h>
 #include <Path.h>
 
 #include <algorithm>
@@ -99,7 +100,8 @@ read_database()
 			record.hint = read_string(node, MimeDatabase::kAppHintAttr);
 			std::string flat;
 			attr_info info;
-			if (node.GetAttrInfo(MimeDatabase::kExtensionsAttr, &info) == B_OK && info.size > 0) {
+			if (node.GetAttrInfo(MimeDatabase::kExtensionsAttr, &info) == B_OK && info.size > 0
+				&& (uint64)info.size <= NodeAttributes::kMaxValueSize) {
 				flat.resize((size_t)info.size);
 				BMessage extensions;
 				if (node.ReadAttr(MimeDatabase::kExtensionsAttr, info.type, 0, flat.data(),

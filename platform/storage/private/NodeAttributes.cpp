@@ -80,8 +80,28 @@ forget_value(int fd, const char* name)
 		database->RemoveValue(device, node, name);
 }
 
+// Whether a failed set means the node has no room for the value.
+bool
+is_out_of_room(status_t status)
+{
+	return status == B_DEVICE_FULL || status == B_FILE_TOO_LARGE;
+}
+
+void
+make_marker(type_code type, const void* data, size_t size, uint8* marker)
+{
+	const uint64 size64 = size;
+	const uint64 sum = checksum(data, size);
+	memcpy(marker, &type, sizeof(type_code));
+	memcpy(marker + sizeof(type_code), kMarkerMagic, sizeof(kMarkerMagic));
+	memcpy(marker + sizeof(type_code) + sizeof(kMarkerMagic), &size64, sizeof(uint64));
+	memcpy(marker + sizeof(type_code) + sizeof(kMarkerMagic) + sizeof(uint64), &sum,
+		sizeof(uint64));
+}
+
+// Puts the value into the database and its marker on the node in its place.
 status_t
-write_to_database(int fd, const char* name, type_code type, const void* data, size_t size)
+move_to_database(int fd, const char* name, type_code type, const void* data, size_t size)
 {
 	IndexDatabase* database = IndexDatabase::Default();
 	if (database == nullptr)
@@ -94,21 +114,42 @@ write_to_database(int fd, const char* name, type_code type, const void* data, si
 	status = database->StoreValue(device, node, name, data, size);
 	if (status != B_OK)
 		return status;
-
 	uint8 marker[sizeof(type_code) + kMarkerSize];
-	const uint64 size64 = size;
-	const uint64 sum = checksum(data, size);
-	memcpy(marker, &type, sizeof(type_code));
-	memcpy(marker + sizeof(type_code), kMarkerMagic, sizeof(kMarkerMagic));
-	memcpy(marker + sizeof(type_code) + sizeof(kMarkerMagic), &size64, sizeof(uint64));
-	memcpy(marker + sizeof(type_code) + sizeof(kMarkerMagic) + sizeof(uint64), &sum,
-		sizeof(uint64));
+	make_marker(type, data, size, marker);
 	status = XattrStore::Set(fd, name, marker, sizeof(marker));
-	if (status != B_OK) {
+	if (status != B_OK)
 		database->RemoveValue(device, node, name);
+	return status;
+}
+
+// Makes room on the node by moving its largest value kept there (other than the
+// named one) into the database; B_DEVICE_FULL when no value there is bigger than
+// the marker that would replace it.
+status_t
+move_largest_out(int fd, const char* except)
+{
+	std::vector<std::string> names;
+	status_t status = XattrStore::List(fd, &names);
+	if (status != B_OK)
 		return status;
+	std::string largest;
+	std::vector<uint8> largestRaw;
+	for (const std::string& name : names) {
+		std::vector<uint8> raw;
+		if (name == except || XattrStore::Get(fd, name.c_str(), &raw) != B_OK
+			|| raw.size() <= sizeof(type_code) + kMarkerSize
+			|| raw.size() <= largestRaw.size()
+			|| is_marker(raw.data() + sizeof(type_code), raw.size() - sizeof(type_code)))
+			continue;
+		largest = name;
+		largestRaw.swap(raw);
 	}
-	return B_OK;
+	if (largestRaw.empty())
+		return B_DEVICE_FULL;
+	type_code type;
+	memcpy(&type, largestRaw.data(), sizeof(type_code));
+	return move_to_database(fd, largest.c_str(), type, largestRaw.data() + sizeof(type_code),
+		largestRaw.size() - sizeof(type_code));
 }
 
 } // namespace
@@ -136,6 +177,10 @@ NodeAttributes::Read(int fd, const char* name, type_code* type, std::vector<uint
 	}
 
 	const Marker marker = read_marker(value);
+	// No value above the limit is ever written: such a size is damage, and nothing
+	// may be allocated from it.
+	if (marker.size > kMaxValueSize)
+		return B_BAD_DATA;
 	if (size != nullptr)
 		*size = (off_t)marker.size;
 	if (data == nullptr)
@@ -169,21 +214,35 @@ NodeAttributes::Write(int fd, const char* name, type_code type, const void* data
 
 	// A value that itself looks like a marker goes to the database too, so that a
 	// marker on a node is never ambiguous.
-	if (!is_marker((const uint8*)data, size)) {
-		std::vector<uint8> raw(sizeof(type_code) + size);
+	const bool plain = !is_marker((const uint8*)data, size);
+	std::vector<uint8> raw;
+	if (plain) {
+		raw.resize(sizeof(type_code) + size);
 		memcpy(raw.data(), &type, sizeof(type_code));
 		if (size > 0)
 			memcpy(raw.data() + sizeof(type_code), data, size);
-		status_t status = XattrStore::Set(fd, name, raw.data(), raw.size());
-		if (status == B_OK) {
-			if (hadMarker)
-				forget_value(fd, name);
-			return B_OK;
+	}
+	// The node's attributes share a block of limited size: where neither the value
+	// nor its marker fits, other values move into the database until one does.
+	for (;;) {
+		status_t status;
+		if (plain) {
+			status = XattrStore::Set(fd, name, raw.data(), raw.size());
+			if (status == B_OK) {
+				if (hadMarker)
+					forget_value(fd, name);
+				return B_OK;
+			}
+			if (!is_out_of_room(status))
+				return status;
 		}
-		if (status != B_DEVICE_FULL && status != B_FILE_TOO_LARGE)
+		status = move_to_database(fd, name, type, data, size);
+		if (!is_out_of_room(status))
+			return status;
+		status = move_largest_out(fd, name);
+		if (status != B_OK)
 			return status;
 	}
-	return write_to_database(fd, name, type, data, size);
 }
 
 status_t

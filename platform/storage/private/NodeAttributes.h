@@ -18,11 +18,14 @@ namespace NodeAttributes {
 const size_t kMaxValueSize = 64 * 1024 * 1024;
 
 // type and data of the attribute (data may be null to ask for the type and size only):
-// B_OK, B_ENTRY_NOT_FOUND, B_BAD_DATA, or the error of the file system or database.
+// B_OK, B_ENTRY_NOT_FOUND, B_BAD_DATA (also for a marker claiming more than
+// kMaxValueSize), or the error of the file system or database.
 status_t Read(int fd, const char* name, type_code* type, std::vector<uint8>* data,
 	off_t* size = nullptr);
 // B_OK, B_FILE_TOO_LARGE, B_DEVICE_FULL (neither the node nor the database keeps it),
-// or another error; nothing reports success that was not kept.
+// or another error; nothing reports success that was not kept. Where neither the
+// value nor its marker fits on the node, the node's largest values move into the
+// database until it does.
 status_t Write(int fd, const char* name, type_code type, const void* data, size_t size);
 // B_OK, B_ENTRY_NOT_FOUND, or another error.
 status_t Remove(int fd, const char* name);
