@@ -2,6 +2,7 @@
 #ifndef _HANDLER_H
 #define _HANDLER_H
 
+#include <Archivable.h>
 #include <String.h>
 #include <SupportDefs.h>
 
@@ -15,7 +16,7 @@ struct HandlerAccess;
 
 // A receiver of messages inside a looper. Every handler has a token by which
 // messengers find it, so a messenger never holds a pointer to it.
-class BHandler
+class BHandler : public BArchivable
 {
 public:
 	explicit BHandler(const char* name = nullptr);

@@ -36,3 +36,33 @@ Autostart::KeepUserBootscript(const char* scriptPath)
 		  "X-GNOME-Autostart-enabled=true\n";
 	return DesktopEntry::WriteIfChanged(entry, content);
 }
+
+std::string
+Autostart::DeskbarEntry()
+{
+	BPath config;
+	if (find_directory(B_USER_CONFIG_DIRECTORY, &config, true) != B_OK)
+		return "";
+	return std::string(config.Path()) + "/autostart/be-deskbar.desktop";
+}
+
+status_t
+Autostart::KeepDeskbar(const char* hostPath)
+{
+	if (hostPath == nullptr || hostPath[0] != '/')
+		return B_BAD_VALUE;
+	const std::string entry = DeskbarEntry();
+	if (entry.empty())
+		return B_ENTRY_NOT_FOUND;
+	using DesktopEntry::EscapeValue;
+	using DesktopEntry::QuoteExecArgument;
+	const std::string content = "[Desktop Entry]\n"
+								"Type=Application\n"
+								"Name=Deskbar\n"
+								"Comment=Shows the replicants of Be programs in the system tray\n"
+								"Exec="
+		+ EscapeValue(QuoteExecArgument(hostPath)) + "\n"
+		  "NoDisplay=true\n"
+		  "X-GNOME-Autostart-enabled=true\n";
+	return DesktopEntry::WriteIfChanged(entry, content);
+}

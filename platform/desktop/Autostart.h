@@ -18,6 +18,14 @@ std::string UserBootscriptEntry();
 // writing.
 status_t KeepUserBootscript(const char* scriptPath);
 
+// $XDG_CONFIG_HOME/autostart/be-deskbar.desktop
+std::string DeskbarEntry();
+
+// Writes the autostart entry that starts the Deskbar host (the program at hostPath)
+// at login, when it is missing or names another program. B_OK, B_BAD_VALUE (no
+// absolute path), or the error of writing.
+status_t KeepDeskbar(const char* hostPath);
+
 } // namespace Autostart
 
 #endif // AUTOSTART_H

@@ -388,6 +388,63 @@ BView::BView(BRect frame, const char* name, uint32 resizingMode, uint32 flags)
 {
 }
 
+static BRect
+archived_frame(BMessage* archive)
+{
+	BRect frame(0, 0, -1, -1);
+	if (archive != nullptr)
+		archive->FindRect("_frame", &frame);
+	return frame;
+}
+
+static const char*
+archived_name(BMessage* archive)
+{
+	const char* name = nullptr;
+	if (archive != nullptr && archive->FindString("_name", &name) != B_OK)
+		name = nullptr;
+	return name;
+}
+
+static uint32
+archived_value(BMessage* archive, const char* field, uint32 fallback)
+{
+	int32 value = 0;
+	if (archive == nullptr || archive->FindInt32(field, &value) != B_OK)
+		return fallback;
+	return (uint32)value;
+}
+
+BView::BView(BMessage* archive)
+    : BView(archived_frame(archive), archived_name(archive),
+		archived_value(archive, "_resize_mode", B_FOLLOW_LEFT_TOP),
+		archived_value(archive, "_flags", B_WILL_DRAW))
+{
+}
+
+status_t
+BView::Archive(BMessage* into, bool deep) const
+{
+	status_t status = BHandler::Archive(into, deep);
+	if (status == B_OK)
+		status = into->AddRect("_frame", Frame());
+	if (status == B_OK && Name() != nullptr)
+		status = into->AddString("_name", Name());
+	if (status == B_OK)
+		status = into->AddInt32("_resize_mode", (int32)ResizingMode());
+	if (status == B_OK)
+		status = into->AddInt32("_flags", (int32)Flags());
+	return status;
+}
+
+BArchivable*
+BView::Instantiate(BMessage* archive)
+{
+	if (!validate_instantiation(archive, "BView"))
+		return nullptr;
+	return new BView(archive);
+}
+
 BView::~BView()
 {
 	if (fData->parent != nullptr)

@@ -45,9 +45,16 @@ class BView : public BHandler
 {
 public:
 	BView(BRect frame, const char* name, uint32 resizingMode, uint32 flags);
+	// From an archive of Archive(): frame, name, resizing mode and flags.
+	BView(BMessage* archive);
 	// Deletes the children; the view must be removed from its parent first, or it
 	// removes itself.
 	virtual ~BView();
+
+	// The class, "_frame", "_name", "_resize_mode" and "_flags". Children are not
+	// archived: a replicant builds its own in its archive constructor.
+	status_t Archive(BMessage* into, bool deep = true) const override;
+	static BArchivable* Instantiate(BMessage* archive);
 
 	virtual void AttachedToWindow();
 	virtual void AllAttached();

@@ -442,6 +442,13 @@ current_mouse_position()
 	return sMousePosition;
 }
 
+void
+set_current_mouse(uint32 buttons, QPointF screenPosition)
+{
+	sMouseButtons = buttons;
+	sMousePosition = screenPosition;
+}
+
 } // namespace BPrivate
 
 uint32

@@ -143,6 +143,8 @@ void install_input_filter(QObject* object);
 // The last mouse state the layer saw: buttons (Be bits) and the screen position.
 uint32 current_mouse_buttons();
 QPointF current_mouse_position();
+// For input that comes from outside the views' widgets (a tray icon's clicks).
+void set_current_mouse(uint32 buttons, QPointF screenPosition);
 
 // Starts the process's one-second pulse when a view asks for pulses.
 void ensure_pulse();
