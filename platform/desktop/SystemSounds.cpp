@@ -3,6 +3,7 @@
 
 #include <FindDirectory.h>
 #include <Path.h>
+#include <RegularFile.h>
 
 #include <canberra.h>
 
@@ -49,7 +50,10 @@ SystemSounds::Lookup(const char* event, std::string* sound)
 	if (!valid_event(event) || sound == nullptr)
 		return B_BAD_VALUE;
 	const std::string name = trimmed(event);
-	std::ifstream in(SettingsFile());
+	const std::string file = SettingsFile();
+	if (!IsWritablePlace(file))
+		return B_BAD_TYPE;
+	std::ifstream in(file);
 	std::string line;
 	while (std::getline(in, line)) {
 		const std::string content = trimmed(line);

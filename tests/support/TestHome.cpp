@@ -5,9 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -164,6 +167,22 @@ ClockGuard::ClockGuard(time_t now) : fNow(now)
 ClockGuard::~ClockGuard()
 {
 	unpin_real_time_clock();
+}
+
+status_t
+TestHome::ResultWithin(const std::function<status_t()>& work, const std::string& fifo)
+{
+	std::future<status_t> result = std::async(std::launch::async, work);
+	if (result.wait_for(std::chrono::seconds(2)) == std::future_status::ready)
+		return result.get();
+	const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+	const int writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+	result.wait();
+	if (reader >= 0)
+		close(reader);
+	if (writer >= 0)
+		close(writer);
+	return B_TIMED_OUT;
 }
 
 namespace {

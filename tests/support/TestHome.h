@@ -5,6 +5,7 @@
 #include <Entry.h>
 
 #include <ctime>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,6 +22,9 @@ std::string MakeFile(const std::string& relativePath, const std::string& content
 // Runs a program with an argument vector (no shell) and returns its exit status,
 // with its standard output in *output when given; -1 when it cannot start.
 int Run(const std::vector<std::string>& argv, std::string* output = nullptr);
+// The result of work that may block on a FIFO at fifo: B_TIMED_OUT when it has not
+// ended within two seconds (the FIFO is then opened from both sides so that it ends).
+status_t ResultWithin(const std::function<status_t()>& work, const std::string& fifo);
 // Runs every test, each in a fresh home; the result of RUN_ALL_TESTS().
 int RunAllTests(int* argc, char** argv);
 } // namespace TestHome

@@ -4,6 +4,7 @@
 #include <Directory.h>
 #include <FindDirectory.h>
 #include <Path.h>
+#include <RegularFile.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -83,6 +84,8 @@ DesktopEntry::Keys
 DesktopEntry::Read(const std::string& path)
 {
 	Keys keys;
+	if (!IsRegularFile(path))
+		return keys;
 	std::ifstream in(path);
 	std::string line;
 	bool inGroup = false;
@@ -292,6 +295,8 @@ DesktopEntry::WriteIfChanged(const std::string& path, const std::string& content
 {
 	if (changed != nullptr)
 		*changed = false;
+	if (!IsWritablePlace(path))
+		return B_BAD_TYPE;
 	{
 		std::ifstream in(path, std::ios::binary);
 		if (in) {

@@ -6,6 +6,7 @@
 #include <FindDirectory.h>
 #include <Launcher.h>
 #include <Message.h>
+#include <RegularFile.h>
 #include <Node.h>
 #include <NodeAttributes.h>
 #include <Path.h>
@@ -326,6 +327,8 @@ update_defaults(const std::vector<TypeRecord>& records,
 	}
 
 	const std::string path = config + "/mimeapps.list";
+	if (!IsWritablePlace(path))
+		return B_BAD_TYPE;
 	std::vector<std::string> lines;
 	{
 		std::ifstream in(path);
@@ -415,7 +418,10 @@ listed_default(const std::string& type)
 		if (place.empty() || place[0] != '/')
 			continue;
 		for (const std::string& prefix : prefixes) {
-			std::ifstream in(place + "/" + prefix + "mimeapps.list");
+			const std::string list = place + "/" + prefix + "mimeapps.list";
+			if (!IsRegularFile(list))
+				continue;
+			std::ifstream in(list);
 			std::string line;
 			bool inGroup = false;
 			while (std::getline(in, line)) {

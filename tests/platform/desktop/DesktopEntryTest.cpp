@@ -3,10 +3,13 @@
 #include "TestHome.h"
 
 #include <DesktopEntry.h>
+#include <MimeDatabase.h>
+#include <SystemSounds.h>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -111,4 +114,39 @@ TEST(DesktopEntry, WritesOnlyWhatChanged)
 	EXPECT_EQ(std::distance(fs::directory_iterator(TestHome::Path() + "/deep/folder"),
 				  fs::directory_iterator()),
 		1);
+}
+
+// A FIFO put where the desktop keeps a list or a setting is passed over; reading it
+// would block the program that asks.
+TEST(DesktopEntry, FifosInPlaceOfListsAndSettingsDoNotBlock)
+{
+	DesktopGuard desktop;
+	const std::string config = TestHome::Path() + "/.config";
+	struct Case {
+		const char* file;
+		std::function<status_t()> work;
+		status_t expected;
+	} cases[] = {
+		{"/entry.desktop",
+			[&] {
+				return DesktopEntry::Read(config + "/entry.desktop").empty() ? B_OK : B_ERROR;
+			},
+			B_OK},
+		{"/be-system-beeps",
+			[] {
+				std::string sound;
+				return SystemSounds::Lookup("Kalimo pops", &sound);
+			},
+			B_BAD_TYPE},
+		{"/mimeapps.list",
+			[] { return MimeDatabase::DesktopDefault("text/html").empty() ? B_OK : B_ERROR; },
+			B_OK},
+		{"/mimeapps.list", [] { return MimeDatabase::UpdateDesktop(); }, B_BAD_TYPE},
+	};
+	for (const Case& c : cases) {
+		const std::string fifo = config + c.file;
+		ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0) << c.file;
+		EXPECT_EQ(TestHome::ResultWithin(c.work, fifo), c.expected) << c.file;
+		unlink(fifo.c_str());
+	}
 }

@@ -215,23 +215,10 @@ const Opener kOpeners[] = {
 		}},
 };
 
-// The opener's result, or B_TIMED_OUT when it blocks (then the FIFO is opened from
-// the other side so that it ends).
 status_t
 OpenWithin(const Opener& opener, const std::string& path)
 {
-	std::future<status_t> result
-		= std::async(std::launch::async, opener.open, path.c_str());
-	if (result.wait_for(std::chrono::seconds(2)) == std::future_status::ready)
-		return result.get();
-	int reader = open(path.c_str(), O_RDONLY | O_NONBLOCK);
-	int writer = open(path.c_str(), O_WRONLY | O_NONBLOCK);
-	result.wait();
-	if (reader >= 0)
-		close(reader);
-	if (writer >= 0)
-		close(writer);
-	return B_TIMED_OUT;
+	return TestHome::ResultWithin([&] { return opener.open(path.c_str()); }, path);
 }
 
 } // namespace
