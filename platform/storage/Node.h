@@ -42,7 +42,8 @@ public:
 
 	// The number of bytes read or written, or an error: B_NO_INIT, B_BAD_VALUE,
 	// B_ENTRY_NOT_FOUND (no such attribute), B_BAD_DATA (a stored value that cannot be
-	// found or is damaged), B_DEVICE_FULL, B_PERMISSION_DENIED. The type is stored
+	// found or is damaged), B_DEVICE_FULL, B_BUSY (the volume index is held by another
+	// program past the wait), B_PERMISSION_DENIED. The type is stored
 	// with a write and not checked on a read, as in the Be API.
 	ssize_t ReadAttr(const char* name, type_code type, off_t offset, void* buffer,
 		size_t length) const;

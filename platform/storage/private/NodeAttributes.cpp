@@ -103,9 +103,11 @@ make_marker(type_code type, const void* data, size_t size, uint8* marker)
 status_t
 move_to_database(int fd, const char* name, type_code type, const void* data, size_t size)
 {
+	// Without the database (another program holds it locked past the wait, or its
+	// folder cannot be made) the value is not kept; the next write tries again.
 	IndexDatabase* database = IndexDatabase::Default();
 	if (database == nullptr)
-		return B_DEVICE_FULL;
+		return B_NO_INIT;
 	dev_t device;
 	ino_t node;
 	status_t status = node_key(fd, &device, &node);

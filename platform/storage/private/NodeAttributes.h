@@ -23,7 +23,8 @@ const size_t kMaxValueSize = 64 * 1024 * 1024;
 status_t Read(int fd, const char* name, type_code* type, std::vector<uint8>* data,
 	off_t* size = nullptr);
 // B_OK, B_FILE_TOO_LARGE, B_DEVICE_FULL (neither the node nor the database keeps it),
-// or another error; nothing reports success that was not kept. Where neither the
+// B_NO_INIT (the value needs the database, which cannot be opened now), B_BUSY
+// (another program holds the database past the wait), or another error; nothing reports success that was not kept. Where neither the
 // value nor its marker fits on the node, the node's largest values move into the
 // database until it does.
 status_t Write(int fd, const char* name, type_code type, const void* data, size_t size);
