@@ -348,7 +348,10 @@ DeskbarHost::_UpdateTray()
 			continue;
 		if (!item->holder->Lock())
 			continue;
+		// The view draws into its picture as on screen; the picture becomes the icon.
 		ViewData* data = ViewData::Of(item->view);
+		if (data->widget != nullptr)
+			data->PreparePicture(data->widget);
 		if (data->NeedsDraw() || item->tray->icon().isNull()) {
 			data->RunDraw();
 			if (data->Picture() != nullptr && !data->Picture()->isNull())
