@@ -101,8 +101,8 @@ main()
 		printf("\n%d alarmed events, %ld due within a day\n", total, (long)list.CountItems());
 		printf("  first scan: %8.1f ms, %8.0f events/s\n", first, total / first * 1000);
 		printf("  rescan:     %8.1f ms, %8.0f events/s (middle of %d, %.1f to %.1f ms; target: "
-			"under 25 ms at 10,000)\n", again, total / again * 1000, kRescans, rescans.front(),
-			rescans.back());
+		       "under 25 ms at 10,000)\n",
+		       again, total / again * 1000, kRescans, rescans.front(), rescans.back());
 		printf("  files the rescans wrote: %lld (must be 0)\n", (long long)rewritten);
 		for (int32 i = 0; i < list.CountItems(); i++)
 			delete (EvCLink*)list.ItemAt(i);

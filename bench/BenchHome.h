@@ -21,7 +21,7 @@ MakeBenchHome(const char* name, BVolume* volume)
 	setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
 	BVolumeRoster().GetBootVolume(volume);
 	for (const char* index : {"EVENT:Start", "EVENT:End", "EVENT:Description", "EVENT:Alarm",
-			 "EVENT:Extd", "EVENT:Warn"})
+	                          "EVENT:Extd", "EVENT:Warn"})
 		fs_create_index(volume->Device(), index, B_STRING_TYPE, 0);
 	return home;
 }

@@ -19,11 +19,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <sys/xattr.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -157,8 +157,8 @@ main(int argc, char** argv)
 	const double withoutIndex = Milliseconds(start) / writes;
 	close(fd);
 	printf("\nattribute write: %.3f ms with the index update, %.3f ms without "
-		   "(target: under 1 ms)\n",
-		withIndex, withoutIndex);
+	       "(target: under 1 ms)\n",
+	       withIndex, withoutIndex);
 
 	if (getenv("KEEP_BENCH_HOME") != nullptr)
 		printf("home kept: %s\n", home.c_str());

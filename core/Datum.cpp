@@ -63,12 +63,12 @@ local_moment(struct tm parts)
 		struct tm after;
 		const time_t dayBefore = guess - 86400;
 		const time_t dayAfter = guess + 86400;
-		if (localtime_r(&guess, &check) != nullptr && check.tm_gmtoff == sOffset
-			&& check.tm_year == wanted.tm_year && check.tm_yday == wanted.tm_yday
-			&& check.tm_hour == wanted.tm_hour && check.tm_min == wanted.tm_min
-			&& check.tm_sec == wanted.tm_sec && localtime_r(&dayBefore, &before) != nullptr
-			&& before.tm_gmtoff == sOffset && localtime_r(&dayAfter, &after) != nullptr
-			&& after.tm_gmtoff == sOffset)
+		if (localtime_r(&guess, &check) != nullptr && check.tm_gmtoff == sOffset &&
+		    check.tm_year == wanted.tm_year && check.tm_yday == wanted.tm_yday &&
+		    check.tm_hour == wanted.tm_hour && check.tm_min == wanted.tm_min &&
+		    check.tm_sec == wanted.tm_sec && localtime_r(&dayBefore, &before) != nullptr &&
+		    before.tm_gmtoff == sOffset && localtime_r(&dayAfter, &after) != nullptr &&
+		    after.tm_gmtoff == sOffset)
 			return guess;
 	}
 	const time_t moment = mktime(&parts);
@@ -312,9 +312,18 @@ Datum::Datum(char* text, bool verbose)
 }
 
 Datum::Datum(const Datum& other)
-    : fTime(other.fTime), fYDay(other.fYDay), fWDay(other.fWDay), fSec(other.fSec),
-      fxDay(other.fxDay), fYear(other.fYear), fMonth(other.fMonth), fDay(other.fDay),
-      fHour(other.fHour), fMinute(other.fMinute), fWeekRow(other.fWeekRow), fTm(other.fTm)
+    : fTime(other.fTime),
+      fYDay(other.fYDay),
+      fWDay(other.fWDay),
+      fSec(other.fSec),
+      fxDay(other.fxDay),
+      fYear(other.fYear),
+      fMonth(other.fMonth),
+      fDay(other.fDay),
+      fHour(other.fHour),
+      fMinute(other.fMinute),
+      fWeekRow(other.fWeekRow),
+      fTm(other.fTm)
 {
 	datumC++;
 }

@@ -13,15 +13,15 @@ static const char* kMarks = "ymwds-.!>";
 static const int kAlarmSize = 8;
 
 EvCLink::EvCLink(char* path, int days, unsigned long seconds, long tag, long extra)
-	: EvCLink(BEntry(path, false), days, seconds, tag, extra)
+    : EvCLink(BEntry(path, false), days, seconds, tag, extra)
 {
 }
 
 EvCLink::EvCLink(const BEntry& entry, int days, unsigned long seconds, long tag, long extra)
-	: fEntry(new BEntry),
-	  fRef(new entry_ref),
-	  fAlarm(new char[kAlarmSize]),
-	  fDayMask(new char[kMaskPlaces + 1])
+    : fEntry(new BEntry),
+      fRef(new entry_ref),
+      fAlarm(new char[kAlarmSize]),
+      fDayMask(new char[kMaskPlaces + 1])
 {
 	Reset(entry, days, seconds, tag, extra);
 	evCounter++;
@@ -128,8 +128,8 @@ EvCLink::PokeDays(Datum* month)
 	// The flag says whether this month has a marked day, so a month the span does
 	// not reach must not keep the flag of the month shown before it.
 	fInMonth = 0;
-	if ((y < s.fYear && y < e.fYear) || (y > s.fYear && y > e.fYear)
-		|| (y < s.fYear && y > e.fYear) || (m < s.fMonth && m > e.fMonth))
+	if ((y < s.fYear && y < e.fYear) || (y > s.fYear && y > e.fYear) ||
+	    (y < s.fYear && y > e.fYear) || (m < s.fMonth && m > e.fMonth))
 		return;
 	// Months are compared by number alone, as the overview shows one month at a time.
 	if (m == s.fMonth) {

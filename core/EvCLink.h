@@ -13,7 +13,8 @@ class Datum;
 
 // One event file in a working list (the overview's, the alarm scan's, the
 // next-events window's), with its computed times, kind and day mask.
-class EvCLink {
+class EvCLink
+{
 public:
 	EvCLink(char* path, int days, unsigned long seconds, long tag, long extra);
 	// For an entry at hand, without looking its folder up again.

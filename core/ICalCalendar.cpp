@@ -175,8 +175,9 @@ ICalCalendar::SafeName(std::string_view name, size_t maxLength)
 		// A "/" would make a folder of the name or leave the events folder. C1
 		// controls (U+0080 to U+009F) and bidirectional controls would make the
 		// name show other than it is ("gpj.exe" shown as "exe.jpg").
-		if (c < 0x20 || c == 0x7F || c == '/' || (c == 0xC2 && (unsigned char)valid[i + 1] <= 0x9F)
-		    || ICalText::IsBidiControl(valid, i, count))
+		if (c < 0x20 || c == 0x7F || c == '/' ||
+		    (c == 0xC2 && (unsigned char)valid[i + 1] <= 0x9F) ||
+		    ICalText::IsBidiControl(valid, i, count))
 			safe += '_';
 		else
 			safe.append(valid, i, count);

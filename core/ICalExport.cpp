@@ -15,7 +15,6 @@
 #include <cstring>
 #include <string>
 
-
 // Backslashes first become "\\", so a text holding "C:\notes" does not come back
 // with a line break; then line breaks become "\n".
 static std::string

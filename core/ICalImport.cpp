@@ -435,8 +435,11 @@ ICalImport::ImportLook4Alarm(ICalFields& fields, BString* report) const
 			}
 			if (!inNumber)
 				continue;
-			const long long unit = c == 'W' ? 604800 : c == 'D' ? 86400 : c == 'H' ? 3600
-			                       : c == 'M' ? 60 : 1;
+			const long long unit = c == 'W'   ? 604800
+			                       : c == 'D' ? 86400
+			                       : c == 'H' ? 3600
+			                       : c == 'M' ? 60
+			                                  : 1;
 			lead = std::min(kCap, lead + std::min(number, kCap) * unit);
 			number = 0;
 			inNumber = false;

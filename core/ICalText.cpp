@@ -211,12 +211,12 @@ Printable(std::string_view text)
 			snprintf(escape, sizeof(escape), "\\x%02x", c);
 			out += escape;
 			i++;
-		} else if ((c == 0xC2 && (unsigned char)text[i + 1] <= 0x9F)
-		           || IsBidiControl(text, i, count)) {
-			const unsigned int point = count == 2
-			    ? ((c & 0x1F) << 6) | ((unsigned char)text[i + 1] & 0x3F)
-			    : ((c & 0x0F) << 12) | (((unsigned char)text[i + 1] & 0x3F) << 6)
-			          | ((unsigned char)text[i + 2] & 0x3F);
+		} else if ((c == 0xC2 && (unsigned char)text[i + 1] <= 0x9F) ||
+		           IsBidiControl(text, i, count)) {
+			const unsigned int point =
+			    count == 2 ? ((c & 0x1F) << 6) | ((unsigned char)text[i + 1] & 0x3F)
+			               : ((c & 0x0F) << 12) | (((unsigned char)text[i + 1] & 0x3F) << 6) |
+			                     ((unsigned char)text[i + 2] & 0x3F);
 			snprintf(escape, sizeof(escape), "\\u%04x", point);
 			out += escape;
 			i += count;

@@ -36,16 +36,16 @@ LocalTimes::_Ask(time_t start)
 	if (localtime_r(&start, &day.start) == nullptr || localtime_r(&end, &last) == nullptr)
 		return day;
 	auto same = [](const struct tm& a, const struct tm& b) {
-		return a.tm_year == b.tm_year && a.tm_mon == b.tm_mon && a.tm_mday == b.tm_mday
-			&& a.tm_hour == b.tm_hour && a.tm_min == b.tm_min && a.tm_sec == b.tm_sec
-			&& a.tm_wday == b.tm_wday && a.tm_yday == b.tm_yday;
+		return a.tm_year == b.tm_year && a.tm_mon == b.tm_mon && a.tm_mday == b.tm_mday &&
+		       a.tm_hour == b.tm_hour && a.tm_min == b.tm_min && a.tm_sec == b.tm_sec &&
+		       a.tm_wday == b.tm_wday && a.tm_yday == b.tm_yday;
 	};
 	struct tm first = day.start;
 	_Fields(start + day.start.tm_gmtoff, &first);
 	struct tm worked = last;
 	_Fields(end + day.start.tm_gmtoff, &worked);
-	day.steady = last.tm_gmtoff == day.start.tm_gmtoff && last.tm_isdst == day.start.tm_isdst
-		&& same(first, day.start) && same(worked, last);
+	day.steady = last.tm_gmtoff == day.start.tm_gmtoff && last.tm_isdst == day.start.tm_isdst &&
+	             same(first, day.start) && same(worked, last);
 	return day;
 }
 

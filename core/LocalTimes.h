@@ -11,7 +11,8 @@
 // pass over them (an alarm scan): the zone is asked twice per day of moments, and
 // within a day whose start and end lie at the same offset the fields are worked out
 // from that offset. A zone changed meanwhile is seen by the next LocalTimes.
-class LocalTimes {
+class LocalTimes
+{
 public:
 	// false where localtime_r() fails too.
 	bool Convert(time_t time, struct tm* local);

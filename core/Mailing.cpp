@@ -145,8 +145,8 @@ OpenMailing(const char* description, const char* subject, bool verbose)
 		return;
 	}
 	// Every other mail program takes the mail as a "mailto:" address.
-	const std::vector<std::string> copies(addresses.size() > 1 ? addresses.begin() + 1 : addresses.end(),
-		addresses.end());
+	const std::vector<std::string> copies(
+	    addresses.size() > 1 ? addresses.begin() + 1 : addresses.end(), addresses.end());
 	const std::string url = MailtoUrl(to, copies, subject != nullptr ? subject : "");
 	const char* args[] = {url.c_str()};
 	status_t status = be_roster->Launch(mailer, 1, args);

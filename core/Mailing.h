@@ -26,6 +26,6 @@ std::vector<std::string> AttendeeAddresses(const char* description);
 // "?", "%", "#", blanks, quotes, line breaks and non-ASCII (UTF-8) travel as data.
 // Empty copies are left out; an empty subject becomes "Event".
 std::string MailtoUrl(const std::string& to, const std::vector<std::string>& cc,
-	const std::string& subject);
+                      const std::string& subject);
 
 #endif // MAILING_H

@@ -34,11 +34,11 @@ Prefs::~Prefs()
 bool
 Prefs::LoadPrefs()
 {
-	bool ok = GetRect("prefs_window_rect", &fPrefsWindowRect, BRect(100, 100, 415, 329))
-		&& GetRect("nextE_window_rect", &fNextWindowRect, BRect(80, 180, 380, 340))
-		&& GetBool("window_by_begin", &fWindowByBegin, false)
-		&& GetBool("use_sound", &fUseSound, false) && GetInt("time_format", &fTimeFormat, 0)
-		&& GetInt("on_workspace", &fOnWorkspace, -1);
+	bool ok = GetRect("prefs_window_rect", &fPrefsWindowRect, BRect(100, 100, 415, 329)) &&
+	          GetRect("nextE_window_rect", &fNextWindowRect, BRect(80, 180, 380, 340)) &&
+	          GetBool("window_by_begin", &fWindowByBegin, false) &&
+	          GetBool("use_sound", &fUseSound, false) && GetInt("time_format", &fTimeFormat, 0) &&
+	          GetInt("on_workspace", &fOnWorkspace, -1);
 	if (!ok)
 		fError = true;
 	return ok;
@@ -47,9 +47,9 @@ Prefs::LoadPrefs()
 bool
 Prefs::Save()
 {
-	return PutRect("nextE_window_rect", fNextWindowRect)
-		&& PutRect("prefs_window_rect", fPrefsWindowRect)
-		&& PutBool("window_by_begin", fWindowByBegin) && PutBool("use_sound", fUseSound);
+	return PutRect("nextE_window_rect", fNextWindowRect) &&
+	       PutRect("prefs_window_rect", fPrefsWindowRect) &&
+	       PutBool("window_by_begin", fWindowByBegin) && PutBool("use_sound", fUseSound);
 }
 
 bool
@@ -119,7 +119,7 @@ Prefs::GetRect(const char* key, BRect* value, BRect defaultValue)
 {
 	float stored[4];
 	const float fallback[4] = {defaultValue.left, defaultValue.top, defaultValue.right,
-		defaultValue.bottom};
+	                           defaultValue.bottom};
 	if (!_Get(key, B_RECT_TYPE, stored, sizeof(stored), fallback))
 		return false;
 	value->Set(stored[0], stored[1], stored[2], stored[3]);

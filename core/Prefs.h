@@ -11,7 +11,8 @@
 // a key missing from the file is given its default and written back at once, so
 // after the first start the file holds every key. Save writes only the watcher's own
 // four keys, so it never overwrites what the editor or the free accessors wrote.
-class Prefs {
+class Prefs
+{
 public:
 	Prefs();
 	~Prefs();

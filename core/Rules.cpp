@@ -6,12 +6,12 @@
 #include <OS.h>
 
 #include <climits>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
-#include <vector>
 #include <unistd.h>
+#include <vector>
 
 const char* A_times[14] = {"None", "PT5M", "PT10M", "PT15M", "PT30M", "PT1H",  "PT2H",
                            "PT3H", "PT6H", "PT1D",  "PT2D",  "Rule",  "Error", nullptr};
@@ -212,8 +212,7 @@ class TraceLine
 {
 public:
 	// A text known when compiled.
-	template <size_t N>
-	TraceLine& operator<<(const char (&text)[N])
+	template <size_t N> TraceLine& operator<<(const char (&text)[N])
 	{
 		if (fLength + N - 1 <= kRoom) {
 			memcpy(fText + fLength, text, N - 1);

@@ -53,7 +53,7 @@ int AlarmValue(char* start, char* alarm, unsigned long* alarmSecs, long* days);
 // AlarmValue of a moment already taken apart, judged at now: a scan judges all its
 // events against one reading of the clock.
 int AlarmValueAt(const Datum& start, const Datum& now, char* alarm, unsigned long* alarmSecs,
-	long* days);
+                 long* days);
 
 // The value 0-255 of two hexadecimal digits after an optional "$"; only "1"-"9"
 // and "A"-"F" count, every other character is 0 ("4c" is 64).

@@ -7,9 +7,9 @@
 
 // The two settings files of the folder "Kalimo" in the user's settings folder, and
 // the free accessors that open them anew for each value.
-extern const char* kSettingsFolder;  // "Kalimo"
-extern const char* kVigiloSettings;  // "Vigilo_settings", the watcher's (shared)
-extern const char* kKalimoSettings;  // "Kalimo_settings", the editor's
+extern const char* kSettingsFolder; // "Kalimo"
+extern const char* kVigiloSettings; // "Vigilo_settings", the watcher's (shared)
+extern const char* kKalimoSettings; // "Kalimo_settings", the editor's
 
 // settings folder + "Kalimo" (+ "/" + file when given). B_OK or find_directory's error.
 status_t SettingsPath(BPath* path, const char* file = nullptr);

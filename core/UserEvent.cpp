@@ -44,6 +44,5 @@ IsUserEvent(BEntry* entry)
 	const char* path = entry->Path();
 	const size_t length = sUserDir.size();
 	// Inside means below the folder: "/home/ann" does not hold "/home/anna/x".
-	return strncmp(path, sUserDir.c_str(), length) == 0
-		&& (path[length] == '/' || sUserDir == "/");
+	return strncmp(path, sUserDir.c_str(), length) == 0 && (path[length] == '/' || sUserDir == "/");
 }

@@ -26,7 +26,7 @@ Draw(int size)
 				const float distance = std::fabs(x - middle);
 				if (distance <= half)
 					color = distance > half - size / 16.0f || y > bottom - size / 16.0f ? kDarkRed
-																					   : kYellow;
+					                                                                    : kYellow;
 			}
 			bits[y * row + x] = color;
 		}
@@ -34,11 +34,13 @@ Draw(int size)
 	// The exclamation mark: a bar and a dot down the middle.
 	const int width = size >= 32 ? 2 : 1;
 	for (int y = (int)(size * 0.38f); y < (int)(size * 0.72f); y++) {
-		for (int x = (int)middle - width / 2; x <= (int)middle + (width - 1) / 2 + (size >= 32); x++)
+		for (int x = (int)middle - width / 2; x <= (int)middle + (width - 1) / 2 + (size >= 32);
+		     x++)
 			bits[y * row + x] = kBlack;
 	}
 	for (int y = (int)(size * 0.78f); y < (int)(size * 0.78f) + width; y++) {
-		for (int x = (int)middle - width / 2; x <= (int)middle + (width - 1) / 2 + (size >= 32); x++)
+		for (int x = (int)middle - width / 2; x <= (int)middle + (width - 1) / 2 + (size >= 32);
+		     x++)
 			bits[y * row + x] = kBlack;
 	}
 	return icon;

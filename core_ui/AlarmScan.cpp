@@ -35,7 +35,8 @@ static const char* kStateWords[] = {"idle", "wait", "next", "OOPS"};
 static const char* kLargeIcon = "BEOS:L:STD_ICON";
 static const char* kMiniIcon = "BEOS:M:STD_ICON";
 
-namespace {
+namespace
+{
 
 bool
 HoldsIcon(BNode* node, const char* name, const BBitmap& icon)
@@ -44,8 +45,8 @@ HoldsIcon(BNode* node, const char* name, const BBitmap& icon)
 	const size_t size = (size_t)icon.BitsLength();
 	thread_local std::vector<uint8> stored;
 	stored.resize(size + 1);
-	return node->ReadAttr(name, B_RAW_TYPE, 0, stored.data(), size + 1) == (ssize_t)size
-		&& memcmp(stored.data(), icon.Bits(), size) == 0;
+	return node->ReadAttr(name, B_RAW_TYPE, 0, stored.data(), size + 1) == (ssize_t)size &&
+	       memcmp(stored.data(), icon.Bits(), size) == 0;
 }
 
 bool
@@ -66,15 +67,16 @@ HoldsWatcherState(BNode* node, int state)
 		return false;
 	if (state != 3)
 		return HoldsNoAttr(node, kLargeIcon) && HoldsNoAttr(node, kMiniIcon);
-	return HoldsIcon(node, kLargeIcon, WarningIcon(B_LARGE_ICON))
-		&& HoldsIcon(node, kMiniIcon, WarningIcon(B_MINI_ICON));
+	return HoldsIcon(node, kLargeIcon, WarningIcon(B_LARGE_ICON)) &&
+	       HoldsIcon(node, kMiniIcon, WarningIcon(B_MINI_ICON));
 }
 
 // The records a list held before a scan, to serve again for the same events, in
 // the order of their paths as the scan visits them: the watcher rescans every 150
 // seconds, and freeing and making thousands of records anew each time would cost
 // more than the scan itself. What no event takes again is deleted at the end.
-class FormerRecords {
+class FormerRecords
+{
 public:
 	explicit FormerRecords(BList* list)
 	{
@@ -96,8 +98,7 @@ public:
 	// A record for the entry, made as new.
 	EvCLink* Take(const BEntry& entry, int days, unsigned long seconds, long tag)
 	{
-		while (fNext < fRecords.size()
-			&& strcmp(fRecords[fNext]->fEntry->Path(), entry.Path()) < 0)
+		while (fNext < fRecords.size() && strcmp(fRecords[fNext]->fEntry->Path(), entry.Path()) < 0)
 			fNext++;
 		if (fNext == fRecords.size() || strcmp(fRecords[fNext]->fEntry->Path(), entry.Path()) != 0)
 			return new EvCLink(entry, days, seconds, tag, 0);
@@ -131,7 +132,7 @@ FetchAlarmedEvents(BQuery* query)
 		return status;
 	char predicate[128];
 	snprintf(predicate, sizeof(predicate), "((%s=*)&&(BEOS:TYPE=='%s'))", kAttrAlarm,
-		kEventMimeType);
+	         kEventMimeType);
 	query->SetVolume(&volume);
 	query->SetPredicate(predicate);
 	return query->Fetch();
@@ -158,8 +159,8 @@ ScanAlarmedEvents(BQuery& query, uint32 openMode, bool startToTheSecond, Visit v
 		// Read first; the file is opened for the state only when that changes.
 		node.SetTo(&entry);
 		char alarm[32] = {};
-		if (node.InitCheck() != B_OK
-			|| node.ReadAttr(kAttrAlarm, B_STRING_TYPE, 0, alarm, sizeof(alarm) - 1) < 2)
+		if (node.InitCheck() != B_OK ||
+		    node.ReadAttr(kAttrAlarm, B_STRING_TYPE, 0, alarm, sizeof(alarm) - 1) < 2)
 			continue;
 		if (strstr(alarm, "None") != nullptr)
 			continue;
@@ -171,8 +172,8 @@ ScanAlarmedEvents(BQuery& query, uint32 openMode, bool startToTheSecond, Visit v
 			fromRule = ReadTimeAttr(&node, kAttrNextA, &moment) == B_OK;
 		long value = moment;
 		struct tm local;
-		Datum start = localTimes.Convert(value, &local) ? Datum(value, local, false)
-			: Datum(value, false);
+		Datum start =
+		    localTimes.Convert(value, &local) ? Datum(value, local, false) : Datum(value, false);
 		// The user's style shows minutes only: such a moment counts from its minute.
 		if ((fromRule || !startToTheSecond) && start.fTm.tm_sec != 0) {
 			local = start.fTm;
@@ -263,8 +264,8 @@ AllEventInAlert(BList* list, bool summary, bool sortUp)
 		if (list == nullptr || (event.state != 1 && event.state != 2))
 			return;
 		if ((event.moment >= now && event.moment <= now + 86400) || event.days == 0) {
-			EvCLink* link = former.Take(event.entry, (int)event.days, event.alarmSecs,
-				(long)event.moment);
+			EvCLink* link =
+			    former.Take(event.entry, (int)event.days, event.alarmSecs, (long)event.moment);
 			link->fNextAlarm = event.moment;
 			list->AddItem(link);
 		}
@@ -277,15 +278,16 @@ AllEventInAlert(BList* list, bool summary, bool sortUp)
 		std::vector<EvCLink*> records;
 		for (int32 i = 0; i < list->CountItems(); i++)
 			records.push_back((EvCLink*)list->ItemAt(i));
-		std::stable_sort(records.begin(), records.end(),
-			[](const EvCLink* a, const EvCLink* b) { return a->fSeconds < b->fSeconds; });
+		std::stable_sort(records.begin(), records.end(), [](const EvCLink* a, const EvCLink* b) {
+			return a->fSeconds < b->fSeconds;
+		});
 		list->MakeEmpty();
 		for (EvCLink* record : records)
 			list->AddItem(record);
 	}
 	if (summary) {
-		std::string text = "\t[today]" + today + "\n\n\t[next]  " + std::to_string(nextCount)
-			+ " Events " + "\n";
+		std::string text =
+		    "\t[today]" + today + "\n\n\t[next]  " + std::to_string(nextCount) + " Events " + "\n";
 		char button[] = " Ok ";
 		AnyAlert(text.data(), button);
 	}
@@ -300,7 +302,7 @@ OopsEvents()
 		return status;
 	char predicate[128];
 	snprintf(predicate, sizeof(predicate), "((%s=*)&&(BEOS:TYPE=='%s'))", kAttrWarn,
-		kEventMimeType);
+	         kEventMimeType);
 	BQuery query;
 	query.SetVolume(&volume);
 	query.SetPredicate(predicate);
@@ -344,7 +346,7 @@ CheckWatcherShutDown()
 		ReadTimeAttr(&settings, "last_shutdown", &shutdown);
 		ReadTimeAttr(&settings, "last_startup", &startup);
 		printf("CheckWatcherShutDown: format %ld, last shutdown %ld, last startup %ld\n",
-			GetGlobalDateFormat(), (long)shutdown, (long)startup);
+		       GetGlobalDateFormat(), (long)shutdown, (long)startup);
 	}
 	const bool warn = GetWarningState();
 	if (CheckDeskbar(0)) {

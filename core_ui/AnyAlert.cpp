@@ -6,7 +6,8 @@
 void
 AnyAlert(char* text, char* button)
 {
-	BAlert* alert = new BAlert("KalimoInfo", text != nullptr ? text : "",
-		button != nullptr ? button : "", nullptr, nullptr, B_WIDTH_AS_USUAL, B_INFO_ALERT);
+	BAlert* alert =
+	    new BAlert("KalimoInfo", text != nullptr ? text : "", button != nullptr ? button : "",
+	               nullptr, nullptr, B_WIDTH_AS_USUAL, B_INFO_ALERT);
 	alert->Go(nullptr);
 }

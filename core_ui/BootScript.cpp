@@ -125,7 +125,8 @@ FixInUserBootscript(bool init, bool activate, bool query)
 		printf("the watcher's folder cannot be written into a boot script\n");
 		return false;
 	}
-	const std::string start = std::string("\n# start ") + kWatcherName + " " + kProgramVersion + "  ";
+	const std::string start =
+	    std::string("\n# start ") + kWatcherName + " " + kProgramVersion + "  ";
 	// The active line is the remarked one without its "#"; built from the command
 	// rather than by removing every "#", so a "#" in the folder's name stays.
 	const std::string active = "\n" + command;

@@ -2,8 +2,8 @@
 #include "Launches.h"
 
 #include "AnyAlert.h"
-#include "SavedQueries.h"
 #include "Programs.h"
+#include "SavedQueries.h"
 #include "Settings.h"
 
 #include <FindDirectory.h>
@@ -31,39 +31,39 @@ OpenQuery(int number, entry_ref* ref)
 	// system the desktop user's home always is.
 	BPath target;
 	switch (number) {
-		case 40:
-			if (ref == nullptr || target.SetTo(ref) != B_OK)
-				return;
-			break;
-		case 80:
-			if (find_directory(B_USER_DIRECTORY, &target) != B_OK)
-				return;
-			target.Append("people");
-			break;
-		case 83: {
-			// The Tracker started the text editor's program file; here the roster
-			// starts it as the desktop knows it.
-			printf(" OpenQuery( %d) \n", number);
-			status_t status = be_roster->Launch("text/plain");
-			printf("[%d][open]text/plain: %s\n", number, strerror_be(status));
+	case 40:
+		if (ref == nullptr || target.SetTo(ref) != B_OK)
 			return;
-		}
-		case 84: {
-			printf(" OpenQuery( %d) \n", number);
-			status_t status = TimePreferences::Open();
-			printf("[%d][open]time settings: %s\n", number, strerror_be(status));
-			if (status != B_OK) {
-				std::string text = "This desktop has no date and time settings that Kalimo "
-								   "knows of.\nSet the date and time with your system's tools.";
-				std::string button = " OK ";
-				AnyAlert(text.data(), button.data());
-			}
+		break;
+	case 80:
+		if (find_directory(B_USER_DIRECTORY, &target) != B_OK)
 			return;
+		target.Append("people");
+		break;
+	case 83: {
+		// The Tracker started the text editor's program file; here the roster
+		// starts it as the desktop knows it.
+		printf(" OpenQuery( %d) \n", number);
+		status_t status = be_roster->Launch("text/plain");
+		printf("[%d][open]text/plain: %s\n", number, strerror_be(status));
+		return;
+	}
+	case 84: {
+		printf(" OpenQuery( %d) \n", number);
+		status_t status = TimePreferences::Open();
+		printf("[%d][open]time settings: %s\n", number, strerror_be(status));
+		if (status != B_OK) {
+			std::string text = "This desktop has no date and time settings that Kalimo "
+			                   "knows of.\nSet the date and time with your system's tools.";
+			std::string button = " OK ";
+			AnyAlert(text.data(), button.data());
 		}
-		default:
-			if (SettingsPath(&target, SavedQueryFor(number).file) != B_OK)
-				return;
-			break;
+		return;
+	}
+	default:
+		if (SettingsPath(&target, SavedQueryFor(number).file) != B_OK)
+			return;
+		break;
 	}
 	printf(" OpenQuery( %d) \n", number);
 	printf("[%d][open]%s\n", number, target.Path());
@@ -83,8 +83,8 @@ OpenForNewEvent()
 	if (BMimeType(signature).GetAppHint(&hint) == B_OK)
 		path = hint.Path();
 	struct stat st;
-	if (!path.empty() && stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)
-		&& access(path.c_str(), X_OK) == 0) {
+	if (!path.empty() && stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+	    access(path.c_str(), X_OK) == 0) {
 		printf("[open]%s\n", path.c_str());
 		// Without a file to open, the editor shows a new empty event.
 		Launcher::Start({path});

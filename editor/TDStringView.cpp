@@ -40,7 +40,10 @@ make_arrow(BBitmap* bitmap, bool up)
 
 TDStringView::TDStringView(BRect frame, const char* name, const char* text, long number)
     : BStringView(frame, name, text, B_FOLLOW_LEFT | B_FOLLOW_TOP, B_WILL_DRAW | B_NAVIGABLE),
-      fNumber(number), fValue(text != nullptr ? atol(text) : 0), fMinimum(0), fMaximum(fValue),
+      fNumber(number),
+      fValue(text != nullptr ? atol(text) : 0),
+      fMinimum(0),
+      fMaximum(fValue),
       fUpArrow(BRect(0, 0, kArrowWidth - 1, kArrowHeight - 1), B_CMAP8),
       fDownArrow(BRect(0, 0, kArrowWidth - 1, kArrowHeight - 1), B_CMAP8)
 {

@@ -57,8 +57,10 @@ piece(const BString& text, int32 offset, int32 length)
 TDView::TDView(const char* text, const char* name, long format, bool withTime, bool timeOnly)
     : BView(BRect(0, 0, 269, 69), name != nullptr ? name : "TD_View", B_FOLLOW_ALL_SIDES,
             B_WILL_DRAW),
-      fText(text != nullptr ? text : ""), fFormat(format >= 0 && format <= 2 ? format : 0),
-      fWithTime(withTime || timeOnly), fTimeOnly(timeOnly)
+      fText(text != nullptr ? text : ""),
+      fFormat(format >= 0 && format <= 2 ? format : 0),
+      fWithTime(withTime || timeOnly),
+      fTimeOnly(timeOnly)
 {
 }
 

@@ -30,7 +30,9 @@ TDWindow::TDWindow(BRect frame, const char* title, TTextControl* field, bool wit
                    bool timeOnly, const char* text)
     : BWindow(BRect(frame.left, frame.top, frame.left + kWidth - 1, frame.top + kHeight - 1), title,
               B_FLOATING_WINDOW, B_NOT_RESIZABLE | B_NOT_ZOOMABLE | B_AVOID_FRONT),
-      fFormat(GetGlobalDateFormat()), fHasField(field != nullptr), fWithTime(withTime),
+      fFormat(GetGlobalDateFormat()),
+      fHasField(field != nullptr),
+      fWithTime(withTime),
       fTimeOnly(timeOnly)
 {
 	SetFeel(B_MODAL_APP_WINDOW_FEEL);

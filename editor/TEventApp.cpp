@@ -13,18 +13,18 @@
 #include <BootScript.h>
 #include <Directory.h>
 #include <EventAttributes.h>
-#include <SavedQueries.h>
 #include <File.h>
 #include <ICalExport.h>
 #include <InterfaceDefs.h>
 #include <Labels.h>
-#include <Programs.h>
 #include <Launches.h>
 #include <Mailing.h>
 #include <MimeType.h>
 #include <NodeInfo.h>
 #include <Path.h>
 #include <ProgramLaunches.h>
+#include <Programs.h>
+#include <SavedQueries.h>
 #include <Screen.h>
 #include <Settings.h>
 #include <VolumeRoster.h>
@@ -43,11 +43,11 @@ const char* kQueryType = "application/x-vnd.Be-query";
 const BRect kFirstFrame(136, 70, 706, 346);
 
 // The saved queries, in the order of their creation.
-const char* const kQueryOrder[6] = {"Ev_Rule", "Ev_Aktiv", "Ev_Idle", "Ev_Warn", "Ev_Url",
-	"Ev_Mail"};
+const char* const kQueryOrder[6] = {"Ev_Rule", "Ev_Aktiv", "Ev_Idle",
+                                    "Ev_Warn", "Ev_Url",   "Ev_Mail"};
 
-const char* const kIndexes[6] = {"EVENT:Start", "EVENT:End", "EVENT:Description", "EVENT:Alarm",
-	"EVENT:Extd", "EVENT:Warn"};
+const char* const kIndexes[6] = {"EVENT:Start", "EVENT:End",  "EVENT:Description",
+                                 "EVENT:Alarm", "EVENT:Extd", "EVENT:Warn"};
 
 // The text attributes the file manager shows of an event.
 struct TextColumn {
@@ -56,14 +56,16 @@ struct TextColumn {
 	bool extra;
 };
 
-const TextColumn kTextColumns[9] = {{"Summary", "EVENT:Summary", false},
-	{"Description", "EVENT:Description", true}, {"Location", "EVENT:Location", false},
-	{"Categorie", "EVENT:Categorie", false}, {"Group", "EVENT:Group", false},
-	{"Alarm", "EVENT:Alarm", false}, {"Rule", "EVENT:ExRule", true},
-	{"Warn", "EVENT:Warn", true}, {"Extd", "EVENT:Extd", false}};
+const TextColumn kTextColumns[9] = {
+    {"Summary", "EVENT:Summary", false},   {"Description", "EVENT:Description", true},
+    {"Location", "EVENT:Location", false}, {"Categorie", "EVENT:Categorie", false},
+    {"Group", "EVENT:Group", false},       {"Alarm", "EVENT:Alarm", false},
+    {"Rule", "EVENT:ExRule", true},        {"Warn", "EVENT:Warn", true},
+    {"Extd", "EVENT:Extd", false}};
 
 const TextColumn kTimeColumns[3] = {{"tStart", "EVENT:tStart", true},
-	{"tEnd", "EVENT:tEnd", true}, {"NextAlarm", "EVENT:NextA", true}};
+                                    {"tEnd", "EVENT:tEnd", true},
+                                    {"NextAlarm", "EVENT:NextA", true}};
 
 // Where this program lies, for the desktop to start it again.
 status_t
@@ -92,10 +94,7 @@ field_of_argument(const char* argument)
 
 } // namespace
 
-TEventApp::TEventApp()
-	:
-	BApplication(kSignature),
-	fNextFrame(kFirstFrame)
+TEventApp::TEventApp() : BApplication(kSignature), fNextFrame(kFirstFrame)
 {
 	_SwitchWorkspace();
 	FixInUserBootscript(true, false, false);
@@ -254,8 +253,8 @@ TEventApp::_RegisterApplication()
 }
 
 void
-TEventApp::AddToMIME(BMessage* message, const char*, const char* publicName,
-	const char* attribute, bool extra)
+TEventApp::AddToMIME(BMessage* message, const char*, const char* publicName, const char* attribute,
+                     bool extra)
 {
 	if (message == nullptr) {
 		printf("AddToMIME : Bad MSG \n");
@@ -399,8 +398,9 @@ void
 TEventApp::AboutRequested()
 {
 	BString text("Kalimo ");
-	text << kProgramVersion << "\n\n" << getLabel(1) << ", "
-		 << "alarms, rules and iCalendar for your desktop.";
+	text << kProgramVersion << "\n\n"
+	     << getLabel(1) << ", "
+	     << "alarms, rules and iCalendar for your desktop.";
 	BAlert* about = new BAlert("Kalimo_InfoWin", text.String(), "OK");
 	about->Go(nullptr);
 }

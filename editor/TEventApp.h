@@ -27,7 +27,7 @@ public:
 	TEventWindow* FindWindow(entry_ref ref);
 	void CreateQuery(const char* folder, const char* name, const char* predicate);
 	void AddToMIME(BMessage* message, const char* label, const char* publicName,
-		const char* attribute, bool extra);
+	               const char* attribute, bool extra);
 
 	BFile* SettingsFile() const { return fSettings; }
 	BRect NextFrame() const { return fNextFrame; }

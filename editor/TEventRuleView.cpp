@@ -81,7 +81,11 @@ TEventRuleView::TEventRuleView(BRect frame, const char* name, entry_ref* ref, Da
                                BString& rule)
     : BBox(frame, name, B_FOLLOW_ALL_SIDES, B_WILL_DRAW | B_FRAME_EVENTS | B_NAVIGABLE_JUMP,
            B_PLAIN_BORDER),
-      fHasRef(ref != nullptr), fStart(start), fDateFormat(0), fOldRule(rule), fNewRule(rule),
+      fHasRef(ref != nullptr),
+      fStart(start),
+      fDateFormat(0),
+      fOldRule(rule),
+      fNewRule(rule),
       fIsNew(rule.Length() <= 2)
 {
 	SetFontSize(9);

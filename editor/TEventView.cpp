@@ -8,14 +8,13 @@
 #include "TTextControl.h"
 
 #include <AlarmScan.h>
-#include <AnyAlert.h>
 #include <Alert.h>
+#include <AnyAlert.h>
 #include <Application.h>
 #include <Autolock.h>
 #include <Button.h>
 #include <Datum.h>
 #include <EventAttributes.h>
-#include <UserEvent.h>
 #include <ExportStarten.h>
 #include <File.h>
 #include <FilePanel.h>
@@ -27,14 +26,15 @@
 #include <OS.h>
 #include <Path.h>
 #include <PopUpMenu.h>
-#include <Query.h>
 #include <ProgramLaunches.h>
+#include <Query.h>
 #include <Rules.h>
 #include <ScrollView.h>
 #include <Settings.h>
 #include <StringView.h>
 #include <TextView.h>
 #include <TimeAttr.h>
+#include <UserEvent.h>
 #include <VolumeRoster.h>
 #include <Window.h>
 
@@ -42,8 +42,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <strings.h>
 #include <string>
+#include <strings.h>
 #include <vector>
 
 namespace
@@ -66,10 +66,10 @@ struct AlarmItem {
 	long seconds;
 };
 
-const AlarmItem kAlarmItems[12] = {
-	{111, 0, 0},    {41, 90, 300},   {42, 90, 600},    {43, 90, 900},
-	{44, 90, 1800}, {45, 91, 3600},  {46, 92, 7200},   {47, 92, 10800},
-	{48, 92, 21600}, {49, 93, 86400}, {50, 94, 172800}, {51, 0, 0}};
+const AlarmItem kAlarmItems[12] = {{111, 0, 0},     {41, 90, 300},    {42, 90, 600},
+                                   {43, 90, 900},   {44, 90, 1800},   {45, 91, 3600},
+                                   {46, 92, 7200},  {47, 92, 10800},  {48, 92, 21600},
+                                   {49, 93, 86400}, {50, 94, 172800}, {51, 0, 0}};
 
 const char* kRuleValue = "Rule";
 const char* kNoneValue = "None";
@@ -79,7 +79,6 @@ const long kFieldLengths[kFieldCount] = {256, 256, 256, 20, 20, 128, 256};
 
 // The query that finds every event with a group or a category.
 const char* kGroupPredicate = "((EVENT:Extd=='*--*')&&(BEOS:TYPE=='%s'))";
-
 
 // Local calendar days from the date of one moment to the date of another.
 int32
@@ -169,12 +168,11 @@ TEventView::_ParseDatum(const char* text)
 }
 
 TEventView::TEventView(BRect frame, const char* name, entry_ref* ref)
-	:
-	BView(frame, name, B_FOLLOW_ALL_SIDES, B_WILL_DRAW),
-	fRef(ref),
-	fAlarmValue(kNoneValue),
-	fExtended("-u-m--"),
-	fDateFormat(GetGlobalDateFormat())
+    : BView(frame, name, B_FOLLOW_ALL_SIDES, B_WILL_DRAW),
+      fRef(ref),
+      fAlarmValue(kNoneValue),
+      fExtended("-u-m--"),
+      fDateFormat(GetGlobalDateFormat())
 {
 	if (fRef != nullptr) {
 		fFile = new BFile(fRef, B_READ_WRITE);
@@ -219,7 +217,7 @@ TEventView::_BuildControls()
 {
 	SetViewColor(232, 232, 232);
 	fBox = new EBox(Bounds().InsetByCopy(1, 1), "EBox", B_FOLLOW_ALL_SIDES,
-		B_WILL_DRAW | B_NAVIGABLE_JUMP, B_FANCY_BORDER);
+	                B_WILL_DRAW | B_NAVIGABLE_JUMP, B_FANCY_BORDER);
 	AddChild(fBox);
 	const float right = fBox->Bounds().right - 10;
 
@@ -227,7 +225,7 @@ TEventView::_BuildControls()
 		const char* label = kFieldLabels[n] != 0 ? getLabel(kFieldLabels[n]) : "";
 		const bool date = n == kFieldStart || n == kFieldEnd;
 		fField[n] = new TTextControl(BRect(0, 0, 100, 18), label, kFieldLengths[n], "",
-			kMsgFieldModified, kMsgSummaryDone + n, date, false);
+		                             kMsgFieldModified, kMsgSummaryDone + n, date, false);
 	}
 
 	fField[kFieldStart]->MoveTo(80, 10);
@@ -257,19 +255,19 @@ TEventView::_BuildControls()
 	fField[kFieldSummary]->ResizeTo(right - 80, 18);
 	fBox->AddChild(fField[kFieldSummary]);
 
-	fCaption = new BStringView(BRect(90, 74, 90 + StringWidth(getLabel(23)) + 25, 90),
-		"Desciption", getLabel(23));
+	fCaption = new BStringView(BRect(90, 74, 90 + StringWidth(getLabel(23)) + 25, 90), "Desciption",
+	                           getLabel(23));
 	fBox->AddChild(fCaption);
 
 	BRect textFrame(10, 95, right - B_V_SCROLL_BAR_WIDTH, 165);
 	fDescription = new BTextView(textFrame, "DESCRIPT_TEXT",
-		BRect(0, 0, textFrame.Width(), textFrame.Height()), B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP,
-		B_WILL_DRAW | B_NAVIGABLE);
+	                             BRect(0, 0, textFrame.Width(), textFrame.Height()),
+	                             B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP, B_WILL_DRAW | B_NAVIGABLE);
 	fDescription->SetWordWrap(true);
 	fDescription->SetViewColor(240, 240, 235);
 	fDescription->SetToolTipText(getLabel(174));
 	fScroll = new BScrollView("scroll_view", fDescription, B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP, 0,
-		false, true);
+	                          false, true);
 	fBox->AddChild(fScroll);
 
 	fField[kFieldLocation]->MoveTo(10, 180);
@@ -288,19 +286,19 @@ TEventView::_BuildControls()
 	fBox->AddChild(fField[kFieldGroup]);
 
 	fUrlButton = new BButton(BRect(267, 178, 267 + StringWidth(getLabel(35)) + 16, 201), "bUrl",
-		getLabel(35), new BMessage(kMsgOpenUrl));
+	                         getLabel(35), new BMessage(kMsgOpenUrl));
 	fBox->AddChild(fUrlButton);
 	fUrlButton->Hide();
 	const float mailLeft = fUrlButton->Frame().right + 15;
 	fMailButton = new BButton(BRect(mailLeft, 178, mailLeft + StringWidth(getLabel(36)) + 16, 201),
-		"bUrl", getLabel(36), new BMessage(kMsgMailing));
+	                          "bUrl", getLabel(36), new BMessage(kMsgMailing));
 	fBox->AddChild(fMailButton);
 	fMailButton->Hide();
 
 	const float categorieLeft = StringWidth(getLabel(25)) + 289;
 	fCategorieMenu = new BPopUpMenu(getLabel(25), false, false);
 	fCategorieField = new BMenuField(BRect(262, 208, categorieLeft - 2, 230), "CategorieField", "",
-		fCategorieMenu);
+	                                 fCategorieMenu);
 	fCategorieField->SetDivider(0);
 	fBox->AddChild(fCategorieField);
 	fField[kFieldCategorie]->MoveTo(categorieLeft, 210);
@@ -363,7 +361,7 @@ TEventView::_Load()
 	BRect statusFrame(10, 238, Bounds().right - 10, Bounds().bottom - 7);
 	statusFrame = fBox->ConvertFromParent(statusFrame);
 	fStatus = new TStatusView(statusFrame, "RuleInfo", fRule.String(), warn.String(), fNextAlarm,
-		B_FOLLOW_LEFT_RIGHT | B_FOLLOW_BOTTOM, B_WILL_DRAW);
+	                          B_FOLLOW_LEFT_RIGHT | B_FOLLOW_BOTTOM, B_WILL_DRAW);
 	fBox->AddChild(fStatus);
 
 	if (!fHasFile) {
@@ -598,7 +596,7 @@ unstorable_reason(time_t moment)
 	if (IsStorableTime(moment))
 		return nullptr;
 	return moment > 0 ? "dates after 2038-01-19 cannot be stored"
-					  : "dates before 1901-12-13 cannot be stored";
+	                  : "dates before 1901-12-13 cannot be stored";
 }
 
 status_t
@@ -613,9 +611,8 @@ TEventView::Save(BString* problem)
 		else {
 			BString text("The event was not saved: ");
 			text << failure << ".";
-			(new BAlert("", text.String(), "OK", nullptr, nullptr, B_WIDTH_AS_USUAL,
-				 B_STOP_ALERT))
-				->Go(nullptr);
+			(new BAlert("", text.String(), "OK", nullptr, nullptr, B_WIDTH_AS_USUAL, B_STOP_ALERT))
+			    ->Go(nullptr);
 		}
 		return status;
 	}
@@ -699,8 +696,8 @@ TEventView::_WriteEvent(BString* problem)
 		return status;
 
 	// Only what was written counts as the fields' saved state.
-	for (long n : {kFieldSummary, kFieldDescription, kFieldLocation, kFieldCategorie,
-			 kFieldGroup, kFieldStart, kFieldEnd})
+	for (long n : {kFieldSummary, kFieldDescription, kFieldLocation, kFieldCategorie, kFieldGroup,
+	               kFieldStart, kFieldEnd})
 		fField[n]->Update();
 	fSavedDescription = fDescription->Text();
 	return B_OK;
@@ -932,8 +929,8 @@ TEventView::BuildGroupMenu()
 	printf("\n GROUP+CATEGORIE>> q-predicate: '%s'\n", predicate);
 	BVolume volume;
 	BQuery query;
-	if (BVolumeRoster().GetBootVolume(&volume) == B_OK && query.SetVolume(&volume) == B_OK
-		&& query.SetPredicate(predicate) == B_OK && query.Fetch() == B_OK) {
+	if (BVolumeRoster().GetBootVolume(&volume) == B_OK && query.SetVolume(&volume) == B_OK &&
+	    query.SetPredicate(predicate) == B_OK && query.Fetch() == B_OK) {
 		BEntry entry;
 		while (query.GetNextEntry(&entry) == B_OK) {
 			if (!IsUserEvent(&entry))
@@ -959,12 +956,12 @@ TEventView::_AddMenuPieces(BPopUpMenu* menu, const char* text, uint32 what, cons
 	size_t from = 0;
 	while (from <= rest.size()) {
 		size_t comma = rest.find(',', from);
-		std::string piece = rest.substr(from, comma == std::string::npos ? std::string::npos
-		                                                                 : comma - from);
+		std::string piece =
+		    rest.substr(from, comma == std::string::npos ? std::string::npos : comma - from);
 		if (!piece.empty() && menu->FindItem(piece.c_str()) == nullptr) {
 			int32 index = 0;
-			while (index < menu->CountItems()
-				&& strcmp(menu->ItemAt(index)->Label(), piece.c_str()) <= 0)
+			while (index < menu->CountItems() &&
+			       strcmp(menu->ItemAt(index)->Label(), piece.c_str()) <= 0)
 				index++;
 			BMessage* message = new BMessage(what);
 			message->AddString(field, piece.c_str());
@@ -1016,8 +1013,12 @@ TEventView::CheckDragged(BMessage* message)
 void
 TEventView::_ShowSideControls(bool show)
 {
-	BView* views[] = {fStatus, fCategorieField, fGroupField, fField[kFieldGroup],
-		fField[kFieldLocation], fField[kFieldCategorie]};
+	BView* views[] = {fStatus,
+	                  fCategorieField,
+	                  fGroupField,
+	                  fField[kFieldGroup],
+	                  fField[kFieldLocation],
+	                  fField[kFieldCategorie]};
 	for (BView* view : views)
 		set_shown(view, show);
 	set_shown(fMailButton, show && fHasAttendees);
@@ -1115,6 +1116,6 @@ TEventView::PrintToStream()
 {
 	for (long n = 0; n < kFieldCount - 1; n++)
 		printf("field %ld: '%s'\n", n, GetField(n));
-	printf("alarm: '%s' rule: '%s' flags: '%s' status: %ld\n", fAlarmValue.String(),
-		fRule.String(), fExtended.String(), fAlarmStatus);
+	printf("alarm: '%s' rule: '%s' flags: '%s' status: %ld\n", fAlarmValue.String(), fRule.String(),
+	       fExtended.String(), fAlarmStatus);
 }

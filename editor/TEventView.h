@@ -26,13 +26,7 @@ class TStatusView;
 class TTextControl;
 
 // The alarm status an event view computes.
-enum {
-	kStatusNone = 0,
-	kStatusToday = 1,
-	kStatusLater = 2,
-	kStatusPassed = 3,
-	kStatusRule = 4
-};
+enum { kStatusNone = 0, kStatusToday = 1, kStatusLater = 2, kStatusPassed = 3, kStatusRule = 4 };
 
 // The editing surface of one event: its attributes in controls, its alarm status,
 // and the writing of every attribute back to the event file.

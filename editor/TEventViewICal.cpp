@@ -42,8 +42,8 @@ TEventView::PrintToFile()
 
 	delete fExportPanel;
 	BMessenger target(this);
-	fExportPanel = new BFilePanel(B_SAVE_PANEL, &target, nullptr, 0, false, &message, nullptr,
-		false, true);
+	fExportPanel =
+	    new BFilePanel(B_SAVE_PANEL, &target, nullptr, 0, false, &message, nullptr, false, true);
 	fExportPanel->SetSaveText("export.ics");
 	BPath home;
 	if (find_directory(B_USER_DIRECTORY, &home) == B_OK)
@@ -125,16 +125,16 @@ TEventView::_TellUntranslatedRule(const BString& rule)
 	if (fUntranslatedRules != nullptr) {
 		BString line;
 		line << "No alarm rule for " << (fRef != nullptr ? fRef->name : "") << ": \"" << rule
-			 << "\" cannot be written as one.";
+		     << "\" cannot be written as one.";
 		fUntranslatedRules->push_back(line.String());
 		return;
 	}
 	BString text;
 	text << "No alarm rule was set: the recurrence \"" << rule
-		 << "\" cannot be written as one. The event keeps its alarm.";
+	     << "\" cannot be written as one. The event keeps its alarm.";
 	(new BAlert("KalimoAsk", text.String(), "OK", nullptr, nullptr, B_WIDTH_AS_USUAL,
-		 B_WARNING_ALERT))
-		->Go();
+	            B_WARNING_ALERT))
+	    ->Go();
 }
 
 void
@@ -143,7 +143,7 @@ TEventView::_AskEnd2Start()
 	int32 answer = fEnd2StartForAll;
 	if (answer < 0) {
 		BAlert* alert = new BAlert("KalimoAsk", "move DTEND into DTSTART ?", "Yes", "No", nullptr,
-			B_WIDTH_AS_USUAL, B_INFO_ALERT);
+		                           B_WIDTH_AS_USUAL, B_INFO_ALERT);
 		answer = alert->Go() == 0 ? 1 : 0;
 		printf("button_index: %ld\n", (long)(answer == 1 ? 0 : 1));
 		// A calendar of many events asks once more, so that nobody answers hundreds
@@ -155,7 +155,7 @@ TEventView::_AskEnd2Start()
 			else
 				text << "Apply this answer to the " << fImportsLeft << " remaining events too?";
 			BAlert* all = new BAlert("KalimoAsk", text.String(), "Ask each", "Apply to all",
-				nullptr, B_WIDTH_AS_USUAL, B_INFO_ALERT);
+			                         nullptr, B_WIDTH_AS_USUAL, B_INFO_ALERT);
 			if (all->Go() == 1)
 				fEnd2StartForAll = answer;
 		}

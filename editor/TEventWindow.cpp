@@ -21,13 +21,13 @@
 #include <ICalCalendar.h>
 #include <ICalExport.h>
 #include <Labels.h>
-#include <Programs.h>
 #include <Launches.h>
 #include <MenuBar.h>
 #include <MenuItem.h>
 #include <NodeInfo.h>
 #include <Path.h>
 #include <ProgramLaunches.h>
+#include <Programs.h>
 #include <Roster.h>
 #include <Rules.h>
 #include <Settings.h>
@@ -47,11 +47,26 @@ struct ItemLabel {
 	int label;
 };
 
-const ItemLabel kItemLabels[] = {{kMsgNewEvent, 1}, {kMsgSave, 2}, {kMsgSaveAs, 3},
-	{kMsgRevert, 4}, {B_QUIT_REQUESTED, 5}, {B_ABOUT_REQUESTED, 13}, {B_CUT, 8}, {B_COPY, 9},
-	{B_PASTE, 10}, {kMsgQuery1, 120}, {kMsgQuery2, 121}, {kMsgQuery3, 122}, {kMsgQuery4, 123}, {kMsgQuery5, 124},
-	{kMsgQuery6, 125}, {kMsgImportCalendar, 30}, {kMsgImportPlain, 11}, {kMsgExport, 12},
-	{kMsgLaunchWatcher, 32}, {kMsgWarnList, 16}};
+const ItemLabel kItemLabels[] = {{kMsgNewEvent, 1},
+                                 {kMsgSave, 2},
+                                 {kMsgSaveAs, 3},
+                                 {kMsgRevert, 4},
+                                 {B_QUIT_REQUESTED, 5},
+                                 {B_ABOUT_REQUESTED, 13},
+                                 {B_CUT, 8},
+                                 {B_COPY, 9},
+                                 {B_PASTE, 10},
+                                 {kMsgQuery1, 120},
+                                 {kMsgQuery2, 121},
+                                 {kMsgQuery3, 122},
+                                 {kMsgQuery4, 123},
+                                 {kMsgQuery5, 124},
+                                 {kMsgQuery6, 125},
+                                 {kMsgImportCalendar, 30},
+                                 {kMsgImportPlain, 11},
+                                 {kMsgExport, 12},
+                                 {kMsgLaunchWatcher, 32},
+                                 {kMsgWarnList, 16}};
 
 const char* kCalendarType = "text/calendar";
 
@@ -79,8 +94,7 @@ count_event_windows()
 } // namespace
 
 TEventWindow::TEventWindow(BRect frame, const char* title, entry_ref* ref)
-	:
-	BWindow(frame, title, B_TITLED_WINDOW, B_NOT_ZOOMABLE | B_NOT_RESIZABLE)
+    : BWindow(frame, title, B_TITLED_WINDOW, B_NOT_ZOOMABLE | B_NOT_RESIZABLE)
 {
 	_BuildMenus();
 	fImportCalendar->SetEnabled(false);
@@ -160,7 +174,8 @@ TEventWindow::_BuildMenus()
 	if (find_directory(B_USER_DIRECTORY, &home) == B_OK && BEntry(home.Path()).Exists()) {
 		fQueryMenu = new BMenu(getLabel(15));
 		const int labels[6] = {125, 120, 121, 122, 123, 124};
-		const uint32 codes[6] = {kMsgQuery6, kMsgQuery1, kMsgQuery2, kMsgQuery3, kMsgQuery4, kMsgQuery5};
+		const uint32 codes[6] = {kMsgQuery6, kMsgQuery1, kMsgQuery2,
+		                         kMsgQuery3, kMsgQuery4, kMsgQuery5};
 		for (int i = 0; i < 6; i++)
 			add_item(fQueryMenu, labels[i], codes[i]);
 		attributes->AddItem(fQueryMenu);
@@ -242,8 +257,8 @@ TEventWindow::SaveAs()
 	if (fPanel == nullptr) {
 		BMessenger target(this);
 		BMessage chosen(kMsgSaveChosen);
-		fPanel = new BFilePanel(B_SAVE_PANEL, &target, nullptr, 0, false, &chosen, nullptr, false,
-			true);
+		fPanel =
+		    new BFilePanel(B_SAVE_PANEL, &target, nullptr, 0, false, &chosen, nullptr, false, true);
 		fPanel->SetSaveText(name);
 		BPath folder;
 		if (find_directory(B_USER_DIRECTORY, &folder) == B_OK) {
@@ -261,16 +276,16 @@ TEventWindow::_SaveChosen(BMessage* message)
 {
 	entry_ref directoryRef;
 	const char* name;
-	if (message->FindRef("directory", &directoryRef) != B_OK
-		|| message->FindString("name", &name) != B_OK)
+	if (message->FindRef("directory", &directoryRef) != B_OK ||
+	    message->FindString("name", &name) != B_OK)
 		return;
 	BDirectory directory(&directoryRef);
 	BFile file;
 	// One name in the chosen folder: never a path into another folder.
-	const bool oneName = name[0] != '\0' && strchr(name, '/') == nullptr
-		&& strcmp(name, ".") != 0 && strcmp(name, "..") != 0;
-	if (!oneName || directory.InitCheck() != B_OK
-		|| directory.CreateFile(name, &file, false) != B_OK) {
+	const bool oneName = name[0] != '\0' && strchr(name, '/') == nullptr &&
+	                     strcmp(name, ".") != 0 && strcmp(name, "..") != 0;
+	if (!oneName || directory.InitCheck() != B_OK ||
+	    directory.CreateFile(name, &file, false) != B_OK) {
 		BString text;
 		text.SetTo(("Could not create '" + std::string(name) + "'.").c_str());
 		(new BAlert("", text.String(), "Sorry"))->Go(nullptr);
@@ -298,8 +313,8 @@ TEventWindow::_ToggleOverview()
 		// Until the month and week overview exists, a plain page stands in for it.
 		fOverview = new BView(frame, "EventOver", B_FOLLOW_ALL_SIDES, B_WILL_DRAW);
 		fOverview->SetViewColor(232, 232, 232);
-		fOverview->AddChild(new BStringView(BRect(20, 20, frame.Width() - 20, 40), "OverInfo",
-			getLabel(14)));
+		fOverview->AddChild(
+		    new BStringView(BRect(20, 20, frame.Width() - 20, 40), "OverInfo", getLabel(14)));
 		AddChild(fOverview);
 	} else {
 		fOverview->RemoveSelf();
@@ -459,8 +474,7 @@ bool
 TEventWindow::QuitRequested()
 {
 	if (fView->CheckSave()) {
-		BAlert* alert = new BAlert("", getLabel(100), getLabel(101), getLabel(102),
-			getLabel(103));
+		BAlert* alert = new BAlert("", getLabel(100), getLabel(101), getLabel(102), getLabel(103));
 		switch (alert->Go()) {
 		case 0:
 			return false;

@@ -38,8 +38,10 @@ const rgb_color kRuleColor = {200, 200, 254, 255};
 
 TStatusView::TStatusView(BRect frame, const char* name, const char* rule, const char* warn,
                          Datum* next, uint32 resizingMode, uint32 flags)
-    : BView(frame, name, resizingMode, flags), fRule(rule != nullptr ? rule : ""),
-      fCurrentRule(fRule), fWarning(warn != nullptr ? warn : "")
+    : BView(frame, name, resizingMode, flags),
+      fRule(rule != nullptr ? rule : ""),
+      fCurrentRule(fRule),
+      fWarning(warn != nullptr ? warn : "")
 {
 	if (next != nullptr && fWarning == "OOPS") {
 		fWarning << " ";

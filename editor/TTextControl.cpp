@@ -16,8 +16,11 @@ TTextControl::TTextControl(BRect frame, const char* label, long maxLength, const
                            bool timeOnly)
     : BTextControl(frame, "", label, text, new BMessage(invocationCode),
                    B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP, B_WILL_DRAW | B_NAVIGABLE),
-      fLabel(label != nullptr ? label : ""), fSaved(text != nullptr ? text : ""),
-      fMaxLength(maxLength), fDateField(dateField), fTimeOnly(timeOnly)
+      fLabel(label != nullptr ? label : ""),
+      fSaved(text != nullptr ? text : ""),
+      fMaxLength(maxLength),
+      fDateField(dateField),
+      fTimeOnly(timeOnly)
 {
 	SetModificationMessage(new BMessage(modificationCode));
 	if (fDateField) {

@@ -27,8 +27,8 @@ start_application(const char* signature, const std::vector<std::string>& argumen
 		if (file.empty())
 			return B_LAUNCH_FAILED_APP_NOT_FOUND;
 		std::vector<std::string> argv;
-		if (DesktopEntry::ExpandExec(DesktopEntry::Read(file), file, arguments, &argv) != B_OK
-			|| Launcher::FindProgram(argv[0]).empty())
+		if (DesktopEntry::ExpandExec(DesktopEntry::Read(file), file, arguments, &argv) != B_OK ||
+		    Launcher::FindProgram(argv[0]).empty())
 			return B_LAUNCH_FAILED_APP_NOT_FOUND;
 		return Launcher::Start(argv);
 	}
@@ -46,7 +46,7 @@ static bool
 is_application(const BMimeType& type)
 {
 	if (strncasecmp(type.Type(), BMimeType::kDesktopEntryPrefix,
-			strlen(BMimeType::kDesktopEntryPrefix)) == 0)
+	                strlen(BMimeType::kDesktopEntryPrefix)) == 0)
 		return true;
 	entry_ref hint;
 	return type.GetAppHint(&hint) == B_OK;

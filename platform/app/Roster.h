@@ -10,7 +10,8 @@ struct entry_ref;
 // Starts applications and reaches the running ones. Linux keeps no roster of running
 // programs, so there is no FindApp, GetAppList or activation; a launch always starts
 // a new process (through the Launcher: an argument vector, never a shell).
-class BRoster {
+class BRoster
+{
 public:
 	// Starts the application of the type: the type itself when it is an application
 	// signature (BMimeType's app hint), else the type's preferred application. The

@@ -25,15 +25,16 @@ Autostart::KeepUserBootscript(const char* scriptPath)
 	using DesktopEntry::EscapeValue;
 	using DesktopEntry::QuoteExecArgument;
 	// The script is run by the shell it is written for, so it needs no execute bit.
-	const std::string content = "[Desktop Entry]\n"
-								"Type=Application\n"
-								"Name=UserBootscript\n"
-								"Comment=Runs the commands of the user's boot script at login\n"
-								"Exec="
-		+ EscapeValue(QuoteExecArgument("/bin/sh") + " " + QuoteExecArgument(scriptPath))
-		+ "\n"
-		  "NoDisplay=true\n"
-		  "X-GNOME-Autostart-enabled=true\n";
+	const std::string content =
+	    "[Desktop Entry]\n"
+	    "Type=Application\n"
+	    "Name=UserBootscript\n"
+	    "Comment=Runs the commands of the user's boot script at login\n"
+	    "Exec=" +
+	    EscapeValue(QuoteExecArgument("/bin/sh") + " " + QuoteExecArgument(scriptPath)) +
+	    "\n"
+	    "NoDisplay=true\n"
+	    "X-GNOME-Autostart-enabled=true\n";
 	return DesktopEntry::WriteIfChanged(entry, content);
 }
 
@@ -57,12 +58,13 @@ Autostart::KeepDeskbar(const char* hostPath)
 	using DesktopEntry::EscapeValue;
 	using DesktopEntry::QuoteExecArgument;
 	const std::string content = "[Desktop Entry]\n"
-								"Type=Application\n"
-								"Name=Deskbar\n"
-								"Comment=Shows the replicants of Be programs in the system tray\n"
-								"Exec="
-		+ EscapeValue(QuoteExecArgument(hostPath)) + "\n"
-		  "NoDisplay=true\n"
-		  "X-GNOME-Autostart-enabled=true\n";
+	                            "Type=Application\n"
+	                            "Name=Deskbar\n"
+	                            "Comment=Shows the replicants of Be programs in the system tray\n"
+	                            "Exec=" +
+	                            EscapeValue(QuoteExecArgument(hostPath)) +
+	                            "\n"
+	                            "NoDisplay=true\n"
+	                            "X-GNOME-Autostart-enabled=true\n";
 	return DesktopEntry::WriteIfChanged(entry, content);
 }

@@ -8,7 +8,8 @@
 
 // The user's boot script of BeOS ("UserBootscript" in B_USER_BOOT_DIRECTORY) runs at
 // every login through an XDG autostart entry that the layer keeps.
-namespace Autostart {
+namespace Autostart
+{
 
 // $XDG_CONFIG_HOME/autostart/be-userbootscript.desktop
 std::string UserBootscriptEntry();

@@ -83,17 +83,15 @@ BDeskbar::RemoveItem(const char* name)
 {
 	if (name == nullptr)
 		return B_BAD_VALUE;
-	const status_t status = GetLocalHost() != nullptr
-		? GetLocalHost()->RemoveItem(name, -1)
-		: DeskbarBus::RemoveItem(name, -1);
+	const status_t status = GetLocalHost() != nullptr ? GetLocalHost()->RemoveItem(name, -1)
+	                                                  : DeskbarBus::RemoveItem(name, -1);
 	return status == B_OK ? B_OK : B_NAME_NOT_FOUND;
 }
 
 status_t
 BDeskbar::RemoveItem(int32 id)
 {
-	const status_t status = GetLocalHost() != nullptr
-		? GetLocalHost()->RemoveItem(nullptr, id)
-		: DeskbarBus::RemoveItem(nullptr, id);
+	const status_t status = GetLocalHost() != nullptr ? GetLocalHost()->RemoveItem(nullptr, id)
+	                                                  : DeskbarBus::RemoveItem(nullptr, id);
 	return status == B_OK ? B_OK : B_NAME_NOT_FOUND;
 }

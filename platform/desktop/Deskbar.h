@@ -13,7 +13,8 @@ class BView;
 //
 // Each call asks the host; without a session bus or a running host there is no item.
 // AddItem starts the host when none runs.
-class BDeskbar {
+class BDeskbar
+{
 public:
 	BDeskbar();
 	~BDeskbar();

@@ -74,7 +74,8 @@ Launcher::Start(const std::vector<std::string>& argv)
 	int result = posix_spawnp(&child, args[0], nullptr, &attributes, args.data(), environ);
 	posix_spawnattr_destroy(&attributes);
 	if (result != 0) {
-		fprintf(stderr, "launcher: cannot start %s: %s\n", args[0], strerror_be(status_from_errno(result)));
+		fprintf(stderr, "launcher: cannot start %s: %s\n", args[0],
+		        strerror_be(status_from_errno(result)));
 		return B_LAUNCH_FAILED;
 	}
 	std::lock_guard<std::mutex> guard(sChildrenLock);
@@ -84,7 +85,7 @@ Launcher::Start(const std::vector<std::string>& argv)
 
 status_t
 Launcher::Run(const std::vector<std::string>& argv, int* exitStatus, std::string* output,
-	bigtime_t timeout)
+              bigtime_t timeout)
 {
 	if (argv.empty() || argv[0].empty())
 		return B_BAD_VALUE;
@@ -179,7 +180,8 @@ Launcher::FindProgram(const std::string& name)
 {
 	auto executable = [](const std::string& path) {
 		struct stat st;
-		return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
+		return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+		       access(path.c_str(), X_OK) == 0;
 	};
 	if (name.empty())
 		return "";

@@ -13,7 +13,8 @@
 //
 // With $BE_LAUNCHER_RECORD naming a file, nothing is started: each argument vector is
 // appended to that file instead (for tests, also across processes; see Recorded).
-namespace Launcher {
+namespace Launcher
+{
 
 // B_OK once the program runs; B_BAD_VALUE (no program), B_LAUNCH_FAILED (it could not
 // be started: not found, not executable).
@@ -26,7 +27,7 @@ status_t Start(const std::vector<std::string>& argv);
 // signal ended it); B_BAD_VALUE (no program), B_LAUNCH_FAILED (it could not be
 // started), B_TIMED_OUT (it ran longer than timeout microseconds and was killed).
 status_t Run(const std::vector<std::string>& argv, int* exitStatus = nullptr,
-	std::string* output = nullptr, bigtime_t timeout = 10000000);
+             std::string* output = nullptr, bigtime_t timeout = 10000000);
 
 // The full path of the program as $PATH finds it (a name with a "/" is taken as a
 // path); empty when there is no such executable file.

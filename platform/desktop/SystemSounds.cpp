@@ -83,7 +83,7 @@ SystemSounds::Add(const char* event)
 	std::ofstream out(file, std::ios::app);
 	if (fresh)
 		out << "# Sounds of named events: \"event=sound\", where the sound is a sound file's\n"
-			   "# full path, a sound of the desktop's theme, or nothing for silence.\n";
+		       "# full path, a sound of the desktop's theme, or nothing for silence.\n";
 	out << trimmed(event) << "=" << kDefaultSound << "\n";
 	out.close();
 	return out.fail() ? B_IO_ERROR : B_OK;
@@ -114,11 +114,10 @@ SystemSounds::Play(const std::string& sound, const char* event)
 		}
 	}
 	const char* name = event != nullptr ? event : "";
-	int result = isFile
-		? ca_context_play(sContext, 0, CA_PROP_MEDIA_FILENAME, sound.c_str(),
-			CA_PROP_EVENT_DESCRIPTION, name, nullptr)
-		: ca_context_play(sContext, 0, CA_PROP_EVENT_ID, sound.c_str(), CA_PROP_EVENT_DESCRIPTION,
-			name, nullptr);
+	int result = isFile ? ca_context_play(sContext, 0, CA_PROP_MEDIA_FILENAME, sound.c_str(),
+	                                      CA_PROP_EVENT_DESCRIPTION, name, nullptr)
+	                    : ca_context_play(sContext, 0, CA_PROP_EVENT_ID, sound.c_str(),
+	                                      CA_PROP_EVENT_DESCRIPTION, name, nullptr);
 	// libcanberra says "not found" for a missing device as for a missing sound, so
 	// neither is the caller's business; the trace says it once.
 	static bool sReported = false;

@@ -10,7 +10,8 @@
 // "event name=sound" a line ("#" starts a comment). A sound is a sound file's full
 // path, the name of a sound of the desktop's theme ("bell", "complete",
 // "alarm-clock-elapsed", ...), or nothing for silence.
-namespace SystemSounds {
+namespace SystemSounds
+{
 
 extern const char* kDefaultSound; // "bell"
 

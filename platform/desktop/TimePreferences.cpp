@@ -10,7 +10,8 @@
 #include <strings.h>
 #include <vector>
 
-namespace {
+namespace
+{
 
 struct SettingsProgram {
 	const char* desktops; // names in $XDG_CURRENT_DESKTOP, ":"-separated
@@ -22,12 +23,12 @@ const std::vector<SettingsProgram>&
 known_programs()
 {
 	static const std::vector<SettingsProgram> programs = {
-		{"GNOME:Unity:ubuntu", {"gnome-control-center", "datetime"}},
-		{"Budgie", {"budgie-control-center", "datetime"}},
-		{"KDE", {"systemsettings", "kcm_clock"}},
-		{"KDE", {"kcmshell5", "clock"}},
-		{"X-Cinnamon", {"cinnamon-settings", "calendar"}},
-		{"MATE:XFCE", {"time-admin"}},
+	    {"GNOME:Unity:ubuntu", {"gnome-control-center", "datetime"}},
+	    {"Budgie", {"budgie-control-center", "datetime"}},
+	    {"KDE", {"systemsettings", "kcm_clock"}},
+	    {"KDE", {"kcmshell5", "clock"}},
+	    {"X-Cinnamon", {"cinnamon-settings", "calendar"}},
+	    {"MATE:XFCE", {"time-admin"}},
 	};
 	return programs;
 }
@@ -62,8 +63,8 @@ TimePreferences::Open()
 	std::string desktop;
 	while (std::getline(desktops, desktop, ':')) {
 		for (const SettingsProgram& program : known_programs()) {
-			if (names_desktop(program.desktops, desktop)
-				&& !Launcher::FindProgram(program.argv[0]).empty())
+			if (names_desktop(program.desktops, desktop) &&
+			    !Launcher::FindProgram(program.argv[0]).empty())
 				return start(program);
 		}
 	}

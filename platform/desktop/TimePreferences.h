@@ -5,7 +5,8 @@
 #include <SupportDefs.h>
 
 // The Time preferences of BeOS: the desktop's own date and time settings.
-namespace TimePreferences {
+namespace TimePreferences
+{
 
 // Starts the date and time settings of the running desktop ($XDG_CURRENT_DESKTOP)
 // when it has them installed, else the first known settings program installed.

@@ -24,8 +24,8 @@ query_window_program()
 	const std::string installed = folder + "/be-query-window";
 	if (access(installed.c_str(), X_OK) == 0)
 		return installed;
-	const std::string built
-		= std::filesystem::path(folder + "/../platform/be-query-window").lexically_normal();
+	const std::string built =
+	    std::filesystem::path(folder + "/../platform/be-query-window").lexically_normal();
 	if (access(built.c_str(), X_OK) == 0)
 		return built;
 	return installed;

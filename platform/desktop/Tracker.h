@@ -8,7 +8,8 @@
 // query in the layer's query window, a file in the preferred application of its type
 // ("BEOS:TYPE"), any other file in the desktop's application for it. Everything
 // starts through the Launcher.
-namespace Tracker {
+namespace Tracker
+{
 
 extern const char* kQueryMimeType; // "application/x-vnd.Be-query"
 

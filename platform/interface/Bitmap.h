@@ -10,7 +10,8 @@
 // Pixel memory in a Be colour space. Rows are padded to a multiple of four bytes.
 // Drawing a bitmap on screen is the interface kit's business; this class only holds
 // the bits, so code without widgets (icons of event files) can use it.
-class BBitmap {
+class BBitmap
+{
 public:
 	BBitmap(BRect bounds, color_space space);
 	virtual ~BBitmap() = default;

@@ -4,7 +4,8 @@
 
 #include <SupportDefs.h>
 
-class BPoint {
+class BPoint
+{
 public:
 	float x = 0;
 	float y = 0;

@@ -80,22 +80,22 @@ BRect::Intersects(const BRect& r) const
 {
 	if (!IsValid() || !r.IsValid())
 		return false;
-	return std::max(left, r.left) <= std::min(right, r.right)
-		&& std::max(top, r.top) <= std::min(bottom, r.bottom);
+	return std::max(left, r.left) <= std::min(right, r.right) &&
+	       std::max(top, r.top) <= std::min(bottom, r.bottom);
 }
 
 BRect
 BRect::operator&(const BRect& r) const
 {
 	return BRect(std::max(left, r.left), std::max(top, r.top), std::min(right, r.right),
-		std::min(bottom, r.bottom));
+	             std::min(bottom, r.bottom));
 }
 
 BRect
 BRect::operator|(const BRect& r) const
 {
 	return BRect(std::min(left, r.left), std::min(top, r.top), std::max(right, r.right),
-		std::max(bottom, r.bottom));
+	             std::max(bottom, r.bottom));
 }
 
 bool

@@ -6,7 +6,8 @@
 
 // A rectangle whose right and bottom edges are inside it, as in the Be API:
 // (0, 0, 9, 9) is ten pixels wide. The default rectangle (0, 0, -1, -1) is invalid.
-class BRect {
+class BRect
+{
 public:
 	float left = 0;
 	float top = 0;
@@ -16,7 +17,7 @@ public:
 	BRect() = default;
 	BRect(float l, float t, float r, float b) : left(l), top(t), right(r), bottom(b) {}
 	BRect(BPoint leftTop, BPoint rightBottom)
-		: left(leftTop.x), top(leftTop.y), right(rightBottom.x), bottom(rightBottom.y)
+	    : left(leftTop.x), top(leftTop.y), right(rightBottom.x), bottom(rightBottom.y)
 	{
 	}
 

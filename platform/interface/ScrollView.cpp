@@ -56,7 +56,8 @@ follow_text_view(BTextView* text, BScrollBar* bar)
 BScrollView::BScrollView(const char* name, BView* target, uint32 resizingMode, uint32 flags,
                          bool horizontal, bool vertical, border_style border)
     : BView(frame_around(target, horizontal, vertical, border), name, resizingMode, flags),
-      fTarget(target), fBorder(border)
+      fTarget(target),
+      fBorder(border)
 {
 	ViewData::Of(this)->alwaysDraws = true;
 	const float inset = border_width(border);

@@ -417,8 +417,8 @@ archived_value(BMessage* archive, const char* field, uint32 fallback)
 
 BView::BView(BMessage* archive)
     : BView(archived_frame(archive), archived_name(archive),
-		archived_value(archive, "_resize_mode", B_FOLLOW_LEFT_TOP),
-		archived_value(archive, "_flags", B_WILL_DRAW))
+            archived_value(archive, "_resize_mode", B_FOLLOW_LEFT_TOP),
+            archived_value(archive, "_flags", B_WILL_DRAW))
 {
 }
 

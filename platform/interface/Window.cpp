@@ -128,7 +128,11 @@ ensure_pulse()
 
 WindowData::WindowData(BWindow* owner, BRect frame, const char* title, window_look look,
                        window_feel feel, uint32 flags)
-    : window(owner), frame(frame), title(title != nullptr ? title : ""), look(look), feel(feel),
+    : window(owner),
+      frame(frame),
+      title(title != nullptr ? title : ""),
+      look(look),
+      feel(feel),
       flags(flags)
 {
 	if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr)

@@ -9,7 +9,8 @@
 
 class BFile;
 
-class BDirectory : public BNode {
+class BDirectory : public BNode
+{
 public:
 	BDirectory() = default;
 	explicit BDirectory(const char* path);

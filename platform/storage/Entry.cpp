@@ -21,7 +21,7 @@ entry_ref::entry_ref(dev_t dev, ino_t dir, const char* leaf) : device(dev), dire
 }
 
 entry_ref::entry_ref(const entry_ref& other)
-	: device(other.device), directory(other.directory), fPath(other.fPath)
+    : device(other.device), directory(other.directory), fPath(other.fPath)
 {
 	set_name(other.name);
 }
@@ -345,7 +345,7 @@ BEntry::_MoveToPath(const std::string& target, bool clobber)
 	struct stat old;
 	const bool replaces = lstat(destination.Path(), &old) == 0;
 	int result = renameat2(AT_FDCWD, fPath.c_str(), AT_FDCWD, destination.Path(),
-		clobber ? 0 : RENAME_NOREPLACE);
+	                       clobber ? 0 : RENAME_NOREPLACE);
 	if (result != 0)
 		return status_from_errno(errno);
 	if (replaces && S_ISREG(old.st_mode) && old.st_nlink == 1) {

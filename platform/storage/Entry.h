@@ -43,7 +43,8 @@ private:
 // when its directory does not exist).
 status_t get_ref_for_path(const char* path, entry_ref* ref);
 
-class BEntry {
+class BEntry
+{
 public:
 	BEntry() = default;
 	explicit BEntry(const char* path, bool traverse = false);

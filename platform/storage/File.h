@@ -4,7 +4,8 @@
 
 #include <Node.h>
 
-class BFile : public BNode {
+class BFile : public BNode
+{
 public:
 	BFile() = default;
 	BFile(const char* path, uint32 openMode);

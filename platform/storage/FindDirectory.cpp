@@ -35,8 +35,8 @@ runtime_folder()
 {
 	const char* runtime = getenv("XDG_RUNTIME_DIR");
 	struct stat st;
-	if (runtime != nullptr && runtime[0] == '/' && stat(runtime, &st) == 0 && S_ISDIR(st.st_mode)
-		&& st.st_uid == getuid() && (st.st_mode & 077) == 0)
+	if (runtime != nullptr && runtime[0] == '/' && stat(runtime, &st) == 0 && S_ISDIR(st.st_mode) &&
+	    st.st_uid == getuid() && (st.st_mode & 077) == 0)
 		return runtime;
 	const std::string cache = xdg_folder("XDG_CACHE_HOME", ".cache");
 	return cache.empty() ? "" : cache + "/be-runtime";
@@ -50,29 +50,29 @@ find_directory(directory_which which, BPath* path, bool createIt, BVolume*)
 	std::string folder;
 	mode_t mode = 0755;
 	switch (which) {
-		case B_USER_DIRECTORY:
-			folder = home_folder();
-			break;
-		case B_USER_CONFIG_DIRECTORY:
-		case B_USER_SETTINGS_DIRECTORY:
-			folder = xdg_folder("XDG_CONFIG_HOME", ".config");
-			break;
-		case B_USER_BOOT_DIRECTORY:
-			folder = xdg_folder("XDG_CONFIG_HOME", ".config");
-			if (!folder.empty())
-				folder += "/boot";
-			break;
-		case B_USER_DATA_DIRECTORY:
-			folder = xdg_folder("XDG_DATA_HOME", ".local/share");
-			break;
-		case B_SYSTEM_TEMP_DIRECTORY:
-			folder = runtime_folder();
-			mode = 0700;
-			// A folder shared with nobody, even when it has to be made.
-			createIt = true;
-			break;
-		default:
-			return B_BAD_VALUE;
+	case B_USER_DIRECTORY:
+		folder = home_folder();
+		break;
+	case B_USER_CONFIG_DIRECTORY:
+	case B_USER_SETTINGS_DIRECTORY:
+		folder = xdg_folder("XDG_CONFIG_HOME", ".config");
+		break;
+	case B_USER_BOOT_DIRECTORY:
+		folder = xdg_folder("XDG_CONFIG_HOME", ".config");
+		if (!folder.empty())
+			folder += "/boot";
+		break;
+	case B_USER_DATA_DIRECTORY:
+		folder = xdg_folder("XDG_DATA_HOME", ".local/share");
+		break;
+	case B_SYSTEM_TEMP_DIRECTORY:
+		folder = runtime_folder();
+		mode = 0700;
+		// A folder shared with nobody, even when it has to be made.
+		createIt = true;
+		break;
+	default:
+		return B_BAD_VALUE;
 	}
 	if (folder.empty())
 		return B_BAD_VALUE;

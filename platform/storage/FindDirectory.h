@@ -20,6 +20,6 @@ enum directory_which {
 // B_OK, B_BAD_VALUE (unknown constant or no path), B_ENTRY_NOT_FOUND (missing and
 // not created), or the error of creating it.
 status_t find_directory(directory_which which, BPath* path, bool createIt = false,
-	BVolume* volume = nullptr);
+                        BVolume* volume = nullptr);
 
 #endif // _FIND_DIRECTORY_H

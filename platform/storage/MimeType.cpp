@@ -63,7 +63,8 @@ BMimeType::IsValid(const char* type)
 	if (length == 0 || length >= B_MIME_TYPE_LENGTH)
 		return false;
 	const char* slash = strchr(type, '/');
-	if (slash != nullptr && (strchr(slash + 1, '/') != nullptr || slash == type || slash[1] == '\0'))
+	if (slash != nullptr &&
+	    (strchr(slash + 1, '/') != nullptr || slash == type || slash[1] == '\0'))
 		return false;
 	for (const char* c = type; *c != '\0'; c++) {
 		if (*c <= ' ' || *c >= 127 || (c != slash && strchr("()<>@,;:\\\"[]?=/", *c) != nullptr))
@@ -104,8 +105,8 @@ BMimeType::IsInstalled() const
 {
 	const std::string path = _Path();
 	struct stat st;
-	return !path.empty() && stat(path.c_str(), &st) == 0
-		&& (IsSupertypeOnly() ? S_ISDIR(st.st_mode) : S_ISREG(st.st_mode));
+	return !path.empty() && stat(path.c_str(), &st) == 0 &&
+	       (IsSupertypeOnly() ? S_ISDIR(st.st_mode) : S_ISREG(st.st_mode));
 }
 
 status_t
@@ -134,8 +135,7 @@ BMimeType::_Install()
 		return status;
 	if (!IsSupertypeOnly()) {
 		// Without blocking: a FIFO in the type's place is refused, not waited on.
-		int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY,
-			0644);
+		int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0644);
 		if (fd < 0)
 			return status_from_errno(errno);
 		close(fd);
@@ -143,8 +143,8 @@ BMimeType::_Install()
 	BNode node(path.c_str());
 	if (node.InitCheck() != B_OK)
 		return node.InitCheck();
-	ssize_t written
-		= node.WriteAttr(kTypeAttr, B_MIME_STRING_TYPE, 0, fType.c_str(), fType.size() + 1);
+	ssize_t written =
+	    node.WriteAttr(kTypeAttr, B_MIME_STRING_TYPE, 0, fType.c_str(), fType.size() + 1);
 	return written < 0 ? (status_t)written : B_OK;
 }
 
@@ -307,8 +307,8 @@ BMimeType::SetFileExtensions(const BMessage* extensions)
 	for (int32 i = 0; extensions->FindString(kExtensionsField, i, &extension) == B_OK; i++) {
 		if (extension[0] == '.')
 			extension++;
-		if (extension[0] == '\0' || strchr(extension, '/') != nullptr
-			|| strlen(extension) >= B_FILE_NAME_LENGTH)
+		if (extension[0] == '\0' || strchr(extension, '/') != nullptr ||
+		    strlen(extension) >= B_FILE_NAME_LENGTH)
 			return B_BAD_VALUE;
 		kept.AddString(kExtensionsField, extension);
 	}
@@ -342,8 +342,8 @@ BMimeType::GetPreferredApp(char* signature, app_verb) const
 	DesktopEntry::Keys keys = DesktopEntry::Read(file);
 	auto named = keys.find(DesktopEntry::kSignatureKey);
 	std::string answer = named != keys.end() && IsValid(named->second.c_str())
-		? named->second
-		: kDesktopEntryPrefix + id.substr(0, id.size() - strlen(".desktop"));
+	                         ? named->second
+	                         : kDesktopEntryPrefix + id.substr(0, id.size() - strlen(".desktop"));
 	if (!IsValid(answer.c_str()))
 		return B_ENTRY_NOT_FOUND;
 	memcpy(signature, answer.c_str(), answer.size() + 1);
@@ -365,8 +365,7 @@ static std::string
 entry_program(const std::string& file)
 {
 	std::vector<std::string> argv;
-	if (file.empty()
-		|| DesktopEntry::ExpandExec(DesktopEntry::Read(file), file, {}, &argv) != B_OK)
+	if (file.empty() || DesktopEntry::ExpandExec(DesktopEntry::Read(file), file, {}, &argv) != B_OK)
 		return "";
 	return Launcher::FindProgram(argv[0]);
 }
@@ -418,9 +417,9 @@ BMimeType::SetAppHint(const entry_ref* ref)
 static bool
 icon_fits(const BBitmap* icon, icon_size which)
 {
-	return icon->InitCheck() == B_OK && icon->ColorSpace() == B_CMAP8
-		&& icon->Bounds().IntegerWidth() + 1 == which
-		&& icon->Bounds().IntegerHeight() + 1 == which;
+	return icon->InitCheck() == B_OK && icon->ColorSpace() == B_CMAP8 &&
+	       icon->Bounds().IntegerWidth() + 1 == which &&
+	       icon->Bounds().IntegerHeight() + 1 == which;
 }
 
 status_t
@@ -428,7 +427,8 @@ BMimeType::GetIcon(BBitmap* icon, icon_size which) const
 {
 	if (fStatus != B_OK)
 		return B_NO_INIT;
-	if (icon == nullptr || (which != B_LARGE_ICON && which != B_MINI_ICON) || !icon_fits(icon, which))
+	if (icon == nullptr || (which != B_LARGE_ICON && which != B_MINI_ICON) ||
+	    !icon_fits(icon, which))
 		return B_BAD_VALUE;
 	std::string bits;
 	status_t status = _Read(which == B_LARGE_ICON ? kLargeIconAttr : kMiniIconAttr, &bits);
@@ -445,7 +445,8 @@ BMimeType::SetIcon(const BBitmap* icon, icon_size which)
 {
 	if (fStatus != B_OK)
 		return B_NO_INIT;
-	if ((which != B_LARGE_ICON && which != B_MINI_ICON) || (icon != nullptr && !icon_fits(icon, which)))
+	if ((which != B_LARGE_ICON && which != B_MINI_ICON) ||
+	    (icon != nullptr && !icon_fits(icon, which)))
 		return B_BAD_VALUE;
 	const char* attribute = which == B_LARGE_ICON ? kLargeIconAttr : kMiniIconAttr;
 	const uint32 type = which == B_LARGE_ICON ? B_LARGE_ICON_TYPE : B_MINI_ICON_TYPE;

@@ -40,7 +40,8 @@ enum app_verb {
 // or malformed), or the error of writing the database. Getters return B_OK,
 // B_NO_INIT, B_BAD_VALUE (null out pointer), B_ENTRY_NOT_FOUND (the type is not
 // installed or the field is not set), B_BAD_DATA (a damaged field).
-class BMimeType {
+class BMimeType
+{
 public:
 	// "application/x-vnd.desktop-entry."; the rest is a desktop entry id without
 	// ".desktop".

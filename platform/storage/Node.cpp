@@ -50,8 +50,9 @@ open_node(const char* path, int openMode, status_t* status)
 		return -1;
 	}
 	struct stat st;
-	*status = fstat(fd, &st) != 0 ? status_from_errno(errno)
-		: S_ISREG(st.st_mode) || S_ISDIR(st.st_mode) ? B_OK : B_BAD_TYPE;
+	*status = fstat(fd, &st) != 0                          ? status_from_errno(errno)
+	          : S_ISREG(st.st_mode) || S_ISDIR(st.st_mode) ? B_OK
+	                                                       : B_BAD_TYPE;
 	if (*status != B_OK) {
 		close(fd);
 		return -1;
@@ -80,8 +81,8 @@ BNode::_Open(const char* path, int openMode)
 status_t
 BNode::SetTo(const char* path)
 {
-	std::shared_ptr<NodeCache> cache = path != nullptr && path[0] == '/'
-		? NodeCache::Active() : nullptr;
+	std::shared_ptr<NodeCache> cache =
+	    path != nullptr && path[0] == '/' ? NodeCache::Active() : nullptr;
 	if (cache != nullptr) {
 		if (NodeCache::NodeRef node = cache->FindComplete(path)) {
 			Unset();
@@ -183,13 +184,12 @@ BNode::ReadAttr(const char* name, type_code, off_t offset, void* buffer, size_t 
 }
 
 ssize_t
-BNode::WriteAttr(const char* name, type_code type, off_t offset, const void* buffer,
-	size_t length)
+BNode::WriteAttr(const char* name, type_code type, off_t offset, const void* buffer, size_t length)
 {
 	if (fStatus != B_OK)
 		return B_NO_INIT;
-	if (name == nullptr || name[0] == '\0' || (buffer == nullptr && length > 0) || offset < 0
-		|| strlen(name) >= B_ATTR_NAME_LENGTH)
+	if (name == nullptr || name[0] == '\0' || (buffer == nullptr && length > 0) || offset < 0 ||
+	    strlen(name) >= B_ATTR_NAME_LENGTH)
 		return B_BAD_VALUE;
 
 	// Writing at offset 0 replaces the attribute, as on BeOS; a later offset

@@ -2,8 +2,8 @@
 #ifndef _NODE_H
 #define _NODE_H
 
-#include <String.h>
 #include <StorageDefs.h>
+#include <String.h>
 #include <fs_attr.h>
 
 #include <memory>
@@ -22,7 +22,8 @@ struct entry_ref;
 // A node opened by path whose attributes the volume index holds in memory, with
 // nothing changed since, is read from there; its file is opened when something
 // needs it.
-class BNode {
+class BNode
+{
 public:
 	BNode() = default;
 	explicit BNode(const char* path);
@@ -46,9 +47,9 @@ public:
 	// program past the wait), B_PERMISSION_DENIED. The type is stored
 	// with a write and not checked on a read, as in the Be API.
 	ssize_t ReadAttr(const char* name, type_code type, off_t offset, void* buffer,
-		size_t length) const;
+	                 size_t length) const;
 	ssize_t WriteAttr(const char* name, type_code type, off_t offset, const void* buffer,
-		size_t length);
+	                  size_t length);
 	// B_OK, B_NO_INIT, B_BAD_VALUE, B_ENTRY_NOT_FOUND, B_BAD_DATA.
 	status_t GetAttrInfo(const char* name, attr_info* info) const;
 	// B_OK, B_NO_INIT, B_BAD_VALUE, B_ENTRY_NOT_FOUND, B_PERMISSION_DENIED.

@@ -42,9 +42,9 @@ BNodeInfo::GetType(char* type) const
 	if (status != B_OK)
 		return status;
 	// Haiku writes the type as B_MIME_STRING_TYPE; older files say B_MIME_TYPE.
-	if ((info.type != B_MIME_STRING_TYPE && info.type != B_MIME_TYPE
-			&& info.type != B_STRING_TYPE)
-		|| info.size <= 0 || info.size > B_MIME_TYPE_LENGTH)
+	if ((info.type != B_MIME_STRING_TYPE && info.type != B_MIME_TYPE &&
+	     info.type != B_STRING_TYPE) ||
+	    info.size <= 0 || info.size > B_MIME_TYPE_LENGTH)
 		return B_BAD_DATA;
 	ssize_t read = fNode->ReadAttr(kTypeAttr, info.type, 0, type, (size_t)info.size);
 	if (read < 0)
@@ -82,9 +82,8 @@ BNodeInfo::GetIcon(BBitmap* icon, icon_size which) const
 {
 	if (fNode == nullptr)
 		return B_NO_INIT;
-	if (icon == nullptr || icon->InitCheck() != B_OK || icon->ColorSpace() != B_CMAP8
-		|| icon->Bounds().IntegerWidth() + 1 != which
-		|| icon->Bounds().IntegerHeight() + 1 != which)
+	if (icon == nullptr || icon->InitCheck() != B_OK || icon->ColorSpace() != B_CMAP8 ||
+	    icon->Bounds().IntegerWidth() + 1 != which || icon->Bounds().IntegerHeight() + 1 != which)
 		return B_BAD_VALUE;
 	const char* name = which == B_LARGE_ICON ? kLargeIconAttr : kMiniIconAttr;
 	const size_t size = (size_t)which * (size_t)which;
@@ -114,9 +113,8 @@ BNodeInfo::SetIcon(const BBitmap* icon, icon_size which)
 		status_t status = fNode->RemoveAttr(name);
 		return status == B_ENTRY_NOT_FOUND ? B_OK : status;
 	}
-	if (icon->InitCheck() != B_OK || icon->ColorSpace() != B_CMAP8
-		|| icon->Bounds().IntegerWidth() + 1 != which
-		|| icon->Bounds().IntegerHeight() + 1 != which)
+	if (icon->InitCheck() != B_OK || icon->ColorSpace() != B_CMAP8 ||
+	    icon->Bounds().IntegerWidth() + 1 != which || icon->Bounds().IntegerHeight() + 1 != which)
 		return B_BAD_VALUE;
 	const size_t size = (size_t)which * (size_t)which;
 	const type_code type = which == B_LARGE_ICON ? B_LARGE_ICON_TYPE : B_MINI_ICON_TYPE;

@@ -9,7 +9,8 @@ class BBitmap;
 
 // The type and icons of one node, kept in its attributes "BEOS:TYPE",
 // "BEOS:L:STD_ICON" and "BEOS:M:STD_ICON".
-class BNodeInfo {
+class BNodeInfo
+{
 public:
 	BNodeInfo() = default;
 	explicit BNodeInfo(BNode* node);

@@ -12,7 +12,8 @@ struct entry_ref;
 
 // An absolute path. Normalising resolves ".", ".." and repeated slashes textually
 // and makes a relative path absolute from the working directory.
-class BPath {
+class BPath
+{
 public:
 	BPath() = default;
 	BPath(const char* dir, const char* leaf = nullptr, bool normalize = false);

@@ -2,8 +2,8 @@
 #include <Query.h>
 
 #include <FindDirectory.h>
-#include <Path.h>
 #include <NodeCache.h>
+#include <Path.h>
 #include <QueryPredicate.h>
 #include <VolumeIndex.h>
 #include <VolumeRoster.h>
@@ -89,7 +89,7 @@ BQuery::Fetch()
 	status = fMatches->Start(std::move(predicate), fVolume.Device());
 	if (status == B_BAD_VALUE)
 		fprintf(stderr, "BQuery: no indexed attribute to search by in \"%s\"\n",
-			fPredicate.c_str());
+		        fPredicate.c_str());
 	if (status != B_OK) {
 		fMatches.reset();
 		return status;
@@ -110,9 +110,9 @@ BQuery::GetNextEntry(BEntry* entry, bool traverse)
 		return B_ENTRY_NOT_FOUND;
 	const std::string& path = node->path;
 	const size_t slash = path.rfind('/');
-	if (!traverse && slash != std::string::npos && slash > 0 && !fFolder.empty()
-		&& fFolder.size() == slash && path.compare(0, slash, fFolder) == 0
-		&& path.size() - slash - 1 < B_FILE_NAME_LENGTH) {
+	if (!traverse && slash != std::string::npos && slash > 0 && !fFolder.empty() &&
+	    fFolder.size() == slash && path.compare(0, slash, fFolder) == 0 &&
+	    path.size() - slash - 1 < B_FILE_NAME_LENGTH) {
 		entry->fPath.assign(fResolvedFolder).append(path, slash);
 		entry->fDevice = fFolderDevice;
 		entry->fDirectory = fFolderNode;
@@ -126,7 +126,8 @@ BQuery::GetNextEntry(BEntry* entry, bool traverse)
 	if (status == B_OK && !traverse && slash != std::string::npos && slash > 0) {
 		const std::string resolved = entry->Path();
 		const size_t resolvedSlash = resolved.rfind('/');
-		if (resolved.compare(resolvedSlash, std::string::npos, path, slash, std::string::npos) == 0) {
+		if (resolved.compare(resolvedSlash, std::string::npos, path, slash, std::string::npos) ==
+		    0) {
 			fFolder = path.substr(0, slash);
 			fResolvedFolder = resolved.substr(0, resolvedSlash);
 			fFolderDevice = entry->fDevice;

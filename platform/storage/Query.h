@@ -9,13 +9,15 @@
 #include <memory>
 #include <string>
 
-namespace VolumeIndex {
+namespace VolumeIndex
+{
 class Matches;
 }
 
 // An attribute query over one volume. Fetch takes the files as they are; the
 // entries handed out are those that matched then.
-class BQuery {
+class BQuery
+{
 public:
 	BQuery();
 	~BQuery();

@@ -4,8 +4,8 @@
 
 #include <SupportDefs.h>
 
-#include <fcntl.h>
 #include <climits>
+#include <fcntl.h>
 
 #define B_FILE_NAME_LENGTH 256
 #define B_PATH_NAME_LENGTH PATH_MAX

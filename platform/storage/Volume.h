@@ -7,7 +7,8 @@
 #include <sys/types.h>
 
 // A mounted file system, known by its device number.
-class BVolume {
+class BVolume
+{
 public:
 	BVolume() = default;
 	explicit BVolume(dev_t device) { SetTo(device); }

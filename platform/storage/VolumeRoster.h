@@ -4,7 +4,8 @@
 
 #include <Volume.h>
 
-class BVolumeRoster {
+class BVolumeRoster
+{
 public:
 	// The boot volume is the file system that holds the user's home folder.
 	// B_OK, B_BAD_VALUE (null), B_ENTRY_NOT_FOUND (no home folder).

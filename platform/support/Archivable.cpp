@@ -18,9 +18,7 @@
 
 BArchivable::BArchivable() = default;
 
-BArchivable::BArchivable(BMessage*)
-{
-}
+BArchivable::BArchivable(BMessage*) {}
 
 BArchivable::~BArchivable() = default;
 
@@ -31,8 +29,8 @@ BArchivable::Archive(BMessage* into, bool) const
 		return B_BAD_VALUE;
 	int result = 0;
 	char* name = abi::__cxa_demangle(typeid(*this).name(), nullptr, nullptr, &result);
-	const status_t status = into->AddString(B_CLASS_FIELD,
-		result == 0 && name != nullptr ? name : typeid(*this).name());
+	const status_t status = into->AddString(
+	    B_CLASS_FIELD, result == 0 && name != nullptr ? name : typeid(*this).name());
 	free(name);
 	return status;
 }
@@ -88,8 +86,7 @@ find_instantiation_func(const char* className)
 {
 	if (className == nullptr)
 		return nullptr;
-	return reinterpret_cast<instantiation_func>(
-		dlsym(RTLD_DEFAULT, symbol_for(className).c_str()));
+	return reinterpret_cast<instantiation_func>(dlsym(RTLD_DEFAULT, symbol_for(className).c_str()));
 }
 
 status_t
@@ -105,8 +102,8 @@ find_add_on_library(const char* signature, std::string* path)
 	if (application.InitCheck() != B_OK)
 		return B_LAUNCH_FAILED_APP_NOT_FOUND;
 	struct stat st;
-	for (std::string candidate : {std::string(application.Path()) + ".so",
-			std::string(application.Path())}) {
+	for (std::string candidate :
+	     {std::string(application.Path()) + ".so", std::string(application.Path())}) {
 		if (stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
 			*path = candidate;
 			return B_OK;

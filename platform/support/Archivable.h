@@ -23,7 +23,8 @@ class BMessage;
 // where <Name> is one of the archive's "class" values (for a class in a namespace,
 // every "::" becomes "__"). instantiate_object tries the "class" values in order and
 // takes the first that the code exports.
-class BArchivable {
+class BArchivable
+{
 public:
 	BArchivable();
 	BArchivable(BMessage* archive);
@@ -56,7 +57,7 @@ instantiation_func find_instantiation_func(const char* className);
 // /path/App (the MIME database's app hint) it is /path/App.so, or the hint itself
 // when that is a shared library. It stays loaded for the life of the process.
 BArchivable* instantiate_object(BMessage* archive, status_t* status = nullptr,
-	std::string* detail = nullptr);
+                                std::string* detail = nullptr);
 
 // The library instantiate_object would load for a signature; B_OK, B_BAD_VALUE,
 // B_LAUNCH_FAILED_APP_NOT_FOUND.

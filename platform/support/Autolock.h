@@ -8,19 +8,20 @@
 // Holds a lock (of a locker or a looper) for the life of the object. The unlocking
 // goes through a function set by the constructor, so code that locks only lockers
 // does not need the looper's library.
-class BAutolock {
+class BAutolock
+{
 public:
 	explicit BAutolock(BLocker* locker)
-		: fObject(locker),
-		  fUnlock([](void* object) { static_cast<BLocker*>(object)->Unlock(); }),
-		  fLocked(locker && locker->Lock())
+	    : fObject(locker),
+	      fUnlock([](void* object) { static_cast<BLocker*>(object)->Unlock(); }),
+	      fLocked(locker && locker->Lock())
 	{
 	}
 	explicit BAutolock(BLocker& locker) : BAutolock(&locker) {}
 	explicit BAutolock(BLooper* looper)
-		: fObject(looper),
-		  fUnlock([](void* object) { static_cast<BLooper*>(object)->Unlock(); }),
-		  fLocked(looper && looper->Lock())
+	    : fObject(looper),
+	      fUnlock([](void* object) { static_cast<BLooper*>(object)->Unlock(); }),
+	      fLocked(looper && looper->Lock())
 	{
 	}
 	~BAutolock()

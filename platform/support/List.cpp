@@ -68,5 +68,5 @@ BList::SortItems(int (*compare)(const void*, const void*))
 {
 	// The Be API hands the comparator pointers to the items, as qsort does.
 	std::stable_sort(fItems.begin(), fItems.end(),
-		[compare](void* const& a, void* const& b) { return compare(&a, &b) < 0; });
+	                 [compare](void* const& a, void* const& b) { return compare(&a, &b) < 0; });
 }

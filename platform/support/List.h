@@ -7,7 +7,8 @@
 #include <vector>
 
 // An ordered list of untyped pointers; it never owns what they point to.
-class BList {
+class BList
+{
 public:
 	BList() = default;
 

@@ -10,7 +10,8 @@
 
 namespace fs = std::filesystem;
 
-namespace {
+namespace
+{
 
 const char* kTextDomain = "Kalimo";
 
@@ -61,8 +62,8 @@ default_folder()
 {
 	std::error_code error;
 	const char* fromEnvironment = getenv("KALIMO_LOCALE_DIR");
-	if (fromEnvironment != nullptr && fromEnvironment[0] != '\0'
-		&& fs::is_directory(fromEnvironment, error))
+	if (fromEnvironment != nullptr && fromEnvironment[0] != '\0' &&
+	    fs::is_directory(fromEnvironment, error))
 		return fromEnvironment;
 
 	fs::path exeFolder = executable_folder();
@@ -141,8 +142,8 @@ is_dictionary_base(const fs::path& path, fs::path* installFolder)
 {
 	fs::path dictionaries = path.parent_path();
 	fs::path language = dictionaries.parent_path();
-	if (path.filename().empty() || dictionaries.filename() != "Dictionaries"
-		|| language.filename() != "Language")
+	if (path.filename().empty() || dictionaries.filename() != "Dictionaries" ||
+	    language.filename() != "Language")
 		return false;
 	*installFolder = language.parent_path();
 	return true;
@@ -150,8 +151,10 @@ is_dictionary_base(const fs::path& path, fs::path* installFolder)
 
 } // namespace
 
-namespace Z {
-namespace Locale {
+namespace Z
+{
+namespace Locale
+{
 
 const char*
 BLocale::GetString(const char* key)
@@ -182,7 +185,7 @@ BLocale::LoadLanguageFile(const char* path)
 		// On Linux the dictionaries lie where the program was installed, not beside
 		// a Language folder; the base path only says which install folder is meant.
 		for (fs::path candidate :
-			{installFolder / ".." / "share" / "locale", installFolder / "locale"}) {
+		     {installFolder / ".." / "share" / "locale", installFolder / "locale"}) {
 			candidate = candidate.lexically_normal();
 			if (holds_dictionary(candidate)) {
 				folder = candidate;

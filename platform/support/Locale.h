@@ -24,10 +24,13 @@
 //   4. the build tree's locale folder (a program run from its build folder).
 // $KALIMO_LOCALE_DIR counts whenever it names an existing folder, so a test can
 // also point it at an empty one. With none, every text stays English.
-namespace Z {
-namespace Locale {
+namespace Z
+{
+namespace Locale
+{
 
-class BLocale {
+class BLocale
+{
 public:
 	constexpr BLocale() = default;
 

@@ -8,7 +8,8 @@
 #include <thread>
 
 // A recursive lock, as the Be API's BLocker is.
-class BLocker {
+class BLocker
+{
 public:
 	explicit BLocker(const char* name = nullptr);
 

@@ -7,7 +7,8 @@
 #include <string>
 
 // A text as the Be API has it: always zero-terminated, String() never null.
-class BString {
+class BString
+{
 public:
 	BString() = default;
 	BString(const char* text);

@@ -18,7 +18,8 @@
 #include <set>
 #include <unordered_set>
 
-namespace {
+namespace
+{
 
 // Attribute descriptions that leave a field out get Tracker's defaults.
 const int32 kDefaultWidth = 80;
@@ -28,12 +29,12 @@ Qt::Alignment
 alignment_of(int32 alignment)
 {
 	switch (alignment) {
-		case 1:
-			return Qt::AlignRight;
-		case 2:
-			return Qt::AlignHCenter;
-		default:
-			return Qt::AlignLeft;
+	case 1:
+		return Qt::AlignRight;
+	case 2:
+		return Qt::AlignHCenter;
+	default:
+		return Qt::AlignLeft;
 	}
 }
 
@@ -63,8 +64,7 @@ read_number(const BNode& node, const char* name, type_code type, int64* value)
 
 } // namespace
 
-QueryModel::QueryModel(QObject* parent)
-	: QAbstractTableModel(parent)
+QueryModel::QueryModel(QObject* parent) : QAbstractTableModel(parent)
 {
 	_SetColumns(std::string());
 }
@@ -178,7 +178,7 @@ QueryModel::TypeInPredicate(const std::string& predicate)
 {
 	static const std::string kAttribute = "BEOS:TYPE";
 	for (size_t at = predicate.find(kAttribute); at != std::string::npos;
-		 at = predicate.find(kAttribute, at + 1)) {
+	     at = predicate.find(kAttribute, at + 1)) {
 		if (at > 0 && is_name_char(predicate[at - 1]))
 			continue;
 		size_t next = at + kAttribute.size();
@@ -226,24 +226,24 @@ QueryModel::columnCount(const QModelIndex& parent) const
 QVariant
 QueryModel::data(const QModelIndex& index, int role) const
 {
-	if (!index.isValid() || index.row() >= (int)fRows.size()
-		|| index.column() >= (int)fColumns.size())
+	if (!index.isValid() || index.row() >= (int)fRows.size() ||
+	    index.column() >= (int)fColumns.size())
 		return QVariant();
 	const Row& row = fRows[index.row()];
 	const Cell& cell = row.cells[index.column()];
 	switch (role) {
-		case Qt::DisplayRole:
-			return cell.text;
-		case Qt::ToolTipRole:
-			return index.column() == 0 ? QVariant(QString::fromStdString(row.path)) : QVariant();
-		case Qt::TextAlignmentRole:
-			return QVariant::fromValue(fColumns[index.column()].alignment | Qt::AlignVCenter);
-		case kSortRole:
-			return cell.key;
-		case kPathRole:
-			return QString::fromStdString(row.path);
-		default:
-			return QVariant();
+	case Qt::DisplayRole:
+		return cell.text;
+	case Qt::ToolTipRole:
+		return index.column() == 0 ? QVariant(QString::fromStdString(row.path)) : QVariant();
+	case Qt::TextAlignmentRole:
+		return QVariant::fromValue(fColumns[index.column()].alignment | Qt::AlignVCenter);
+	case kSortRole:
+		return cell.key;
+	case kPathRole:
+		return QString::fromStdString(row.path);
+	default:
+		return QVariant();
 	}
 }
 
@@ -285,8 +285,8 @@ QueryModel::_SetColumns(const std::string& type)
 {
 	fTypeName = type;
 	fColumns.clear();
-	fColumns.push_back(Column{std::string(), QStringLiteral("Name"), B_STRING_TYPE, 150,
-		Qt::AlignLeft});
+	fColumns.push_back(
+	    Column{std::string(), QStringLiteral("Name"), B_STRING_TYPE, 150, Qt::AlignLeft});
 
 	BMessage info;
 	if (type.empty() || BMimeType(type.c_str()).GetAttrInfo(&info) != B_OK)
@@ -320,7 +320,8 @@ QueryModel::_ReadCells(const std::string& path) const
 {
 	std::vector<Cell> cells(fColumns.size());
 	const size_t slash = path.rfind('/');
-	cells[0].text = QString::fromStdString(slash == std::string::npos ? path : path.substr(slash + 1));
+	cells[0].text =
+	    QString::fromStdString(slash == std::string::npos ? path : path.substr(slash + 1));
 	cells[0].key = cells[0].text;
 
 	BNode node(path.c_str());
@@ -330,36 +331,36 @@ QueryModel::_ReadCells(const std::string& path) const
 		const Column& column = fColumns[i];
 		Cell& cell = cells[i];
 		switch (column.type) {
-			case B_TIME_TYPE: {
-				int64 seconds;
-				if (!read_number(node, column.attribute.c_str(), column.type, &seconds))
-					break;
-				cell.text = QLocale().toString(
-					QDateTime::fromSecsSinceEpoch(seconds), QLocale::ShortFormat);
-				cell.key = (qint64)seconds;
+		case B_TIME_TYPE: {
+			int64 seconds;
+			if (!read_number(node, column.attribute.c_str(), column.type, &seconds))
 				break;
-			}
-			case B_INT32_TYPE:
-			case B_INT64_TYPE: {
-				int64 number;
-				if (!read_number(node, column.attribute.c_str(), column.type, &number))
-					break;
-				cell.text = QLocale().toString((qlonglong)number);
-				cell.key = (qlonglong)number;
+			cell.text =
+			    QLocale().toString(QDateTime::fromSecsSinceEpoch(seconds), QLocale::ShortFormat);
+			cell.key = (qint64)seconds;
+			break;
+		}
+		case B_INT32_TYPE:
+		case B_INT64_TYPE: {
+			int64 number;
+			if (!read_number(node, column.attribute.c_str(), column.type, &number))
 				break;
-			}
-			case B_STRING_TYPE:
-			case B_MIME_STRING_TYPE: {
-				BString text;
-				if (node.ReadAttrString(column.attribute.c_str(), &text) != B_OK)
-					break;
-				cell.text = QString::fromUtf8(text.String());
-				cell.key = cell.text;
+			cell.text = QLocale().toString((qlonglong)number);
+			cell.key = (qlonglong)number;
+			break;
+		}
+		case B_STRING_TYPE:
+		case B_MIME_STRING_TYPE: {
+			BString text;
+			if (node.ReadAttrString(column.attribute.c_str(), &text) != B_OK)
 				break;
-			}
-			default:
-				// A type the window cannot show stays an empty column.
-				break;
+			cell.text = QString::fromUtf8(text.String());
+			cell.key = cell.text;
+			break;
+		}
+		default:
+			// A type the window cannot show stays an empty column.
+			break;
 		}
 	}
 	return cells;

@@ -15,7 +15,8 @@
 #include <unordered_map>
 #include <vector>
 
-class QueryModel : public QAbstractTableModel {
+class QueryModel : public QAbstractTableModel
+{
 public:
 	// What the view sorts by: texts, seconds and numbers, never the shown text of a
 	// date.
@@ -64,7 +65,7 @@ public:
 	int columnCount(const QModelIndex& parent = QModelIndex()) const override;
 	QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 	QVariant headerData(int section, Qt::Orientation orientation,
-		int role = Qt::DisplayRole) const override;
+	                    int role = Qt::DisplayRole) const override;
 
 private:
 	struct Cell {

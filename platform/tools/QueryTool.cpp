@@ -11,9 +11,9 @@ static int
 usage()
 {
 	fprintf(stderr, "usage: be-query [-0] PREDICATE\n"
-					"Prints the path of every file that matches, one a line\n"
-					"(-0: each ended by a zero byte, for names that hold line breaks).\n"
-					"Example: be-query \"((EVENT:Alarm=*)&&(BEOS:TYPE=='text/x-Kalimo'))\"\n");
+	                "Prints the path of every file that matches, one a line\n"
+	                "(-0: each ended by a zero byte, for names that hold line breaks).\n"
+	                "Example: be-query \"((EVENT:Alarm=*)&&(BEOS:TYPE=='text/x-Kalimo'))\"\n");
 	return 2;
 }
 

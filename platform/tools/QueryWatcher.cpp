@@ -8,13 +8,14 @@
 #include <sys/inotify.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 // Writes through the layer change the database (most often its log); a folder
 // watch reports attribute changes (IN_ATTRIB) of the files in it, too.
 const uint32_t kIndexEvents = IN_MODIFY | IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO;
-const uint32_t kFolderEvents = IN_ATTRIB | IN_CLOSE_WRITE | IN_CREATE | IN_DELETE
-	| IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+const uint32_t kFolderEvents = IN_ATTRIB | IN_CLOSE_WRITE | IN_CREATE | IN_DELETE | IN_MOVED_FROM |
+                               IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
 
 std::string
 folder_of(const std::string& path)
@@ -27,8 +28,7 @@ folder_of(const std::string& path)
 
 } // namespace
 
-QueryWatcher::QueryWatcher(std::function<void()> changed)
-	: fChanged(std::move(changed))
+QueryWatcher::QueryWatcher(std::function<void()> changed) : fChanged(std::move(changed))
 {
 	fFd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
 	if (fFd < 0) {

@@ -18,7 +18,8 @@
 
 class QSocketNotifier;
 
-class QueryWatcher {
+class QueryWatcher
+{
 public:
 	// changed is called from the event loop, once for each batch of file events.
 	explicit QueryWatcher(std::function<void()> changed);

@@ -1,12 +1,12 @@
 // Kalimo platform layer: Be API on Linux. MIT licence.
 #include "QueryWindow.h"
 
+#include "QueryModel.h"
+#include "QueryWatcher.h"
 #include <Errors.h>
 #include <IndexDatabase.h>
 #include <Node.h>
 #include <QtConvert.h>
-#include "QueryModel.h"
-#include "QueryWatcher.h"
 #include <Tracker.h>
 #include <TypeConstants.h>
 
@@ -24,7 +24,8 @@
 
 #include <cmath>
 
-namespace {
+namespace
+{
 
 // A frame counts as on screen when this much of it is visible on one screen.
 const int kVisiblePart = 40;
@@ -39,8 +40,7 @@ leaf_of(const std::string& path)
 } // namespace
 
 QueryWindow::QueryWindow(const char* queryPath, QWidget* parent)
-	: QWidget(parent),
-	  fPath(queryPath != nullptr ? queryPath : "")
+    : QWidget(parent), fPath(queryPath != nullptr ? queryPath : "")
 {
 	setWindowTitle(fPath.empty() ? QStringLiteral("Query") : leaf_of(fPath));
 	_BuildViews();
@@ -105,7 +105,7 @@ QueryWindow::PathAtViewRow(int row) const
 {
 	const QModelIndex index = fSorted->index(row, 0);
 	return index.isValid() ? index.data(QueryModel::kPathRole).toString().toStdString()
-						   : std::string();
+	                       : std::string();
 }
 
 bool
@@ -115,8 +115,8 @@ QueryWindow::ReadFrame(const char* queryPath, BRect* frame)
 		return false;
 	BNode node(queryPath);
 	float values[4];
-	if (node.ReadAttr("_trk/windframe", B_RECT_TYPE, 0, values, sizeof(values))
-		!= (ssize_t)sizeof(values))
+	if (node.ReadAttr("_trk/windframe", B_RECT_TYPE, 0, values, sizeof(values)) !=
+	    (ssize_t)sizeof(values))
 		return false;
 	for (float value : values) {
 		if (!std::isfinite(value) || std::fabs(value) > 1e6f)
@@ -181,7 +181,7 @@ QueryWindow::_BuildViews()
 	fList->header()->setStretchLastSection(true);
 	// Enter and a double click (or a single one, where the desktop's style says so).
 	connect(fList, &QAbstractItemView::activated, this,
-		[this](const QModelIndex& index) { _Open(index); });
+	        [this](const QModelIndex& index) { _Open(index); });
 
 	fMessage = new QLabel(this);
 	fMessage->setObjectName(QStringLiteral("queryMessage"));
@@ -213,8 +213,8 @@ QueryWindow::_PlaceWindow()
 		const QRect wanted = BPrivate::to_qrect(frame);
 		for (const QScreen* screen : QGuiApplication::screens()) {
 			const QRect visible = wanted & screen->availableGeometry();
-			if (visible.width() >= std::min(kVisiblePart, wanted.width())
-				&& visible.height() >= std::min(kVisiblePart, wanted.height())) {
+			if (visible.width() >= std::min(kVisiblePart, wanted.width()) &&
+			    visible.height() >= std::min(kVisiblePart, wanted.height())) {
 				setGeometry(wanted);
 				return;
 			}
@@ -250,23 +250,24 @@ QueryWindow::_ShowStatus(status_t status)
 	else if (fInitStatus == B_ENTRY_NOT_FOUND)
 		fMessageText = QStringLiteral("The query file \u201c%1\u201d does not exist.").arg(name);
 	else if (fInitStatus == B_BAD_VALUE)
-		fMessageText = fPath.empty() ? QStringLiteral("No query file was given.")
-									 : QStringLiteral("\u201c%1\u201d holds no query to run.").arg(name);
+		fMessageText = fPath.empty()
+		                   ? QStringLiteral("No query file was given.")
+		                   : QStringLiteral("\u201c%1\u201d holds no query to run.").arg(name);
 	else if (fInitStatus != B_OK)
 		fMessageText = QStringLiteral("The query file \u201c%1\u201d cannot be read (%2).")
-						   .arg(name, QString::fromUtf8(strerror_be(fInitStatus)));
+		                   .arg(name, QString::fromUtf8(strerror_be(fInitStatus)));
 	else if (status == B_BAD_VALUE)
 		fMessageText = QStringLiteral("The query \u201c%1\u201d cannot run: it does not parse or "
-									  "names no indexed attribute.")
-						   .arg(QString::fromStdString(fPredicate));
+		                              "names no indexed attribute.")
+		                   .arg(QString::fromStdString(fPredicate));
 	else if (status == B_ENTRY_NOT_FOUND)
 		fMessageText = QStringLiteral("There is no home folder to search.");
 	else if (transient)
 		fMessageText = QStringLiteral("The index cannot be searched now (%1); it is tried again.")
-						   .arg(QString::fromUtf8(strerror_be(status)));
+		                   .arg(QString::fromUtf8(strerror_be(status)));
 	else
 		fMessageText = QStringLiteral("The query cannot run (%1).")
-						   .arg(QString::fromUtf8(strerror_be(status)));
+		                   .arg(QString::fromUtf8(strerror_be(status)));
 
 	const bool showList = status == B_OK || transient;
 	fList->setVisible(showList);
@@ -279,7 +280,7 @@ QueryWindow::_ShowStatus(status_t status)
 	else {
 		const int count = fModel->rowCount();
 		fStatusLine->setText(count == 1 ? QStringLiteral("1 file")
-										: QStringLiteral("%1 files").arg(count));
+		                                : QStringLiteral("%1 files").arg(count));
 	}
 }
 
@@ -300,7 +301,7 @@ QueryWindow::_Open(const QModelIndex& index)
 	const status_t status = Tracker::Open(path.c_str());
 	if (status != B_OK)
 		fStatusLine->setText(QStringLiteral("\u201c%1\u201d cannot be opened: %2.")
-								 .arg(leaf_of(path), QString::fromUtf8(strerror_be(status))));
+		                         .arg(leaf_of(path), QString::fromUtf8(strerror_be(status))));
 }
 
 void

@@ -24,7 +24,8 @@ class QTreeView;
 class QueryModel;
 class QueryWatcher;
 
-class QueryWindow : public QWidget {
+class QueryWindow : public QWidget
+{
 public:
 	// Debounce of file events, and the slow re-run that catches what no watch sees.
 	static constexpr int kRefreshDelay = 300;

@@ -12,7 +12,7 @@ main(int argc, char** argv)
 {
 	if (argc != 2 || argv[1][0] == '\0' || strcmp(argv[1], "--help") == 0) {
 		fprintf(stderr, "usage: be-query-window QUERY-FILE\n"
-						"Shows the live list of the files that match a saved query.\n");
+		                "Shows the live list of the files that match a saved query.\n");
 		return 2;
 	}
 	QApplication application(argc, argv);

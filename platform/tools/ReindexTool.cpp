@@ -15,8 +15,8 @@ main(int argc, char** argv)
 	for (int i = 1; i < argc; i++) {
 		if (argv[i][0] == '-') {
 			fprintf(stderr, "usage: be-reindex [FOLDER...]\n"
-							"Indexes the attributes of every file below the folders (the home\n"
-							"folder when none is named) and forgets files that are gone.\n");
+			                "Indexes the attributes of every file below the folders (the home\n"
+			                "folder when none is named) and forgets files that are gone.\n");
 			return 2;
 		}
 		roots.push_back(argv[i]);
@@ -34,20 +34,22 @@ main(int argc, char** argv)
 	int result = 0;
 	for (const std::string& root : roots) {
 		VolumeIndex::TreeCount count;
-		status_t status = VolumeIndex::IndexTree(root.c_str(), &count,
-			[terminal](const VolumeIndex::TreeCount& now) {
-				fprintf(stderr, terminal ? "\r%lld files, %lld with attributes" : "%lld files, %lld with attributes\n",
-					(long long)now.files, (long long)now.indexed);
-			});
+		status_t status = VolumeIndex::IndexTree(
+		    root.c_str(), &count, [terminal](const VolumeIndex::TreeCount& now) {
+			    fprintf(stderr,
+			            terminal ? "\r%lld files, %lld with attributes"
+			                     : "%lld files, %lld with attributes\n",
+			            (long long)now.files, (long long)now.indexed);
+		    });
 		if (status != B_OK) {
 			fprintf(stderr, "%sbe-reindex: %s: %s\n", terminal ? "\n" : "", root.c_str(),
-				strerror_be(status));
+			        strerror_be(status));
 			result = 3;
 			continue;
 		}
 		fprintf(stderr, "%s%s: %lld files, %lld with attributes, %lld forgotten\n",
-			terminal ? "\r" : "", root.c_str(), (long long)count.files, (long long)count.indexed,
-			(long long)count.forgotten);
+		        terminal ? "\r" : "", root.c_str(), (long long)count.files,
+		        (long long)count.indexed, (long long)count.forgotten);
 	}
 	return result;
 }

@@ -23,11 +23,12 @@ WriteTimeFormat(int32 format)
 	memcpy(value, &type, 4);
 	memcpy(value + 4, &format, 4);
 	ASSERT_EQ(0, setxattr(path.c_str(), "user.haiku.time_format", value, sizeof(value), 0))
-		<< strerror(errno);
+	    << strerror(errno);
 }
 
 // Tests of date values start with no value alive and the canonical date format.
-class DatumFixture : public testing::Test {
+class DatumFixture : public testing::Test
+{
 protected:
 	void SetUp() override
 	{

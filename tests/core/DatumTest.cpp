@@ -1,8 +1,8 @@
 // Kalimo tests. MIT licence.
 #include "Datum.h"
 
-#include "Labels.h"
 #include "DatumFixture.h"
+#include "Labels.h"
 #include "TestHome.h"
 
 #include <OS.h>
@@ -49,8 +49,9 @@ ExactBuffer(const std::string& text, size_t size = 0)
 	return buffer;
 }
 
-
-class DatumTest : public DatumFixture {};
+class DatumTest : public DatumFixture
+{
+};
 
 } // namespace
 
@@ -879,15 +880,14 @@ TEST_F(DatumTest, VerboseConstructorsTrace)
 namespace
 {
 
-
-
 // The user's language for the life of the object; the process goes back to the C
 // locale, where every label is English, afterwards.
 class LanguageGuard
 {
 public:
 	explicit LanguageGuard(const char* language)
-	    : fAll("LC_ALL", nullptr), fMessages("LC_MESSAGES", nullptr),
+	    : fAll("LC_ALL", nullptr),
+	      fMessages("LC_MESSAGES", nullptr),
 	      fLang("LANG", "C.UTF-8"), // gettext ignores LANGUAGE under the C locale
 	      fLanguage("LANGUAGE", language)
 	{

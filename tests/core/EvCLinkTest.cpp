@@ -9,7 +9,8 @@
 
 #include <memory>
 
-namespace {
+namespace
+{
 
 time_t
 Local(int year, int month, int day, int hour = 10)
@@ -41,7 +42,8 @@ Places(const EvCLink& link, int from, int to)
 	return std::string(link.fDayMask + from, (size_t)(to - from + 1));
 }
 
-class EvCLinkTest : public testing::Test {
+class EvCLinkTest : public testing::Test
+{
 	TimeZoneGuard fZone{"Europe/Berlin"};
 };
 
@@ -54,7 +56,7 @@ TEST_F(EvCLinkTest, FreshRecordAndItsCounter)
 		auto link = Link(4, 0);
 		EXPECT_EQ(EvCLink::evCounter, before + 1);
 		EXPECT_EQ(std::string(link->fDayMask),
-			"-------" + std::string(30, '0') + std::string(11, '-'));
+		          "-------" + std::string(30, '0') + std::string(11, '-'));
 		EXPECT_STREQ(link->fRef->name, "e");
 		EXPECT_FALSE(link->fFrame.IsValid());
 		EXPECT_EQ(link->fDays, -1);
@@ -143,7 +145,7 @@ TEST_F(EvCLinkTest, MissingMonthClearsTheMask)
 TEST_F(EvCLinkTest, AttentionValueWeighsEarlierDaysMore)
 {
 	auto link = Link(0, 0);
-	link->fDayMask[8] = '1'; // day 1
+	link->fDayMask[8] = '1';  // day 1
 	link->fDayMask[37] = '1'; // day 30
 	link->fDayMask[38] = '1'; // day 31 has no weight
 	link->SetAttentionValue();

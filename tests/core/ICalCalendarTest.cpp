@@ -118,7 +118,8 @@ TEST_F(ICalTest, EventAfterTheFirstLineBreakIsImported)
 	ICalCalendar calendar;
 	ASSERT_EQ(B_OK, calendar.SeparatFromText("c.ics", text.data(), text.size()));
 	EXPECT_EQ(1, calendar.CountImported());
-	EXPECT_EQ("\nBEGIN:VEVENT\nSUMMARY:at zero\nEND:VEVENT", Content(EventsFolder() + "/c.at_zero"));
+	EXPECT_EQ("\nBEGIN:VEVENT\nSUMMARY:at zero\nEND:VEVENT",
+	          Content(EventsFolder() + "/c.at_zero"));
 }
 
 TEST_F(ICalTest, SameSummaryNeverOverwritesAFile)
@@ -194,7 +195,12 @@ INSTANTIATE_TEST_SUITE_P(
                     NameCase{"cal", "-rf x", "rf_x"}, NameCase{"cal", "-.-x", "x"},
                     NameCase{"work.ics", "-x", "work.-x"},
                     NameCase{"cal", "bill\xE2\x80\xAEgpj.exe", "bill_gpj.exe"},
-                    NameCase{"cal", "a\xE2\x81\xA6" "b\xE2\x80\x8F" "c\xD8\x9C" "d\xE2\x80\xA8" "e",
+                    NameCase{"cal",
+                             "a\xE2\x81\xA6"
+                             "b\xE2\x80\x8F"
+                             "c\xD8\x9C"
+                             "d\xE2\x80\xA8"
+                             "e",
                              "a_b_c_d_e"},
                     NameCase{"cal", "bad \xFF byte", "bad_\xEF\xBF\xBD_byte"},
                     NameCase{"cal", "Team <http://x.org/a>", "Team_"},

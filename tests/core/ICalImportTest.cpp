@@ -1,6 +1,6 @@
 // Kalimo tests. MIT licence.
-#include "ICalFixture.h"
 #include "ICalImport.h"
+#include "ICalFixture.h"
 
 #include "Datum.h"
 #include "TestHome.h"
@@ -280,10 +280,10 @@ INSTANTIATE_TEST_SUITE_P(
                     // menu's takes the longer one: the reminder may come early, never late.
                     TriggerCase{":PT1H30M", "PT2H"}, TriggerCase{":PT2H1M", "PT3H"},
                     TriggerCase{":P1DT1S", "PT2D"}, TriggerCase{":PT10M1S", "PT15M"},
-                    TriggerCase{":pt1h", "PT1H"},
-                    TriggerCase{":PT3W2D", "PT2D"}, TriggerCase{":PT600S", "PT10M"},
-                    TriggerCase{":PT0S", "PT5M"}, TriggerCase{":-P0DT0H30M0S", "PT5M"},
-                    TriggerCase{":Rule", "Rule"}, TriggerCase{":None", "None"},
+                    TriggerCase{":pt1h", "PT1H"}, TriggerCase{":PT3W2D", "PT2D"},
+                    TriggerCase{":PT600S", "PT10M"}, TriggerCase{":PT0S", "PT5M"},
+                    TriggerCase{":-P0DT0H30M0S", "PT5M"}, TriggerCase{":Rule", "Rule"},
+                    TriggerCase{":None", "None"},
                     // No overflow, whatever the figure.
                     TriggerCase{":PT99999999999999999999999999999999D", "PT2D"},
                     TriggerCase{":PT9223372036854775807H", "PT2D"},
@@ -496,7 +496,8 @@ TEST_F(ICalTest, TraceShowsCalendarTextHarmlessly)
 {
 	ICalImport::sTrace = true;
 	testing::internal::CaptureStdout();
-	BString summary("Team\x1B]0;owned\x07 \xC2\x9B" "2J\n\xE2\x80\xAEok\xC3\xA4");
+	BString summary("Team\x1B]0;owned\x07 \xC2\x9B"
+	                "2J\n\xE2\x80\xAEok\xC3\xA4");
 	ICalImport::IsoToUtf(summary);
 	Import(Event("SUMMARY:x\nRRULE:FREQ=DAILY;X\x1B[2J=1\n"));
 	const std::string trace = testing::internal::GetCapturedStdout();

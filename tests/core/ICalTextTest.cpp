@@ -1,8 +1,8 @@
 // Kalimo tests. MIT licence.
+#include "ICalText.h"
 #include "ICalCalendar.h"
 #include "ICalFixture.h"
 #include "ICalImport.h"
-#include "ICalText.h"
 
 #include <gtest/gtest.h>
 

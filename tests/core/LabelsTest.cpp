@@ -1,6 +1,6 @@
 // Kalimo tests. MIT licence.
-#include "Datum.h"
 #include "Labels.h"
+#include "Datum.h"
 #include "TestHome.h"
 
 #include <Locale.h>
@@ -16,7 +16,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 // The dictionaries of the build tree: the test entry passes them in
 // KALIMO_LOCALE_DIR; run by hand, the locale object finds them itself (asked before
@@ -43,7 +44,8 @@ is_reserved(int n)
 
 // gettext ignores LANGUAGE under the C locale, so the translation tests run under
 // C.UTF-8 and choose the language with LANGUAGE, which gettext reads at every call.
-class LabelsTest : public testing::Test {
+class LabelsTest : public testing::Test
+{
 protected:
 	void SetUp() override
 	{
@@ -81,7 +83,7 @@ TEST_F(LabelsTest, BlanksAreKept)
 	EXPECT_STREQ(eLabel[168], "on: ");
 	EXPECT_STREQ(eLabel[172], "for daily reminder set the Exec time here .. ");
 	EXPECT_STREQ(eLabel[174],
-		"Drag people-file(s) to include a Attendee * One Bookmark or Url supported too..");
+	             "Drag people-file(s) to include a Attendee * One Bookmark or Url supported too..");
 	EXPECT_STREQ(eLabel[175], "Location-Info has no Function.. ");
 }
 
@@ -162,8 +164,10 @@ TEST_F(LabelsTest, GermanAbbreviationsKeepTheirDot)
 	setenv("LANGUAGE", "de", 1);
 	for (int n = 0; n < 180; n++) {
 		const std::string german = getLabel(n);
-		if (english[n].size() > 1 && english[n].back() == '.' && english[n].find(' ') == std::string::npos) {
-			EXPECT_EQ(german.back(), '.') << "label " << n << " \"" << english[n] << "\" is \"" << german << "\"";
+		if (english[n].size() > 1 && english[n].back() == '.' &&
+		    english[n].find(' ') == std::string::npos) {
+			EXPECT_EQ(german.back(), '.')
+			    << "label " << n << " \"" << english[n] << "\" is \"" << german << "\"";
 		}
 	}
 	TimeZoneGuard zone("UTC");
@@ -200,10 +204,11 @@ TEST_F(LabelsTest, LanguageChangeIsNoticed)
 // loanwords and technical names.
 TEST_F(LabelsTest, EveryTextHasAGermanTranslation)
 {
-	const std::set<std::string> sameInGerman = {" 5 ", "10 ", "15 ", "30 ", " 1 ", " 2 ",
-		" 3 ", " 6 ", "Countdown", "Jan.", "Feb.", "Apr.", "Jun.", "Jul.", "Aug.", "Sep.",
-		"Nov.", "Version", "r-stats", "April", "August", "September", "November",
-		"DTEND 2 DTSTART"};
+	const std::set<std::string> sameInGerman = {
+	    " 5 ",     "10 ",   "15 ",       "30 ",       " 1 ",      " 2 ",
+	    " 3 ",     " 6 ",   "Countdown", "Jan.",      "Feb.",     "Apr.",
+	    "Jun.",    "Jul.",  "Aug.",      "Sep.",      "Nov.",     "Version",
+	    "r-stats", "April", "August",    "September", "November", "DTEND 2 DTSTART"};
 	setenv("LANGUAGE", "de", 1);
 	for (int n = 0; n < 180; n++) {
 		if (is_reserved(n))
@@ -260,7 +265,7 @@ TEST_F(LabelsTest, LoadLanguageFileTakesALocaleFolder)
 	BString bound;
 	EXPECT_EQ(be_locale->GetDictionaryFolder(&bound), B_OK);
 	EXPECT_EQ(std::filesystem::path(bound.String()),
-		std::filesystem::absolute(folder).lexically_normal());
+	          std::filesystem::absolute(folder).lexically_normal());
 	EXPECT_EQ(be_locale->LoadLanguageFile((folder + "/").c_str()), B_OK);
 	setenv("LANGUAGE", "de", 1);
 	EXPECT_STREQ(getLabel(0), "Datei");
@@ -276,7 +281,8 @@ TEST_F(LabelsTest, AFolderWithoutDictionariesLeavesEnglish)
 	EXPECT_STREQ(getLabel(0), "Datei");
 }
 
-namespace {
+namespace
+{
 
 // Copies the build's German dictionary into locale folder below the test home.
 void
@@ -286,7 +292,7 @@ copy_german_dictionary(const std::string& localeFolder)
 	const fs::path target = fs::path(localeFolder) / "de" / "LC_MESSAGES";
 	fs::create_directories(target);
 	fs::copy_file(fs::path(build_locale_folder()) / "de" / "LC_MESSAGES" / "Kalimo.mo",
-		target / "Kalimo.mo");
+	              target / "Kalimo.mo");
 }
 
 } // namespace
@@ -327,7 +333,7 @@ TEST_F(LabelsTest, DictionaryBaseWithoutDictionariesUsesTheProgramsOwn)
 	BString bound;
 	be_locale->GetDictionaryFolder(&bound);
 	EXPECT_EQ(std::filesystem::path(bound.String()),
-		std::filesystem::absolute(build_locale_folder()).lexically_normal());
+	          std::filesystem::absolute(build_locale_folder()).lexically_normal());
 	setenv("LANGUAGE", "de", 1);
 	EXPECT_STREQ(getLabel(2), "Speichern");
 }

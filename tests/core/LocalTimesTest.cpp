@@ -10,15 +10,16 @@
 #include <filesystem>
 #include <string>
 
-namespace {
+namespace
+{
 
 std::string
 Shown(const struct tm& t)
 {
 	char text[80];
 	snprintf(text, sizeof(text), "%04d-%02d-%02d %02d:%02d:%02d wday %d yday %d dst %d off %ld",
-		t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec, t.tm_wday,
-		t.tm_yday, t.tm_isdst, (long)t.tm_gmtoff);
+	         t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec, t.tm_wday,
+	         t.tm_yday, t.tm_isdst, (long)t.tm_gmtoff);
 	return text;
 }
 
@@ -50,8 +51,8 @@ TEST(LocalTimes, SameAsTheSystemInEveryKindOfZone)
 	// hemispheres; every 97 minutes and 13 seconds over 2010-2030, and coarser back
 	// to 1902, where zones still kept local mean time.
 	for (const char* zone : {"UTC", "Europe/Berlin", "America/New_York", "Australia/Lord_Howe",
-			 "Asia/Kathmandu", "America/St_Johns", "Pacific/Apia", "Africa/Casablanca",
-			 "Pacific/Chatham", "America/Santiago"}) {
+	                         "Asia/Kathmandu", "America/St_Johns", "Pacific/Apia",
+	                         "Africa/Casablanca", "Pacific/Chatham", "America/Santiago"}) {
 		ExpectSystemTimes(zone, 1262304000, 1893456000, 97 * 60 + 13);
 		ExpectSystemTimes(zone, -2145916800, 1262304000, 3 * 86400 + 3541);
 	}
@@ -72,7 +73,7 @@ TEST(LocalTimes, MomentsFarOutGoToTheSystem)
 	TimeZoneGuard guard("Europe/Berlin");
 	LocalTimes times;
 	for (time_t moment : {(time_t)-1, (time_t)0, (time_t)INT32_MIN, (time_t)INT32_MAX,
-			 (time_t)1 << 45, -((time_t)1 << 45)}) {
+	                      (time_t)1 << 45, -((time_t)1 << 45)}) {
 		struct tm wanted;
 		struct tm got;
 		const bool known = localtime_r(&moment, &wanted) != nullptr;

@@ -2,8 +2,8 @@
 #include "Rules.h"
 
 #include "Datum.h"
-#include "Labels.h"
 #include "DatumFixture.h"
+#include "Labels.h"
 #include "TestHome.h"
 
 #include <OS.h>
@@ -64,7 +64,9 @@ NextAlert(const std::string& rule)
 	return Shown(*GetNextRuleAlert(buffer.get()));
 }
 
-class RulesTest : public DatumFixture {};
+class RulesTest : public DatumFixture
+{
+};
 
 } // namespace
 
@@ -470,13 +472,14 @@ TEST_P(AlarmValueTest, State)
 	// The same judgement of the moment already taken apart, as the alarm scan makes it.
 	Moment parsed = {};
 	ASSERT_EQ(sscanf(c.start, "%4d%2d%2dT%2d%2d%2d", &parsed.year, &parsed.month, &parsed.day,
-		&parsed.hour, &parsed.minute, &parsed.second), 6);
+	                 &parsed.hour, &parsed.minute, &parsed.second),
+	          6);
 	long startValue = Local(parsed);
 	long nowValue = real_time_clock();
 	unsigned long scanSecs = kUntouched;
 	long scanDays = kUntouchedDays;
 	EXPECT_EQ(c.state,
-		AlarmValueAt(Datum(startValue), Datum(nowValue), alarm.get(), &scanSecs, &scanDays));
+	          AlarmValueAt(Datum(startValue), Datum(nowValue), alarm.get(), &scanSecs, &scanDays));
 	EXPECT_EQ(scanSecs, alarmSecs);
 	EXPECT_EQ(scanDays, days);
 }
@@ -514,8 +517,8 @@ TEST_F(RulesTest, AlarmLinesAreTracedOnlyWhenAskedFor)
 		AlarmValue(start, alarm, nullptr, nullptr);
 		const std::string output = testing::internal::GetCapturedStdout();
 		EXPECT_EQ(output.find("Alarm [20261207T100000] PT15M: ") != std::string::npos,
-			asked != nullptr && strcmp(asked, "1") == 0)
-			<< (asked != nullptr ? asked : "unset") << ": " << output;
+		          asked != nullptr && strcmp(asked, "1") == 0)
+		    << (asked != nullptr ? asked : "unset") << ": " << output;
 	}
 }
 

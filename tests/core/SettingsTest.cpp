@@ -13,7 +13,8 @@
 #include <sys/stat.h>
 #include <sys/xattr.h>
 
-namespace {
+namespace
+{
 
 std::string
 SettingsFile(const char* name)
@@ -188,7 +189,7 @@ TEST(TimeAttr, RefusesWhatFourBytesCannotHoldAndIgnoresOtherSizes)
 	// 2040-01-01 would wrap into 1904; it is refused and the old value stays.
 	EXPECT_EQ(WriteTimeAttr(&node, "EVENT:tStart", 2208988800), B_RESULT_NOT_REPRESENTABLE);
 	EXPECT_EQ(WriteTimeAttr(&node, "EVENT:tStart", (time_t)INT32_MIN - 1),
-		B_RESULT_NOT_REPRESENTABLE);
+	          B_RESULT_NOT_REPRESENTABLE);
 	ASSERT_EQ(ReadTimeAttr(&node, "EVENT:tStart", &value), B_OK);
 	EXPECT_EQ(value, -86400);
 

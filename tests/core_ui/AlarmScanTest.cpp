@@ -24,16 +24,18 @@
 #include <sys/stat.h>
 #include <sys/xattr.h>
 
-namespace {
+namespace
+{
 
-class AlarmScanTest : public testing::Test {
+class AlarmScanTest : public testing::Test
+{
 protected:
 	void SetUp() override
 	{
 		BVolume volume;
 		BVolumeRoster().GetBootVolume(&volume);
 		for (const char* name : {"EVENT:Start", "EVENT:End", "EVENT:Description", "EVENT:Alarm",
-				 "EVENT:Extd", "EVENT:Warn"})
+		                         "EVENT:Extd", "EVENT:Warn"})
 			fs_create_index(volume.Device(), name, B_STRING_TYPE, 0);
 		fRecord = TestHome::Path() + "/launches";
 		setenv("BE_LAUNCHER_RECORD", fRecord.c_str(), 1);
@@ -42,7 +44,7 @@ protected:
 
 	// An event file in the home's events folder (or at a full path).
 	std::string Event(const std::string& name, const char* alarm, time_t start,
-		time_t nextAlarm = 0)
+	                  time_t nextAlarm = 0)
 	{
 		const std::string path = name[0] == '/' ? name : TestHome::MakeFile("events/" + name);
 		if (name[0] == '/')
@@ -68,8 +70,8 @@ protected:
 	{
 		attr_info info;
 		BNode node(path.c_str());
-		return node.GetAttrInfo("BEOS:L:STD_ICON", &info) == B_OK && info.size == 1024
-			&& node.GetAttrInfo("BEOS:M:STD_ICON", &info) == B_OK && info.size == 256;
+		return node.GetAttrInfo("BEOS:L:STD_ICON", &info) == B_OK && info.size == 1024 &&
+		       node.GetAttrInfo("BEOS:M:STD_ICON", &info) == B_OK && info.size == 256;
 	}
 
 	static std::vector<std::string> Names(BList& list)
@@ -229,7 +231,8 @@ TEST_F(AlarmScanTest, ARescanWritesNothing)
 {
 	ClockGuard clock(2026, 12, 7, 9, 0);
 	std::vector<std::string> paths = {Event("a", "PT5M", clock.Now() + 600),
-		Event("b", "PT1H", clock.Now() + 5 * 86400), Event("c", "PT5M", clock.Now() - 7200)};
+	                                  Event("b", "PT1H", clock.Now() + 5 * 86400),
+	                                  Event("c", "PT5M", clock.Now() - 7200)};
 	testing::internal::CaptureStdout();
 	AllEventInAlert(nullptr, false, false);
 	std::vector<struct stat> before(paths.size());

@@ -16,9 +16,11 @@
 
 namespace fs = std::filesystem;
 
-namespace {
+namespace
+{
 
-class BootScriptTest : public AppTest {
+class BootScriptTest : public AppTest
+{
 protected:
 	void SetUp() override
 	{
@@ -93,7 +95,8 @@ TEST_F(BootScriptTest, FindsTheRemarkedLineAnywhereFromItsThirdByte)
 
 TEST_F(BootScriptTest, LeavesALineTheUserEditedAsItIs)
 {
-	const std::string content = "#!/bin/sh\n\n# start Pendulo (m4) 0.938  \n/usr/bin/Pendulo --quiet &\n";
+	const std::string content =
+	    "#!/bin/sh\n\n# start Pendulo (m4) 0.938  \n/usr/bin/Pendulo --quiet &\n";
 	Write(content);
 	EXPECT_FALSE(FixInUserBootscript(false, true, false));
 	EXPECT_EQ(Script(), content);
@@ -105,21 +108,24 @@ TEST_F(BootScriptTest, LeavesALineTheUserEditedAsItIs)
 // that program, and its remarked form starts nothing.
 TEST(BootScriptCommand, QuotesTheFolderForTheShell)
 {
-	const std::string folder = TestHome::Path() + "/apps/it's \"$(touch bad1)\" `touch bad2`; touch bad3 # & 100%";
+	const std::string folder =
+	    TestHome::Path() + "/apps/it's \"$(touch bad1)\" `touch bad2`; touch bad3 # & 100%";
 	fs::create_directories(folder);
 	const std::string marker = TestHome::Path() + "/started";
 	TestHome::MakeFile("apps/it's \"$(touch bad1)\" `touch bad2`; touch bad3 # & 100%/Pendulo",
-		"#!/bin/sh\necho \"$0\" > '" + marker + "'\n");
+	                   "#!/bin/sh\necho \"$0\" > '" + marker + "'\n");
 	fs::permissions(folder + "/Pendulo", fs::perms::owner_all);
 	const std::string command = BootScriptCommand(folder);
 	const std::string work = TestHome::Path() + "/work";
 	fs::create_directories(work);
 	fs::current_path(work);
 
-	const std::string remarked = TestHome::MakeFile("remarked.sh", "#!/bin/sh\n\n#" + command + "\n");
+	const std::string remarked =
+	    TestHome::MakeFile("remarked.sh", "#!/bin/sh\n\n#" + command + "\n");
 	EXPECT_EQ(TestHome::Run({"sh", remarked}), 0);
 	EXPECT_FALSE(fs::exists(marker));
-	const std::string active = TestHome::MakeFile("active.sh", "#!/bin/sh\n\n" + command + "\nwait\n");
+	const std::string active =
+	    TestHome::MakeFile("active.sh", "#!/bin/sh\n\n" + command + "\nwait\n");
 	EXPECT_EQ(TestHome::Run({"sh", active}), 0);
 	EXPECT_EQ(DesktopTest::ReadFile(marker), folder + "/Pendulo\n");
 	for (const char* bad : {"bad1", "bad2", "bad3"})

@@ -9,13 +9,14 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 typedef std::vector<std::vector<std::string>> Launches;
 
-class OpenQueryTest : public AppTest {
+class OpenQueryTest : public AppTest
+{
 protected:
-
 	DesktopGuard fDesktop;
 };
 
@@ -25,8 +26,8 @@ TEST_F(OpenQueryTest, StartsThePreferredTextEditor)
 {
 	RecordGuard record;
 	const std::string editor = DesktopTest::MakeProgram("bin/text-editor");
-	DesktopTest::MakeEntry("editor.desktop",
-		"[Desktop Entry]\nType=Application\nName=Text\nExec=" + editor + " %F\n");
+	DesktopTest::MakeEntry(
+	    "editor.desktop", "[Desktop Entry]\nType=Application\nName=Text\nExec=" + editor + " %F\n");
 	DesktopTest::SetDefault("text/plain", "editor.desktop");
 	OpenQuery(83, nullptr);
 	EXPECT_EQ(record.Launches(), (Launches{{editor}}));

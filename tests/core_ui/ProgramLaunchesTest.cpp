@@ -10,19 +10,20 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 typedef std::vector<std::vector<std::string>> Launches;
 
-class ProgramLaunchesTest : public AppTest {
+class ProgramLaunchesTest : public AppTest
+{
 protected:
-
 	// The desktop's web browser, reached through its desktop entry.
 	std::string MakeBrowser()
 	{
 		const std::string browser = DesktopTest::MakeProgram("bin/browser");
-		DesktopTest::MakeEntry("web.desktop",
-			"[Desktop Entry]\nType=Application\nName=Web\nExec=" + browser + " %u\n");
+		DesktopTest::MakeEntry("web.desktop", "[Desktop Entry]\nType=Application\nName=Web\nExec=" +
+		                                          browser + " %u\n");
 		DesktopTest::SetDefault("x-scheme-handler/http", "web.desktop");
 		return browser;
 	}
@@ -56,9 +57,9 @@ TEST_F(ProgramLaunchesTest, OpensTheAddressInTheDesktopsBrowser)
 	OpenThisUrl("U:see http://example.org/a?b='c';$(touch x)`y`&z=\"1\" and more", false);
 	OpenThisUrl("->HTTPS://example.org/path\nnext line", false);
 	OpenThisUrl("xxhttp://example.org/one\r\nrest", false);
-	EXPECT_EQ(record.Launches(),
-		(Launches{{browser, "http://example.org/a?b='c';$(touch"}, {browser, "HTTPS://example.org/path"},
-			{browser, "http://example.org/one"}}));
+	EXPECT_EQ(record.Launches(), (Launches{{browser, "http://example.org/a?b='c';$(touch"},
+	                                       {browser, "HTTPS://example.org/path"},
+	                                       {browser, "http://example.org/one"}}));
 	EXPECT_TRUE(ShownAlerts().empty());
 }
 

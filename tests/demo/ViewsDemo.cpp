@@ -50,39 +50,39 @@ class DemoWindow : public BWindow
 {
 public:
 	DemoWindow()
-		:
-		BWindow(BRect(80, 80, 640, 420), "Kalimo views", B_TITLED_WINDOW,
-			B_NOT_ZOOMABLE),
-		fEvents(sample_events())
+	    : BWindow(BRect(80, 80, 640, 420), "Kalimo views", B_TITLED_WINDOW, B_NOT_ZOOMABLE),
+	      fEvents(sample_events())
 	{
 		BView* background = new BView(Bounds(), "background", B_FOLLOW_ALL_SIDES, B_WILL_DRAW);
 		background->SetViewColor(232, 232, 232);
 		AddChild(background);
 
 		fBox = new EBox(BRect(4, 4, 555, 150), "EBox", B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP,
-			B_WILL_DRAW, B_FANCY_BORDER);
+		                B_WILL_DRAW, B_FANCY_BORDER);
 		background->AddChild(fBox);
 		long now = real_time_clock();
-		fDate = new TTextControl(BRect(80, 12, 300, 30), "on: ", 20, Datum(now).Styled(1),
-			'dMod', 'dSet', true, false);
+		fDate = new TTextControl(BRect(80, 12, 300, 30), "on: ", 20, Datum(now).Styled(1), 'dMod',
+		                         'dSet', true, false);
 		fBox->AddChild(fDate);
 		fBox->AddChild(new TTextControl(BRect(80, 42, 540, 60), "Summary", 256,
-			"Click the label \"on:\" for the picker", 'sMod', 'sSet', false, false));
+		                                "Click the label \"on:\" for the picker", 'sMod', 'sSet',
+		                                false, false));
 		fBox->AddChild(new TLinkView(BRect(80, 80, 300, 96), "link", "mail the developers",
-			B_FOLLOW_LEFT | B_FOLLOW_TOP, B_WILL_DRAW));
-		fBox->AddChild(new BButton(BRect(80, 108, 230, 131), "next", "Next events",
-			new BMessage(kShowNext)));
+		                             B_FOLLOW_LEFT | B_FOLLOW_TOP, B_WILL_DRAW));
+		fBox->AddChild(
+		    new BButton(BRect(80, 108, 230, 131), "next", "Next events", new BMessage(kShowNext)));
 
 		time_t next = real_time_clock() + 3600;
 		long nextValue = (long)next;
 		fNext = std::make_unique<Datum>(nextValue);
-		fStatus = new TStatusView(BRect(4, 158, 555, 192), "RuleInfo", "W1 MO WE FR 07:45  #",
-			"OOPS", fNext.get(), B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP, B_WILL_DRAW);
+		fStatus =
+		    new TStatusView(BRect(4, 158, 555, 192), "RuleInfo", "W1 MO WE FR 07:45  #", "OOPS",
+		                    fNext.get(), B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP, B_WILL_DRAW);
 		background->AddChild(fStatus);
 		fStatus->StateToColor(3);
 
 		background->AddChild(new BStringView(BRect(8, 200, 400, 216), "rowsLabel",
-			"Rows of the next-events window:"));
+		                                     "Rows of the next-events window:"));
 		BView* rows = new BView(BRect(4, 220, 555, 280), "rows", B_FOLLOW_LEFT_RIGHT, B_WILL_DRAW);
 		rows->SetViewColor(232, 232, 232);
 		background->AddChild(rows);

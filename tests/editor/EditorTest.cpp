@@ -75,7 +75,7 @@ EventViewTest::Open(entry_ref* ref)
 	if (ref != nullptr)
 		fRef = *ref;
 	TEventView* view =
-		new TEventView(fWindow->Bounds(), "EventView", ref != nullptr ? &fRef : nullptr);
+	    new TEventView(fWindow->Bounds(), "EventView", ref != nullptr ? &fRef : nullptr);
 	fWindow->AddChild(view);
 	fWindow->Show();
 	return view;

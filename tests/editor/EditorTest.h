@@ -27,7 +27,7 @@ namespace EditorTest
 // An event file below $HOME/events with text attributes and, when given, a start;
 // its type is the event type.
 entry_ref MakeEvent(const std::string& name, const std::map<std::string, std::string>& texts,
-	time_t start = 0);
+                    time_t start = 0);
 // A text attribute of a file, or "<none>" when it has none.
 std::string TextAttr(const entry_ref& ref, const char* name);
 // Whether a file has the attribute.
@@ -42,7 +42,7 @@ class RecorderWindow : public BWindow
 {
 public:
 	explicit RecorderWindow(std::vector<BMessage>* messages)
-		: BWindow(BRect(100, 100, 499, 299), "host", B_TITLED_WINDOW, 0), fMessages(messages)
+	    : BWindow(BRect(100, 100, 499, 299), "host", B_TITLED_WINDOW, 0), fMessages(messages)
 	{
 	}
 

@@ -9,14 +9,14 @@
 #include <TEventWindow.h>
 
 #include <EventAttributes.h>
-#include <SavedQueries.h>
 #include <File.h>
 #include <MimeType.h>
 #include <NodeInfo.h>
 #include <Path.h>
+#include <Query.h>
+#include <SavedQueries.h>
 #include <Screen.h>
 #include <Settings.h>
-#include <Query.h>
 #include <VolumeRoster.h>
 
 #include <sys/stat.h>
@@ -30,8 +30,8 @@ namespace
 {
 
 // The saved queries with their numbers for OpenQuery.
-const std::pair<const char*, int> kQueryFiles[6] = {{"Ev_Rule", 5}, {"Ev_Aktiv", 1},
-	{"Ev_Idle", 2}, {"Ev_Warn", 6}, {"Ev_Url", 3}, {"Ev_Mail", 4}};
+const std::pair<const char*, int> kQueryFiles[6] = {
+    {"Ev_Rule", 5}, {"Ev_Aktiv", 1}, {"Ev_Idle", 2}, {"Ev_Warn", 6}, {"Ev_Url", 3}, {"Ev_Mail", 4}};
 
 std::string
 settings_file(const char* name)
@@ -117,7 +117,7 @@ TEST_F(TEventAppTest, MimeRecordIsInstalledOrKeptByItsSummaryColumn)
 	EXPECT_EQ(width, 40);
 	entry_ref hint;
 	EXPECT_EQ(BMimeType("application/x-Event").GetAppHint(&hint), B_OK)
-		<< "the desktop finds the editor by its signature";
+	    << "the desktop finds the editor by its signature";
 
 	// Someone else's record, without the Summary column, is replaced.
 	type.SetShortDescription("Foreign");

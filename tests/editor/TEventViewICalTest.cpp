@@ -99,9 +99,10 @@ protected:
 
 TEST_F(TEventViewICalTest, SecureWebAddressInTheSummaryIsALink)
 {
-	TEventView* view = OpenWith("invite.ics",
-		"BEGIN:VEVENT\nSUMMARY:Team <https://example.org/t>\nDTSTART:20261210T090000\n"
-		"END:VEVENT\n");
+	TEventView* view =
+	    OpenWith("invite.ics",
+	             "BEGIN:VEVENT\nSUMMARY:Team <https://example.org/t>\nDTSTART:20261210T090000\n"
+	             "END:VEVENT\n");
 	AlertAnswers answers({{kEnd2Start, 1}});
 	view->ImportFromPlain();
 	EXPECT_STREQ(view->GetField(kFieldSummary), "Team ");
@@ -116,13 +117,13 @@ TEST_F(TEventViewICalTest, RecurrenceWithoutARuleIsToldToTheUser)
 {
 	TEventView* view = OpenWith("series.ics", "");
 	for (const char* rule : {"FREQ=WEEKLY;INTERVAL=2", "FREQ=MONTHLY;BYDAY=-1FR",
-			 "FREQ=DAILY;UNTIL=20270101T000000Z"}) {
+	                         "FREQ=DAILY;UNTIL=20270101T000000Z"}) {
 		const std::string text =
-			std::string("BEGIN:VEVENT\nSUMMARY:Series\nDTSTART:20261210T090000\nRRULE:") + rule
-			+ "\nBEGIN:VALARM\nTRIGGER:PT15M\nEND:VALARM\nEND:VEVENT\n";
+		    std::string("BEGIN:VEVENT\nSUMMARY:Series\nDTSTART:20261210T090000\nRRULE:") + rule +
+		    "\nBEGIN:VALARM\nTRIGGER:PT15M\nEND:VALARM\nEND:VEVENT\n";
 		BFile(&fEvent, B_WRITE_ONLY | B_ERASE_FILE).Write(text.data(), text.size());
-		const std::string told = std::string("No alarm rule was set: the recurrence \"") + rule
-			+ "\" cannot be written as one. The event keeps its alarm.";
+		const std::string told = std::string("No alarm rule was set: the recurrence \"") + rule +
+		                         "\" cannot be written as one. The event keeps its alarm.";
 		AlertAnswers answers({{kEnd2Start, 1}, {told, 0}});
 		view->ImportFromPlain();
 		EXPECT_EQ(answers.shown, std::vector<std::string>({kEnd2Start, told})) << rule;
@@ -133,10 +134,11 @@ TEST_F(TEventViewICalTest, RecurrenceWithoutARuleIsToldToTheUser)
 
 TEST_F(TEventViewICalTest, CalendarSummaryNamesTheRecurrencesLeftOut)
 {
-	const std::string path = TestHome::MakeFile("work.ics",
-		"BEGIN:VCALENDAR\nBEGIN:VEVENT\nSUMMARY:Team\nDTSTART:20261210T090000\n"
-		"RRULE:FREQ=WEEKLY;BYDAY=MO\nEND:VEVENT\nBEGIN:VEVENT\nSUMMARY:Review\n"
-		"DTSTART:20261211T090000\nRRULE:FREQ=MONTHLY;BYDAY=-1FR\nEND:VEVENT\nEND:VCALENDAR\n");
+	const std::string path = TestHome::MakeFile(
+	    "work.ics",
+	    "BEGIN:VCALENDAR\nBEGIN:VEVENT\nSUMMARY:Team\nDTSTART:20261210T090000\n"
+	    "RRULE:FREQ=WEEKLY;BYDAY=MO\nEND:VEVENT\nBEGIN:VEVENT\nSUMMARY:Review\n"
+	    "DTSTART:20261211T090000\nRRULE:FREQ=MONTHLY;BYDAY=-1FR\nEND:VEVENT\nEND:VCALENDAR\n");
 	entry_ref calendar;
 	BEntry(path.c_str()).GetRef(&calendar);
 	TEventView* view = Open(&calendar);
@@ -145,12 +147,11 @@ TEST_F(TEventViewICalTest, CalendarSummaryNamesTheRecurrencesLeftOut)
 	AlertAnswers answers({{kEnd2Start, 1}, {kForAll, 1}});
 	view->SeparatFromCalendar(&calendar);
 	EXPECT_EQ(answers.shown, std::vector<std::string>({kEnd2Start, kForAll}))
-		<< "one question for both events, and no alert per event";
+	    << "one question for both events, and no alert per event";
 	EXPECT_TRUE(UiTest::WaitUntil([] {
 		return UiTest::AlertButton(" Imported 2 Events.\n\nNot need to save this one!\n"
-								   "No alarm rule for work.Review: \"FREQ=MONTHLY;BYDAY=-1FR\" "
-								   "cannot be written as one.",
-				   0)
-			!= nullptr;
+		                           "No alarm rule for work.Review: \"FREQ=MONTHLY;BYDAY=-1FR\" "
+		                           "cannot be written as one.",
+		                           0) != nullptr;
 	}));
 }

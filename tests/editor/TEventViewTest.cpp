@@ -11,6 +11,9 @@
 #include <Datum.h>
 #include <EditorMessages.h>
 #include <EventAttributes.h>
+#include <File.h>
+#include <ICalExport.h>
+#include <ICalImport.h>
 #include <Labels.h>
 #include <Menu.h>
 #include <MenuItem.h>
@@ -20,9 +23,6 @@
 #include <TextView.h>
 #include <TimeAttr.h>
 #include <Window.h>
-#include <File.h>
-#include <ICalExport.h>
-#include <ICalImport.h>
 
 #include <QApplication>
 #include <QFileDialog>
@@ -104,7 +104,7 @@ TEST_F(TEventViewTest, NewEventShowsDefaultsAndSavesNothingWithoutAFile)
 TEST_F(TEventViewTest, SaveWritesEveryAttributeInTheUsersTexts)
 {
 	entry_ref ref = MakeEvent("dentist", {{kAttrSummary, "Dentist"}, {kAttrAlarm, "PT1H"}},
-		LocalMoment(2026, 12, 9, 10, 30));
+	                          LocalMoment(2026, 12, 9, 10, 30));
 	TEventView* view = Open(&ref);
 	EXPECT_STREQ(view->GetField(kFieldSummary), "Dentist");
 	EXPECT_STREQ(view->GetField(kFieldStart), "2026.12.09 10:30");
@@ -162,7 +162,7 @@ TEST_F(TEventViewTest, RuleAlarmWritesRuleWaitAndNextAlarmAndOtherAlarmsRemoveTh
 	EXPECT_EQ(TextAttr(ref, kAttrExRule), "W1 MO WE FR 07:45  #");
 	EXPECT_EQ(TextAttr(ref, kAttrWarn), "wait");
 	EXPECT_EQ(TimeAttr(ref, kAttrNextA), LocalMoment(2026, 12, 9, 7, 45))
-		<< "a weekly rule starts tomorrow: Wednesday";
+	    << "a weekly rule starts tomorrow: Wednesday";
 
 	choose_alarm(view, "PT5M");
 	EXPECT_TRUE(view->Field(kFieldEnd)->IsHidden());
@@ -373,7 +373,7 @@ TEST_F(TEventViewTest, RevertReturnsEveryFieldToItsSavedText)
 TEST_F(TEventViewTest, RuleEditorOpensOverTheSideControlsAndCloses)
 {
 	entry_ref ref = MakeEvent("rules", {{kAttrAlarm, "Rule"}, {kAttrExRule, "D1 06:30  #"}},
-		LocalMoment(2026, 12, 9, 10, 0));
+	                          LocalMoment(2026, 12, 9, 10, 0));
 	TEventView* view = Open(&ref);
 	BMessage toggle(kMsgRuleToggle);
 	view->MessageReceived(&toggle);
@@ -412,9 +412,10 @@ const char* kEnd2Start = "move DTEND into DTSTART ?";
 TEST_F(TEventViewTest, ImportFillsTheFieldsAndAsksAboutTheEnd)
 {
 	entry_ref ref = MakeEvent("invite.ics", {});
-	const char text[] = "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nSUMMARY:Gr=FC=DFe\r\n"
-		"DTSTART:20261224T183000Z\r\nDTEND;VALUE=DATE:20261225\r\nLOCATION:Home\r\n"
-		"BEGIN:VALARM\r\nTRIGGER:PT90M\r\nEND:VALARM\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+	const char text[] =
+	    "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nSUMMARY:Gr=FC=DFe\r\n"
+	    "DTSTART:20261224T183000Z\r\nDTEND;VALUE=DATE:20261225\r\nLOCATION:Home\r\n"
+	    "BEGIN:VALARM\r\nTRIGGER:PT90M\r\nEND:VALARM\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
 	BFile(&ref, B_WRITE_ONLY).Write(text, sizeof(text) - 1);
 	TEventView* view = Open(&ref);
 
@@ -426,7 +427,7 @@ TEST_F(TEventViewTest, ImportFillsTheFieldsAndAsksAboutTheEnd)
 	EXPECT_STREQ(view->GetField(kFieldLocation), "Home");
 	EXPECT_STREQ(view->AlarmValueText().String(), "PT2H");
 	EXPECT_STREQ(view->AlarmMenu()->FindMarked()->Label(),
-		(BString(getLabel(46)) << getLabel(92)).String());
+	             (BString(getLabel(46)) << getLabel(92)).String());
 	EXPECT_TRUE(view->CheckSave());
 
 	answer(kEnd2Start, 0);
@@ -441,7 +442,7 @@ TEST_F(TEventViewTest, ImportedRuleSetsTheRuleAlarm)
 {
 	entry_ref ref = MakeEvent("weekly.ics", {});
 	const char text[] = "BEGIN:VEVENT\nSUMMARY:Gym\nDTSTART:20261208T063000\n"
-		"RRULE:FREQ=WEEKLY;BYDAY=MO,WE\nEND:VEVENT\n";
+	                    "RRULE:FREQ=WEEKLY;BYDAY=MO,WE\nEND:VEVENT\n";
 	BFile(&ref, B_WRITE_ONLY).Write(text, sizeof(text) - 1);
 	TEventView* view = Open(&ref);
 	answer(kEnd2Start, 1);
@@ -454,11 +455,12 @@ TEST_F(TEventViewTest, ImportedRuleSetsTheRuleAlarm)
 
 TEST_F(TEventViewTest, CalendarSplitSavesEveryEventAndAsksTheEndQuestionOnce)
 {
-	const std::string path = TestHome::MakeFile("work.ics",
-		"BEGIN:VCALENDAR\nBEGIN:VEVENT\nSUMMARY:Team Meeting\nDTSTART:20261210T090000\n"
-		"DTEND:20261210T100000\nEND:VEVENT\nBEGIN:VEVENT\nSUMMARY:Review\n"
-		"DTSTART:20261211T090000\nTRIGGER:-PT15M\nEND:VEVENT\nBEGIN:VEVENT\nSUMMARY:Lunch\n"
-		"DTSTART:20261212T120000\nEND:VEVENT\nEND:VCALENDAR\n");
+	const std::string path = TestHome::MakeFile(
+	    "work.ics",
+	    "BEGIN:VCALENDAR\nBEGIN:VEVENT\nSUMMARY:Team Meeting\nDTSTART:20261210T090000\n"
+	    "DTEND:20261210T100000\nEND:VEVENT\nBEGIN:VEVENT\nSUMMARY:Review\n"
+	    "DTSTART:20261211T090000\nTRIGGER:-PT15M\nEND:VEVENT\nBEGIN:VEVENT\nSUMMARY:Lunch\n"
+	    "DTSTART:20261212T120000\nEND:VEVENT\nEND:VCALENDAR\n");
 	entry_ref calendar;
 	BEntry(path.c_str()).GetRef(&calendar);
 	TEventView* view = Open(&calendar);
@@ -467,15 +469,14 @@ TEST_F(TEventViewTest, CalendarSplitSavesEveryEventAndAsksTheEndQuestionOnce)
 	answer(kEnd2Start, 1);
 	QTimer::singleShot(200, [] {
 		QPushButton* all =
-			UiTest::AlertButton("Apply this answer to the 2 remaining events too?", 1);
+		    UiTest::AlertButton("Apply this answer to the 2 remaining events too?", 1);
 		ASSERT_NE(all, nullptr);
 		QTest::mouseClick(all, Qt::LeftButton);
 	});
 	view->SeparatFromCalendar(&calendar);
 
 	entry_ref team;
-	ASSERT_EQ(BEntry((TestHome::Path() + "/events/work.Team_Meeting").c_str()).GetRef(&team),
-		B_OK);
+	ASSERT_EQ(BEntry((TestHome::Path() + "/events/work.Team_Meeting").c_str()).GetRef(&team), B_OK);
 	EXPECT_EQ(TextAttr(team, kAttrSummary), "Team Meeting");
 	EXPECT_EQ(TimeAttr(team, kAttrStart), LocalMoment(2026, 12, 10, 9, 0));
 	EXPECT_EQ(TextAttr(team, "BEOS:TYPE"), kEventMimeType);
@@ -486,8 +487,9 @@ TEST_F(TEventViewTest, CalendarSplitSavesEveryEventAndAsksTheEndQuestionOnce)
 	ASSERT_EQ(BEntry((TestHome::Path() + "/events/work.Lunch").c_str()).GetRef(&lunch), B_OK);
 	EXPECT_EQ(TextAttr(lunch, kAttrAlarm), "None") << "each event starts empty";
 	EXPECT_EQ(TextAttr(lunch, kAttrLocation), "");
-	EXPECT_TRUE(UiTest::WaitUntil(
-		[] { return UiTest::AlertButton(" Imported 3 Events.\n\nNot need to save this one!", 0); }));
+	EXPECT_TRUE(UiTest::WaitUntil([] {
+		return UiTest::AlertButton(" Imported 3 Events.\n\nNot need to save this one!", 0);
+	}));
 	EXPECT_FALSE(HasAttr(calendar, kAttrSummary)) << "the calendar file itself is not written";
 }
 
@@ -535,9 +537,9 @@ TEST_F(TEventViewTest, SaveThatFailsSaysWhyAndStaysUnsaved)
 
 TEST_F(TEventViewTest, CalendarImportCountsOnlyEventsSavedWholeAndKeepsTheCalendarAsItWas)
 {
-	const std::string path = TestHome::MakeFile("work.ics",
-		"BEGIN:VCALENDAR\nBEGIN:VEVENT\nSUMMARY:Future\nDTSTART:20400301T090000\n"
-		"END:VEVENT\nEND:VCALENDAR\n");
+	const std::string path = TestHome::MakeFile(
+	    "work.ics", "BEGIN:VCALENDAR\nBEGIN:VEVENT\nSUMMARY:Future\nDTSTART:20400301T090000\n"
+	                "END:VEVENT\nEND:VCALENDAR\n");
 	entry_ref calendar;
 	BEntry(path.c_str()).GetRef(&calendar);
 	TEventView* view = Open(&calendar);
@@ -545,16 +547,16 @@ TEST_F(TEventViewTest, CalendarImportCountsOnlyEventsSavedWholeAndKeepsTheCalend
 	view->SeparatFromCalendar(&calendar);
 	EXPECT_TRUE(UiTest::WaitUntil([] {
 		return UiTest::AlertButton(" Imported 0 Events.\n\nNot need to save this one!\nNot "
-								   "imported: work.Future: start: dates after 2038-01-19 cannot "
-								   "be stored",
-			0);
+		                           "imported: work.Future: start: dates after 2038-01-19 cannot "
+		                           "be stored",
+		                           0);
 	}));
 	EXPECT_FALSE(BEntry((TestHome::Path() + "/events/work.Future").c_str()).Exists());
 
 	// An event that lies in the past is imported as passed, whatever the import set,
 	// and closing the window leaves the calendar file unwritten.
 	const char past[] = "BEGIN:VEVENT\nSUMMARY:Gone\nDTSTART:20261201T090000\n"
-		"BEGIN:VALARM\nTRIGGER:-PT15M\nEND:VALARM\nEND:VEVENT\n";
+	                    "BEGIN:VALARM\nTRIGGER:-PT15M\nEND:VALARM\nEND:VEVENT\n";
 	BFile(&calendar, B_WRITE_ONLY | B_ERASE_FILE).Write(past, sizeof(past) - 1);
 	answer(kEnd2Start, 1);
 	view->ImportFromPlain();
@@ -569,7 +571,7 @@ TEST_F(TEventViewTest, CalendarImportCountsOnlyEventsSavedWholeAndKeepsTheCalend
 TEST_F(TEventViewTest, ExportOpensASavePanelWithTheEventText)
 {
 	entry_ref ref = MakeEvent("dentist", {{kAttrSummary, "Dentist"}, {kAttrAlarm, "PT1H"}},
-		LocalMoment(2005, 3, 1, 9, 0));
+	                          LocalMoment(2005, 3, 1, 9, 0));
 	TEventView* view = Open(&ref);
 	BMessage exportCommand(kMsgExport);
 	view->MessageReceived(&exportCommand);
@@ -601,7 +603,7 @@ TEST_F(TEventViewTest, ExportOpensASavePanelWithTheEventText)
 TEST_F(TEventViewTest, ChangeButtonOfTheStatusStripOpensTheRuleEditor)
 {
 	entry_ref ref = MakeEvent("rule", {{kAttrAlarm, "Rule"}, {kAttrExRule, "D1 06:30  #"}},
-		LocalMoment(2026, 12, 9, 10, 0));
+	                          LocalMoment(2026, 12, 9, 10, 0));
 	TEventView* view = Open(&ref);
 	BButton* change = dynamic_cast<BButton*>(view->FindView("door"));
 	ASSERT_NE(change, nullptr);

@@ -11,8 +11,8 @@
 
 #include <AlarmScan.h>
 #include <Datum.h>
-#include <EditorMessages.h>
 #include <Directory.h>
+#include <EditorMessages.h>
 #include <EventAttributes.h>
 #include <File.h>
 #include <FilePanel.h>
@@ -47,8 +47,8 @@ item_of(TEventWindow* window, uint32 what)
 				return item;
 			BMenu* submenu = item->Submenu();
 			for (int32 k = 0; submenu != nullptr && k < submenu->CountItems(); k++) {
-				if (submenu->ItemAt(k)->Message() != nullptr
-					&& submenu->ItemAt(k)->Message()->what == what)
+				if (submenu->ItemAt(k)->Message() != nullptr &&
+				    submenu->ItemAt(k)->Message()->what == what)
 					return submenu->ItemAt(k);
 			}
 		}
@@ -88,8 +88,11 @@ TEST_F(TEventWindowTest, NewEventWindowHasNoFileCommandsAndSavesThroughThePanel)
 	// No hidden name, no way out of the folder, no name that reads as an option,
 	// none that shows other than it is.
 	for (const auto& [summary, proposed] : std::vector<std::pair<const char*, const char*>>{
-			 {"../.x/..", "x-.."}, {"-rf x", "rf x"}, {"--.-a", "a"},
-			 {"bill\xE2\x80\xAEgpj.exe", "bill_gpj.exe"}, {"a\x1B[2Jb", "a_[2Jb"}}) {
+	         {"../.x/..", "x-.."},
+	         {"-rf x", "rf x"},
+	         {"--.-a", "a"},
+	         {"bill\xE2\x80\xAEgpj.exe", "bill_gpj.exe"},
+	         {"a\x1B[2Jb", "a_[2Jb"}}) {
 		window->SetField(kFieldSummary, summary);
 		window->DefaultName(name);
 		EXPECT_STREQ(name, proposed) << summary;
@@ -129,7 +132,7 @@ TEST_F(TEventWindowTest, SavePanelAnswerCreatesTheEventFile)
 	bad.AddString("name", "no/such/folder");
 	window->MessageReceived(&bad);
 	ASSERT_TRUE(UiTest::WaitUntil(
-		[] { return UiTest::AlertButton("Could not create 'no/such/folder'.", 0) != nullptr; }));
+	    [] { return UiTest::AlertButton("Could not create 'no/such/folder'.", 0) != nullptr; }));
 	EXPECT_EQ(UiTest::AlertButton("Could not create 'no/such/folder'.", 0)->text(), "Sorry");
 	EXPECT_STREQ(window->Title(), "Dentist") << "the window keeps its file";
 
@@ -139,7 +142,7 @@ TEST_F(TEventWindowTest, SavePanelAnswerCreatesTheEventFile)
 	outside.AddString("name", "../escaped");
 	window->MessageReceived(&outside);
 	EXPECT_TRUE(UiTest::WaitUntil(
-		[] { return UiTest::AlertButton("Could not create '../escaped'.", 0) != nullptr; }));
+	    [] { return UiTest::AlertButton("Could not create '../escaped'.", 0) != nullptr; }));
 	EXPECT_FALSE(BEntry((TestHome::Path() + "/escaped").c_str()).Exists());
 }
 
@@ -243,8 +246,8 @@ TEST_F(TEventWindowTest, OnlyTheLastWindowRecordsItsPlace)
 	BPath query;
 	SettingsPath(&query, "Ev_Warn");
 	const BRect untouched(1, 2, 3, 4);
-	BFile(query.Path(), B_WRITE_ONLY).WriteAttr("_trk/windframe", B_RECT_TYPE, 0, &untouched,
-		sizeof(untouched));
+	BFile(query.Path(), B_WRITE_ONLY)
+	    .WriteAttr("_trk/windframe", B_RECT_TYPE, 0, &untouched, sizeof(untouched));
 
 	TEventWindow* first = fApp->NewWindow(nullptr);
 	TEventWindow* second = fApp->NewWindow(nullptr);
@@ -255,8 +258,8 @@ TEST_F(TEventWindowTest, OnlyTheLastWindowRecordsItsPlace)
 	BFile(settings.Path(), B_READ_ONLY).GetSize(&size);
 	EXPECT_EQ(size, 0) << "two windows open: no position";
 	BRect frame;
-	BFile(query.Path(), B_READ_ONLY).ReadAttr("_trk/windframe", B_RECT_TYPE, 0, &frame,
-		sizeof(frame));
+	BFile(query.Path(), B_READ_ONLY)
+	    .ReadAttr("_trk/windframe", B_RECT_TYPE, 0, &frame, sizeof(frame));
 	EXPECT_EQ(frame, untouched);
 
 	EXPECT_TRUE(second->QuitRequested());
@@ -265,8 +268,8 @@ TEST_F(TEventWindowTest, OnlyTheLastWindowRecordsItsPlace)
 	ASSERT_EQ(BFile(settings.Path(), B_READ_ONLY).ReadAt(0, corner, 8), 8);
 	EXPECT_EQ(corner[0], last.left);
 	EXPECT_EQ(corner[1], last.top);
-	BFile(query.Path(), B_READ_ONLY).ReadAttr("_trk/windframe", B_RECT_TYPE, 0, &frame,
-		sizeof(frame));
+	BFile(query.Path(), B_READ_ONLY)
+	    .ReadAttr("_trk/windframe", B_RECT_TYPE, 0, &frame, sizeof(frame));
 	EXPECT_EQ(frame, BRect(last.left - 130, last.top, last.left - 10, last.bottom));
 	second->Quit();
 }

@@ -6,19 +6,19 @@
 #include <Launcher.h>
 
 #include <cstdlib>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <filesystem>
 #include <fstream>
+#include <signal.h>
+#include <spawn.h>
 #include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
 DesktopGuard::DesktopGuard()
-	: fDataDirs("XDG_DATA_DIRS", (TestHome::Path() + "/system/share").c_str()),
-	  fConfigDirs("XDG_CONFIG_DIRS", (TestHome::Path() + "/system/config").c_str())
+    : fDataDirs("XDG_DATA_DIRS", (TestHome::Path() + "/system/share").c_str()),
+      fConfigDirs("XDG_CONFIG_DIRS", (TestHome::Path() + "/system/config").c_str())
 {
 	fs::create_directories(TestHome::Path() + "/system/share/applications");
 	fs::create_directories(TestHome::Path() + "/system/config");
@@ -43,8 +43,9 @@ RecordGuard::Launches() const
 std::string
 DesktopTest::MakeProgram(const std::string& relativePath)
 {
-	const std::string path = TestHome::MakeFile(relativePath,
-		"#!/bin/sh\nfor argument in \"$@\"; do printf '%s\\n' \"$argument\"; done >> \"$0.ran\"\n");
+	const std::string path = TestHome::MakeFile(
+	    relativePath,
+	    "#!/bin/sh\nfor argument in \"$@\"; do printf '%s\\n' \"$argument\"; done >> \"$0.ran\"\n");
 	fs::permissions(path, fs::perms::owner_all | fs::perms::group_read | fs::perms::others_read);
 	return path;
 }

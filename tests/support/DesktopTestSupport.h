@@ -7,12 +7,14 @@
 #include <string>
 #include <vector>
 
-// Helpers of the desktop-service tests: a desktop of our own (no desktop environment, system folders inside the test home),
-// launches recorded instead of started, and small programs and desktop entries.
+// Helpers of the desktop-service tests: a desktop of our own (no desktop environment, system
+// folders inside the test home), launches recorded instead of started, and small programs and
+// desktop entries.
 
 // No desktop environment is detected, and the system's data and config folders are
 // empty folders of the test home, so only what a test writes answers.
-class DesktopGuard {
+class DesktopGuard
+{
 public:
 	DesktopGuard();
 
@@ -29,7 +31,8 @@ private:
 };
 
 // BE_LAUNCHER_RECORD for the scope; Launches() gives what would have started.
-class RecordGuard {
+class RecordGuard
+{
 public:
 	RecordGuard();
 	~RecordGuard();
@@ -42,7 +45,8 @@ private:
 // The broadcast listener tool in a process of its own, its standard output read
 // through a pipe: Start() returns once it listens; Finish() waits for it to end
 // (after the one message it takes) and returns what it printed.
-class ListenerProcess {
+class ListenerProcess
+{
 public:
 	~ListenerProcess();
 	bool Start(const char* program);
@@ -53,7 +57,8 @@ private:
 	int fChild = -1;
 };
 
-namespace DesktopTest {
+namespace DesktopTest
+{
 // An executable shell script below the test home that appends its arguments, one a
 // line, to "<its path>.ran"; returns its full path.
 std::string MakeProgram(const std::string& relativePath);

@@ -155,7 +155,7 @@ LocalMoment(int year, int month, int day, int hour, int minute, int second)
 }
 
 ClockGuard::ClockGuard(int year, int month, int day, int hour, int minute, int second)
-	: ClockGuard(LocalMoment(year, month, day, hour, minute, second))
+    : ClockGuard(LocalMoment(year, month, day, hour, minute, second))
 {
 }
 
@@ -185,8 +185,10 @@ TestHome::ResultWithin(const std::function<status_t()>& work, const std::string&
 	return B_TIMED_OUT;
 }
 
-namespace {
-class HomePerTest : public testing::EmptyTestEventListener {
+namespace
+{
+class HomePerTest : public testing::EmptyTestEventListener
+{
 	void OnTestStart(const testing::TestInfo&) override { TestHome::Install(); }
 	void OnTestEnd(const testing::TestInfo&) override { TestHome::Remove(); }
 };

@@ -13,7 +13,8 @@
 // Every test runs in a fresh temporary home: $HOME with XDG_CONFIG_HOME,
 // XDG_DATA_HOME, XDG_CACHE_HOME and XDG_RUNTIME_DIR inside it. Installed by the
 // test main for each test; removed after it.
-namespace TestHome {
+namespace TestHome
+{
 const std::string& Path();
 void Install();
 void Remove();
@@ -31,7 +32,8 @@ int RunAllTests(int* argc, char** argv);
 
 // Keeps one environment variable as it was for the life of the object; the second
 // form also sets it (a null value unsets it).
-class EnvGuard {
+class EnvGuard
+{
 public:
 	explicit EnvGuard(const char* name);
 	EnvGuard(const char* name, const char* value);
@@ -44,7 +46,8 @@ private:
 };
 
 // Pins TZ for the life of the object and restores the previous value.
-class TimeZoneGuard {
+class TimeZoneGuard
+{
 public:
 	explicit TimeZoneGuard(const char* zone);
 	~TimeZoneGuard();
@@ -61,7 +64,8 @@ time_t LocalMoment(int year, int month, int day, int hour, int minute, int secon
 
 // Pins the layer's clock ("now") for the life of the object. The moment is given in
 // local time of the zone in force: year, month 1-12, day, hour, minute, second.
-class ClockGuard {
+class ClockGuard
+{
 public:
 	ClockGuard(int year, int month, int day, int hour, int minute, int second = 0);
 	explicit ClockGuard(time_t now);

@@ -36,7 +36,7 @@ open_session_bus()
 	DBusConnection* connection = dbus_bus_get_private(DBUS_BUS_SESSION, &error);
 	if (connection == nullptr) {
 		fprintf(stderr, "broadcast: no D-Bus session bus: %s\n",
-			error.message != nullptr ? error.message : "unknown error");
+		        error.message != nullptr ? error.message : "unknown error");
 		dbus_error_free(&error);
 		return nullptr;
 	}
@@ -67,8 +67,8 @@ BroadcastBus::Send(const std::vector<char>& flat)
 	const dbus_uint32_t sender = (dbus_uint32_t)getpid();
 	status_t status = B_OK;
 	if (!dbus_message_append_args(signal, DBUS_TYPE_ARRAY, DBUS_TYPE_BYTE, &bytes, size,
-			DBUS_TYPE_UINT32, &sender, DBUS_TYPE_INVALID)
-		|| !dbus_connection_send(connection, signal, nullptr))
+	                              DBUS_TYPE_UINT32, &sender, DBUS_TYPE_INVALID) ||
+	    !dbus_connection_send(connection, signal, nullptr))
 		status = B_NO_MEMORY;
 	else
 		dbus_connection_flush(connection);
@@ -84,8 +84,9 @@ BroadcastListener::BroadcastListener()
 		fStatus = B_ERROR;
 		return;
 	}
-	const std::string rule = std::string("type='signal',path='") + BroadcastBus::kPath
-		+ "',interface='" + BroadcastBus::kInterface + "',member='" + BroadcastBus::kMember + "'";
+	const std::string rule = std::string("type='signal',path='") + BroadcastBus::kPath +
+	                         "',interface='" + BroadcastBus::kInterface + "',member='" +
+	                         BroadcastBus::kMember + "'";
 	DBusError error;
 	dbus_error_init(&error);
 	// Waits for the bus's answer, so a broadcast sent after this returns arrives.
@@ -135,9 +136,9 @@ BroadcastListener::Next(BMessage* message, bigtime_t timeout)
 				DBusError error;
 				dbus_error_init(&error);
 				if (dbus_message_get_args(signal, &error, DBUS_TYPE_ARRAY, DBUS_TYPE_BYTE, &bytes,
-						&size, DBUS_TYPE_UINT32, &sender, DBUS_TYPE_INVALID)) {
-					taken = sender != (dbus_uint32_t)getpid()
-						&& message->Unflatten(bytes, size) == B_OK;
+				                          &size, DBUS_TYPE_UINT32, &sender, DBUS_TYPE_INVALID)) {
+					taken = sender != (dbus_uint32_t)getpid() &&
+					        message->Unflatten(bytes, size) == B_OK;
 				}
 				dbus_error_free(&error);
 			}
@@ -148,8 +149,8 @@ BroadcastListener::Next(BMessage* message, bigtime_t timeout)
 		const bigtime_t left = deadline - system_time();
 		if (!dbus_connection_read_write(fConnection, left > 0 ? (int)((left + 999) / 1000) : 0))
 			return B_ERROR;
-		if (dbus_connection_get_dispatch_status(fConnection) != DBUS_DISPATCH_DATA_REMAINS
-			&& system_time() >= deadline)
+		if (dbus_connection_get_dispatch_status(fConnection) != DBUS_DISPATCH_DATA_REMAINS &&
+		    system_time() >= deadline)
 			return B_WOULD_BLOCK;
 	}
 }

@@ -12,7 +12,8 @@ struct DBusConnection;
 // BRoster::Broadcast on the D-Bus session bus: the signal "Broadcast" of the
 // interface "io.kalimo.Roster" at the path "/io/kalimo/Roster", with two arguments,
 // the flattened message (ay) and the sender's process id (u).
-namespace BroadcastBus {
+namespace BroadcastBus
+{
 
 extern const char* kPath;
 extern const char* kInterface;
@@ -26,7 +27,8 @@ status_t Send(const std::vector<char>& flat);
 
 // The receiving side, for an application's event loop: watch FileDescriptor() for
 // reading, then take the broadcasts with Next() until it says B_WOULD_BLOCK.
-class BroadcastListener {
+class BroadcastListener
+{
 public:
 	BroadcastListener();
 	~BroadcastListener();

@@ -56,17 +56,19 @@ open_bus()
 	return connection;
 }
 
-namespace {
+namespace
+{
 
 // One call to the host and its reply.
-class Call {
+class Call
+{
 public:
 	Call(const char* method)
 	{
 		fConnection = open_bus();
 		if (fConnection != nullptr)
 			fMessage = dbus_message_new_method_call(DeskbarBus::kName, DeskbarBus::kPath,
-				DeskbarBus::kInterface, method);
+			                                        DeskbarBus::kInterface, method);
 	}
 
 	~Call()
@@ -97,14 +99,14 @@ public:
 		dbus_message_set_auto_start(fMessage, FALSE);
 		DBusError error;
 		dbus_error_init(&error);
-		fReply = dbus_connection_send_with_reply_and_block(fConnection, fMessage,
-			timeoutMs, &error);
+		fReply =
+		    dbus_connection_send_with_reply_and_block(fConnection, fMessage, timeoutMs, &error);
 		status_t status = B_OK;
 		if (fReply == nullptr) {
-			status = dbus_error_has_name(&error, DBUS_ERROR_NO_REPLY)
-					|| dbus_error_has_name(&error, DBUS_ERROR_TIMEOUT)
-				? B_TIMED_OUT
-				: B_NAME_NOT_FOUND;
+			status = dbus_error_has_name(&error, DBUS_ERROR_NO_REPLY) ||
+			                 dbus_error_has_name(&error, DBUS_ERROR_TIMEOUT)
+			             ? B_TIMED_OUT
+			             : B_NAME_NOT_FOUND;
 		}
 		dbus_error_free(&error);
 		return status;
@@ -136,10 +138,10 @@ std::string
 DeskbarBus::HostProgram()
 {
 	const std::string folder = Launcher::InstallFolder();
-	for (const char* relative : {"/be-deskbar", "/../platform/be-deskbar",
-			"/../../platform/be-deskbar"}) {
-		const std::string candidate
-			= std::filesystem::path(folder + relative).lexically_normal().string();
+	for (const char* relative :
+	     {"/be-deskbar", "/../platform/be-deskbar", "/../../platform/be-deskbar"}) {
+		const std::string candidate =
+		    std::filesystem::path(folder + relative).lexically_normal().string();
 		if (access(candidate.c_str(), X_OK) == 0)
 			return candidate;
 	}
@@ -166,10 +168,11 @@ int32_reply(DBusMessage* reply, int32* value, int32* second = nullptr)
 {
 	dbus_int32_t first = 0;
 	dbus_int32_t other = 0;
-	const bool read = second != nullptr
-		? dbus_message_get_args(reply, nullptr, DBUS_TYPE_INT32, &first, DBUS_TYPE_INT32,
-			&other, DBUS_TYPE_INVALID)
-		: dbus_message_get_args(reply, nullptr, DBUS_TYPE_INT32, &first, DBUS_TYPE_INVALID);
+	const bool read =
+	    second != nullptr
+	        ? dbus_message_get_args(reply, nullptr, DBUS_TYPE_INT32, &first, DBUS_TYPE_INT32,
+	                                &other, DBUS_TYPE_INVALID)
+	        : dbus_message_get_args(reply, nullptr, DBUS_TYPE_INT32, &first, DBUS_TYPE_INVALID);
 	if (!read)
 		return B_BAD_DATA;
 	*value = first;
@@ -183,9 +186,9 @@ DeskbarBus::AddItem(const std::vector<char>& flat, int32* id)
 {
 	Call call("AddItem");
 	const char* bytes = flat.data();
-	if (call.Message() != nullptr
-		&& !dbus_message_append_args(call.Message(), DBUS_TYPE_ARRAY, DBUS_TYPE_BYTE, &bytes,
-			(int)flat.size(), DBUS_TYPE_INVALID))
+	if (call.Message() != nullptr &&
+	    !dbus_message_append_args(call.Message(), DBUS_TYPE_ARRAY, DBUS_TYPE_BYTE, &bytes,
+	                              (int)flat.size(), DBUS_TYPE_INVALID))
 		return B_NO_MEMORY;
 	status_t status = call.Send(kAddTimeoutMs);
 	if (status != B_OK)
@@ -210,19 +213,18 @@ DeskbarBus::HasItem(const char* name, int32 id, bool* has)
 	}
 	Call call(name != nullptr ? "HasItemNamed" : "HasItemId");
 	dbus_int32_t number = id;
-	if (call.Message() != nullptr
-		&& !(name != nullptr
-			? dbus_message_append_args(call.Message(), DBUS_TYPE_STRING, &name,
-				DBUS_TYPE_INVALID)
-			: dbus_message_append_args(call.Message(), DBUS_TYPE_INT32, &number,
-				DBUS_TYPE_INVALID)))
+	if (call.Message() != nullptr &&
+	    !(name != nullptr
+	          ? dbus_message_append_args(call.Message(), DBUS_TYPE_STRING, &name, DBUS_TYPE_INVALID)
+	          : dbus_message_append_args(call.Message(), DBUS_TYPE_INT32, &number,
+	                                     DBUS_TYPE_INVALID)))
 		return B_NO_MEMORY;
 	const status_t status = call.Send();
 	if (status != B_OK)
 		return status;
 	dbus_bool_t answer = FALSE;
 	if (!dbus_message_get_args(call.Reply(), nullptr, DBUS_TYPE_BOOLEAN, &answer,
-			DBUS_TYPE_INVALID))
+	                           DBUS_TYPE_INVALID))
 		return B_BAD_DATA;
 	*has = answer;
 	return B_OK;
@@ -243,12 +245,11 @@ DeskbarBus::RemoveItem(const char* name, int32 id)
 		return B_NAME_NOT_FOUND;
 	Call call(name != nullptr ? "RemoveItemNamed" : "RemoveItemId");
 	dbus_int32_t number = id;
-	if (call.Message() != nullptr
-		&& !(name != nullptr
-			? dbus_message_append_args(call.Message(), DBUS_TYPE_STRING, &name,
-				DBUS_TYPE_INVALID)
-			: dbus_message_append_args(call.Message(), DBUS_TYPE_INT32, &number,
-				DBUS_TYPE_INVALID)))
+	if (call.Message() != nullptr &&
+	    !(name != nullptr
+	          ? dbus_message_append_args(call.Message(), DBUS_TYPE_STRING, &name, DBUS_TYPE_INVALID)
+	          : dbus_message_append_args(call.Message(), DBUS_TYPE_INT32, &number,
+	                                     DBUS_TYPE_INVALID)))
 		return B_NO_MEMORY;
 	status_t status = call.Send();
 	if (status != B_OK)

@@ -15,7 +15,8 @@ class BMessage;
 //   HasItemNamed(s) -> b, HasItemId(i) -> b, CountItems() -> i
 //   RemoveItemNamed(s) -> i, RemoveItemId(i) -> i
 //   Quit()                                        the host ends, its items kept
-namespace DeskbarBus {
+namespace DeskbarBus
+{
 
 extern const char* kName;
 extern const char* kPath;
@@ -42,7 +43,8 @@ std::string HostProgram();
 
 // Inside the host's own process BDeskbar asks the host directly: a replicant that
 // removes itself would otherwise wait on the bus for the thread it blocks.
-class LocalHost {
+class LocalHost
+{
 public:
 	virtual ~LocalHost() = default;
 	virtual status_t AddItem(const BMessage& archive, int32* id) = 0;

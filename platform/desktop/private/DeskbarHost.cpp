@@ -29,14 +29,16 @@
 using BPrivate::ViewData;
 using BPrivate::WindowData;
 
-namespace {
+namespace
+{
 
 // The shelf, for desktops without a tray. Closing it only hides it: the items live on.
-class Shelf : public BWindow {
+class Shelf : public BWindow
+{
 public:
 	Shelf()
-		: BWindow(BRect(40, 40, 80, 60), "Deskbar", B_TITLED_WINDOW,
-			B_NOT_ZOOMABLE | B_NOT_RESIZABLE | B_AVOID_FOCUS)
+	    : BWindow(BRect(40, 40, 80, 60), "Deskbar", B_TITLED_WINDOW,
+	              B_NOT_ZOOMABLE | B_NOT_RESIZABLE | B_AVOID_FOCUS)
 	{
 	}
 
@@ -95,13 +97,13 @@ DeskbarHost::Start()
 	fConnection = dbus_bus_get_private(DBUS_BUS_SESSION, &error);
 	if (fConnection == nullptr) {
 		fprintf(stderr, "be-deskbar: no session bus: %s\n",
-			error.message != nullptr ? error.message : "unknown error");
+		        error.message != nullptr ? error.message : "unknown error");
 		dbus_error_free(&error);
 		return B_ERROR;
 	}
 	dbus_connection_set_exit_on_disconnect(fConnection, FALSE);
-	const int owner = dbus_bus_request_name(fConnection, DeskbarBus::kName,
-		DBUS_NAME_FLAG_DO_NOT_QUEUE, &error);
+	const int owner =
+	    dbus_bus_request_name(fConnection, DeskbarBus::kName, DBUS_NAME_FLAG_DO_NOT_QUEUE, &error);
 	dbus_error_free(&error);
 	if (owner != DBUS_REQUEST_NAME_REPLY_PRIMARY_OWNER)
 		return owner == DBUS_REQUEST_NAME_REPLY_EXISTS ? B_NAME_IN_USE : B_ERROR;
@@ -142,8 +144,7 @@ DeskbarHost::Restore()
 	const std::string flat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 	BMessage kept;
 	if (kept.Unflatten(flat.data(), (ssize_t)flat.size()) != B_OK) {
-		fprintf(stderr, "be-deskbar: %s is damaged; no items restored\n",
-			SettingsFile().c_str());
+		fprintf(stderr, "be-deskbar: %s is damaged; no items restored\n", SettingsFile().c_str());
 		return;
 	}
 	BMessage archive;
@@ -175,7 +176,7 @@ DeskbarHost::_AddItem(const BMessage& archive, int32* id, bool save)
 			status = B_BAD_TYPE;
 		}
 		fprintf(stderr, "be-deskbar: item \"%s\" refused: %s%s%s\n", name, strerror_be(status),
-			detail.empty() ? "" : ": ", detail.c_str());
+		        detail.empty() ? "" : ": ", detail.c_str());
 		return status;
 	}
 	// One item per name: the new one replaces the old.
@@ -312,7 +313,7 @@ DeskbarHost::_ShowInTray(Item* item)
 {
 	BRect frame = item->view->Bounds();
 	item->holder = new BWindow(frame, item->name.String(), B_TITLED_WINDOW,
-		B_NOT_ZOOMABLE | B_NOT_RESIZABLE | B_AVOID_FOCUS);
+	                           B_NOT_ZOOMABLE | B_NOT_RESIZABLE | B_AVOID_FOCUS);
 	if (!item->holder->Lock())
 		return;
 	item->view->MoveTo(0, 0);
@@ -326,16 +327,16 @@ DeskbarHost::_ShowInTray(Item* item)
 
 	item->tray = new QSystemTrayIcon;
 	QObject::connect(item->tray, &QSystemTrayIcon::activated,
-		[this, item](QSystemTrayIcon::ActivationReason reason) {
-			uint32 buttons = B_PRIMARY_MOUSE_BUTTON;
-			if (reason == QSystemTrayIcon::Context)
-				buttons = B_SECONDARY_MOUSE_BUTTON;
-			else if (reason == QSystemTrayIcon::MiddleClick)
-				buttons = B_TERTIARY_MOUSE_BUTTON;
-			_Clicked(item, buttons);
-		});
-	ViewData::Of(item->view)->InvalidateWidgetRect(QRect(0, 0, (int)frame.Width() + 1,
-		(int)frame.Height() + 1));
+	                 [this, item](QSystemTrayIcon::ActivationReason reason) {
+		                 uint32 buttons = B_PRIMARY_MOUSE_BUTTON;
+		                 if (reason == QSystemTrayIcon::Context)
+			                 buttons = B_SECONDARY_MOUSE_BUTTON;
+		                 else if (reason == QSystemTrayIcon::MiddleClick)
+			                 buttons = B_TERTIARY_MOUSE_BUTTON;
+		                 _Clicked(item, buttons);
+	                 });
+	ViewData::Of(item->view)
+	    ->InvalidateWidgetRect(QRect(0, 0, (int)frame.Width() + 1, (int)frame.Height() + 1));
 	_UpdateTray();
 	item->tray->show();
 }
@@ -405,8 +406,8 @@ DeskbarHost::_Save() const
 	for (const auto& item : fItems)
 		kept.AddMessage("item", &item->archive);
 	std::vector<char> flat;
-	if (kept.Flatten(&flat) != B_OK
-		|| DesktopEntry::WriteIfChanged(file, std::string(flat.begin(), flat.end())) != B_OK)
+	if (kept.Flatten(&flat) != B_OK ||
+	    DesktopEntry::WriteIfChanged(file, std::string(flat.begin(), flat.end())) != B_OK)
 		fprintf(stderr, "be-deskbar: could not keep the items in %s\n", file.c_str());
 }
 
@@ -436,40 +437,40 @@ DeskbarHost::_Handle(DBusMessage* message)
 		be_app->Quit();
 		return;
 	}
-	if (dbus_message_get_type(message) != DBUS_MESSAGE_TYPE_METHOD_CALL
-		|| !dbus_message_has_interface(message, DeskbarBus::kInterface))
+	if (dbus_message_get_type(message) != DBUS_MESSAGE_TYPE_METHOD_CALL ||
+	    !dbus_message_has_interface(message, DeskbarBus::kInterface))
 		return;
 	const char* member = dbus_message_get_member(message);
 	DBusMessage* reply = nullptr;
 	const char* name = nullptr;
 	dbus_int32_t id = -1;
-	const bool named = dbus_message_get_args(message, nullptr, DBUS_TYPE_STRING, &name,
-		DBUS_TYPE_INVALID);
-	const bool numbered = !named
-		&& dbus_message_get_args(message, nullptr, DBUS_TYPE_INT32, &id, DBUS_TYPE_INVALID);
+	const bool named =
+	    dbus_message_get_args(message, nullptr, DBUS_TYPE_STRING, &name, DBUS_TYPE_INVALID);
+	const bool numbered =
+	    !named && dbus_message_get_args(message, nullptr, DBUS_TYPE_INT32, &id, DBUS_TYPE_INVALID);
 	if (strcmp(member, "AddItem") == 0) {
 		const char* bytes = nullptr;
 		int size = 0;
 		dbus_int32_t status = B_BAD_VALUE;
 		dbus_int32_t itemId = -1;
 		BMessage archive;
-		if (dbus_message_get_args(message, nullptr, DBUS_TYPE_ARRAY, DBUS_TYPE_BYTE, &bytes,
-				&size, DBUS_TYPE_INVALID)
-			&& archive.Unflatten(bytes, size) == B_OK) {
+		if (dbus_message_get_args(message, nullptr, DBUS_TYPE_ARRAY, DBUS_TYPE_BYTE, &bytes, &size,
+		                          DBUS_TYPE_INVALID) &&
+		    archive.Unflatten(bytes, size) == B_OK) {
 			int32 added = -1;
 			status = AddItem(archive, &added);
 			itemId = added;
 		}
 		reply = dbus_message_new_method_return(message);
 		dbus_message_append_args(reply, DBUS_TYPE_INT32, &status, DBUS_TYPE_INT32, &itemId,
-			DBUS_TYPE_INVALID);
-	} else if ((strcmp(member, "HasItemNamed") == 0 && named)
-		|| (strcmp(member, "HasItemId") == 0 && numbered)) {
+		                         DBUS_TYPE_INVALID);
+	} else if ((strcmp(member, "HasItemNamed") == 0 && named) ||
+	           (strcmp(member, "HasItemId") == 0 && numbered)) {
 		const dbus_bool_t has = HasItem(named ? name : nullptr, id);
 		reply = dbus_message_new_method_return(message);
 		dbus_message_append_args(reply, DBUS_TYPE_BOOLEAN, &has, DBUS_TYPE_INVALID);
-	} else if ((strcmp(member, "RemoveItemNamed") == 0 && named)
-		|| (strcmp(member, "RemoveItemId") == 0 && numbered)) {
+	} else if ((strcmp(member, "RemoveItemNamed") == 0 && named) ||
+	           (strcmp(member, "RemoveItemId") == 0 && numbered)) {
 		const dbus_int32_t status = RemoveItem(named ? name : nullptr, id);
 		reply = dbus_message_new_method_return(message);
 		dbus_message_append_args(reply, DBUS_TYPE_INT32, &status, DBUS_TYPE_INVALID);

@@ -23,7 +23,8 @@ struct DBusMessage;
 // as a tray icon, or in a shelf window where the desktop has no tray; items move into
 // the tray when one appears. The archives are kept in the settings folder and the
 // items made again at the next start. Runs on the application thread.
-class DeskbarHost : public DeskbarBus::LocalHost {
+class DeskbarHost : public DeskbarBus::LocalHost
+{
 public:
 	DeskbarHost();
 	~DeskbarHost() override;

@@ -25,11 +25,20 @@ DesktopEntry::EscapeValue(const std::string& value)
 	std::string escaped;
 	for (char c : value) {
 		switch (c) {
-			case '\\': escaped += "\\\\"; break;
-			case '\n': escaped += "\\n"; break;
-			case '\t': escaped += "\\t"; break;
-			case '\r': escaped += "\\r"; break;
-			default: escaped += c;
+		case '\\':
+			escaped += "\\\\";
+			break;
+		case '\n':
+			escaped += "\\n";
+			break;
+		case '\t':
+			escaped += "\\t";
+			break;
+		case '\r':
+			escaped += "\\r";
+			break;
+		default:
+			escaped += c;
 		}
 	}
 	return escaped;
@@ -40,8 +49,7 @@ DesktopEntry::QuoteExecArgument(const std::string& argument)
 {
 	// The reserved characters of the desktop entry format's "Exec" key.
 	static const char kReserved[] = " \t\n\r\"'\\><~|&;$*?#()`";
-	const bool quote
-		= argument.empty() || argument.find_first_of(kReserved) != std::string::npos;
+	const bool quote = argument.empty() || argument.find_first_of(kReserved) != std::string::npos;
 	std::string result;
 	if (quote)
 		result += '"';
@@ -68,13 +76,25 @@ unescape_value(const std::string& value)
 			continue;
 		}
 		switch (value[++i]) {
-			case 's': result += ' '; break;
-			case 'n': result += '\n'; break;
-			case 't': result += '\t'; break;
-			case 'r': result += '\r'; break;
-			case '\\': result += '\\'; break;
-			// Other escapes belong to the value's own syntax (Exec quoting, lists).
-			default: result += '\\'; result += value[i];
+		case 's':
+			result += ' ';
+			break;
+		case 'n':
+			result += '\n';
+			break;
+		case 't':
+			result += '\t';
+			break;
+		case 'r':
+			result += '\r';
+			break;
+		case '\\':
+			result += '\\';
+			break;
+		// Other escapes belong to the value's own syntax (Exec quoting, lists).
+		default:
+			result += '\\';
+			result += value[i];
 		}
 	}
 	return result;
@@ -131,8 +151,8 @@ split_exec(const std::string& exec, std::vector<std::string>* words)
 		} else if (c == '"') {
 			inWord = true;
 			for (i++; i < exec.size() && exec[i] != '"'; i++) {
-				if (exec[i] == '\\' && i + 1 < exec.size()
-					&& strchr("\"`$\\", exec[i + 1]) != nullptr)
+				if (exec[i] == '\\' && i + 1 < exec.size() &&
+				    strchr("\"`$\\", exec[i + 1]) != nullptr)
 					i++;
 				word += exec[i];
 			}
@@ -160,7 +180,7 @@ split_exec(const std::string& exec, std::vector<std::string>* words)
 
 status_t
 DesktopEntry::ExpandExec(const Keys& entry, const std::string& location,
-	const std::vector<std::string>& arguments, std::vector<std::string>* argv)
+                         const std::vector<std::string>& arguments, std::vector<std::string>* argv)
 {
 	if (argv == nullptr)
 		return B_BAD_VALUE;
@@ -200,20 +220,30 @@ DesktopEntry::ExpandExec(const Keys& entry, const std::string& location,
 				continue;
 			}
 			switch (word[++i]) {
-				case '%': expanded += '%'; keep = true; break;
-				case 'f':
-				case 'u':
-				case 'F':
-				case 'U':
-					if (!arguments.empty()) {
-						expanded += arguments[0];
-						keep = true;
-					}
-					tookArguments = true;
-					break;
-				case 'c': expanded += value("Name"); keep = true; break;
-				case 'k': expanded += location; keep = true; break;
-				default: break;
+			case '%':
+				expanded += '%';
+				keep = true;
+				break;
+			case 'f':
+			case 'u':
+			case 'F':
+			case 'U':
+				if (!arguments.empty()) {
+					expanded += arguments[0];
+					keep = true;
+				}
+				tookArguments = true;
+				break;
+			case 'c':
+				expanded += value("Name");
+				keep = true;
+				break;
+			case 'k':
+				expanded += location;
+				keep = true;
+				break;
+			default:
+				break;
 			}
 		}
 		if (keep)

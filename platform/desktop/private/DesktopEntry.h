@@ -11,7 +11,8 @@
 // Desktop entry files (freedesktop Desktop Entry Specification 1.5): reading their
 // keys, quoting and expanding "Exec", finding them in the applications folders. The
 // MIME database's mirror writes them, the roster starts what they name.
-namespace DesktopEntry {
+namespace DesktopEntry
+{
 
 typedef std::map<std::string, std::string> Keys;
 
@@ -35,7 +36,7 @@ Keys Read(const std::string& path);
 // address code the arguments are appended. B_OK, B_BAD_DATA (no Exec, an unbalanced
 // quote, or nothing to run).
 status_t ExpandExec(const Keys& entry, const std::string& location,
-	const std::vector<std::string>& arguments, std::vector<std::string>* argv);
+                    const std::vector<std::string>& arguments, std::vector<std::string>* argv);
 
 // The "applications" folders in the order the desktop searches them: below
 // $XDG_DATA_HOME first, then below each of $XDG_DATA_DIRS.
@@ -51,7 +52,7 @@ std::string FindBySignature(const char* signature, std::string* path = nullptr);
 // a reader never sees half of it); *changed says whether it was written. Folders are
 // made. B_OK, or the error of writing.
 status_t WriteIfChanged(const std::string& path, const std::string& content,
-	bool* changed = nullptr);
+                        bool* changed = nullptr);
 
 } // namespace DesktopEntry
 

@@ -60,10 +60,10 @@ IndexDatabase::Default()
 	// A failed open is tried again (the lock that made it fail may be gone); a
 	// damaged file, or one that another process put aside, is let go of. Never
 	// while this thread is inside a write of it.
-	const bool replace = sDefault == nullptr || sDefault->Path() != path
-		|| (sDefault->fWriters == 0
-			&& (sDefault->InitCheck() != B_OK || sDefault->IsDamaged()
-				|| !sDefault->_IsCurrentFile()));
+	const bool replace =
+	    sDefault == nullptr || sDefault->Path() != path ||
+	    (sDefault->fWriters == 0 &&
+	     (sDefault->InitCheck() != B_OK || sDefault->IsDamaged() || !sDefault->_IsCurrentFile()));
 	if (replace) {
 		const status_t before = sDefault != nullptr ? sDefault->InitCheck() : B_OK;
 		// The file found damaged is put aside by the next connection, unless another
@@ -78,38 +78,38 @@ IndexDatabase::Default()
 		sDefault = std::make_unique<IndexDatabase>(path, damagedDevice, damagedNode);
 		if (sDefault->InitCheck() != B_OK && sDefault->InitCheck() != before)
 			fprintf(stderr, "volume index: cannot open %s: %s\n", path.c_str(),
-				strerror_be(sDefault->InitCheck()));
+			        strerror_be(sDefault->InitCheck()));
 	}
 	return sDefault->InitCheck() == B_OK ? sDefault.get() : nullptr;
 }
 
 IndexDatabase::IndexDatabase(const std::string& path, dev_t damagedDevice, ino_t damagedNode)
-	: fPath(path)
+    : fPath(path)
 {
 	fStatus = _Open(damagedDevice, damagedNode);
 }
 
 // The tables, made in a new file only: an existing database is read as it is, so
 // that opening it needs no write lock.
-static const char* kSchema
-	= "CREATE TABLE big_values ("
-	  " device INTEGER NOT NULL, node INTEGER NOT NULL, name TEXT NOT NULL,"
-	  " data BLOB NOT NULL, PRIMARY KEY (device, node, name));"
-	  "CREATE TABLE indexes ("
-	  " name TEXT PRIMARY KEY, type INTEGER NOT NULL, flags INTEGER NOT NULL);"
-	  "CREATE TABLE nodes ("
-	  " device INTEGER NOT NULL, node INTEGER NOT NULL, path TEXT NOT NULL,"
-	  " ctime INTEGER NOT NULL, PRIMARY KEY (device, node));"
-	  "CREATE INDEX nodes_by_path ON nodes (path);"
-	  // Keyed by name first: a query reads the values of one or two names as a
-	  // range of the table itself.
-	  "CREATE TABLE attr_values ("
-	  " name TEXT NOT NULL, device INTEGER NOT NULL, node INTEGER NOT NULL,"
-	  " type INTEGER NOT NULL, value BLOB NOT NULL,"
-	  " PRIMARY KEY (name, device, node)) WITHOUT ROWID;"
-	  "CREATE INDEX attr_values_by_node ON attr_values (device, node);"
-	  "INSERT INTO indexes VALUES ('BEOS:TYPE', 1296649555, 0),"
-	  " ('name', 1129534546, 0), ('size', 1280069191, 0), ('last_modified', 1280069191, 0);";
+static const char* kSchema =
+    "CREATE TABLE big_values ("
+    " device INTEGER NOT NULL, node INTEGER NOT NULL, name TEXT NOT NULL,"
+    " data BLOB NOT NULL, PRIMARY KEY (device, node, name));"
+    "CREATE TABLE indexes ("
+    " name TEXT PRIMARY KEY, type INTEGER NOT NULL, flags INTEGER NOT NULL);"
+    "CREATE TABLE nodes ("
+    " device INTEGER NOT NULL, node INTEGER NOT NULL, path TEXT NOT NULL,"
+    " ctime INTEGER NOT NULL, PRIMARY KEY (device, node));"
+    "CREATE INDEX nodes_by_path ON nodes (path);"
+    // Keyed by name first: a query reads the values of one or two names as a
+    // range of the table itself.
+    "CREATE TABLE attr_values ("
+    " name TEXT NOT NULL, device INTEGER NOT NULL, node INTEGER NOT NULL,"
+    " type INTEGER NOT NULL, value BLOB NOT NULL,"
+    " PRIMARY KEY (name, device, node)) WITHOUT ROWID;"
+    "CREATE INDEX attr_values_by_node ON attr_values (device, node);"
+    "INSERT INTO indexes VALUES ('BEOS:TYPE', 1296649555, 0),"
+    " ('name', 1129534546, 0), ('size', 1280069191, 0), ('last_modified', 1280069191, 0);";
 static const char* const kTables[] = {"attr_values", "big_values", "indexes", "nodes"};
 
 // A node whose file a query did not find, kept for its big values until a reindex
@@ -129,21 +129,21 @@ status_t
 IndexDatabase::Result(int result)
 {
 	switch (result & 0xff) {
-		case SQLITE_OK:
-		case SQLITE_ROW:
-		case SQLITE_DONE:
-			return B_OK;
-		case SQLITE_CORRUPT:
-		case SQLITE_NOTADB:
-			if (!fDamaged.exchange(true))
-				fprintf(stderr, "volume index: %s is damaged: %s\n", fPath.c_str(),
-					sqlite3_errstr(result));
-			return B_BAD_DATA;
-		case SQLITE_BUSY:
-		case SQLITE_LOCKED:
-			return B_BUSY;
-		default:
-			return B_IO_ERROR;
+	case SQLITE_OK:
+	case SQLITE_ROW:
+	case SQLITE_DONE:
+		return B_OK;
+	case SQLITE_CORRUPT:
+	case SQLITE_NOTADB:
+		if (!fDamaged.exchange(true))
+			fprintf(stderr, "volume index: %s is damaged: %s\n", fPath.c_str(),
+			        sqlite3_errstr(result));
+		return B_BAD_DATA;
+	case SQLITE_BUSY:
+	case SQLITE_LOCKED:
+		return B_BUSY;
+	default:
+		return B_IO_ERROR;
 	}
 }
 
@@ -201,7 +201,7 @@ IndexDatabase::_OpenFile()
 	fDb = nullptr;
 	fDamaged = false;
 	if (sqlite3_open_v2(fPath.c_str(), &fDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX,
-			nullptr) != SQLITE_OK)
+	                    nullptr) != SQLITE_OK)
 		return B_IO_ERROR;
 	struct stat st;
 	if (stat(fPath.c_str(), &st) != 0)
@@ -214,8 +214,8 @@ IndexDatabase::_OpenFile()
 		return B_BAD_DATA;
 	// Every table of ours must be there, else the file is another program's.
 	sqlite3_stmt* tables = nullptr;
-	int result = sqlite3_prepare_v2(fDb, "SELECT name FROM sqlite_master WHERE type = 'table'",
-		-1, &tables, nullptr);
+	int result = sqlite3_prepare_v2(fDb, "SELECT name FROM sqlite_master WHERE type = 'table'", -1,
+	                                &tables, nullptr);
 	std::set<std::string> found;
 	if (result == SQLITE_OK) {
 		while ((result = sqlite3_step(tables)) == SQLITE_ROW)
@@ -229,18 +229,19 @@ IndexDatabase::_OpenFile()
 	}
 	// Deleted values are overwritten, not left readable in free pages.
 	if (result == SQLITE_OK)
-		result = sqlite3_exec(fDb, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;"
-			"PRAGMA mmap_size=268435456; PRAGMA cache_size=-16384; PRAGMA secure_delete=ON;",
-			nullptr, nullptr, nullptr);
+		result = sqlite3_exec(
+		    fDb,
+		    "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;"
+		    "PRAGMA mmap_size=268435456; PRAGMA cache_size=-16384; PRAGMA secure_delete=ON;",
+		    nullptr, nullptr, nullptr);
 	if (result == SQLITE_OK) {
 		// A database made before the file could shrink: it shrinks from now on.
 		sqlite3_stmt* vacuum = nullptr;
-		if (sqlite3_prepare_v2(fDb, "PRAGMA auto_vacuum", -1, &vacuum, nullptr) == SQLITE_OK
-			&& sqlite3_step(vacuum) == SQLITE_ROW && sqlite3_column_int(vacuum, 0) == 0) {
+		if (sqlite3_prepare_v2(fDb, "PRAGMA auto_vacuum", -1, &vacuum, nullptr) == SQLITE_OK &&
+		    sqlite3_step(vacuum) == SQLITE_ROW && sqlite3_column_int(vacuum, 0) == 0) {
 			sqlite3_finalize(vacuum);
 			vacuum = nullptr;
-			sqlite3_exec(fDb, "PRAGMA auto_vacuum=INCREMENTAL; VACUUM;", nullptr, nullptr,
-				nullptr);
+			sqlite3_exec(fDb, "PRAGMA auto_vacuum=INCREMENTAL; VACUUM;", nullptr, nullptr, nullptr);
 		}
 		sqlite3_finalize(vacuum);
 	}
@@ -262,8 +263,8 @@ IndexDatabase::_SetAside(std::set<std::string>* indexes)
 	// The names of the indexes are carried over where the file still tells them.
 	sqlite3* db = nullptr;
 	sqlite3_stmt* names = nullptr;
-	if (sqlite3_open_v2(fPath.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK
-		&& sqlite3_prepare_v2(db, "SELECT name FROM indexes", -1, &names, nullptr) == SQLITE_OK) {
+	if (sqlite3_open_v2(fPath.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+	    sqlite3_prepare_v2(db, "SELECT name FROM indexes", -1, &names, nullptr) == SQLITE_OK) {
 		while (sqlite3_step(names) == SQLITE_ROW) {
 			if (const unsigned char* name = sqlite3_column_text(names, 0))
 				indexes->insert((const char*)name);
@@ -277,7 +278,7 @@ IndexDatabase::_SetAside(std::set<std::string>* indexes)
 	for (int i = 2; stat(aside.c_str(), &st) == 0; i++)
 		aside = fPath + ".damaged-" + std::to_string(time(nullptr)) + "-" + std::to_string(i);
 	fprintf(stderr, "volume index: %s is damaged or not an index; kept as %s, making a new one\n",
-		fPath.c_str(), aside.c_str());
+	        fPath.c_str(), aside.c_str());
 	if (rename(fPath.c_str(), aside.c_str()) != 0)
 		return B_IO_ERROR;
 	for (const char* suffix : {"-wal", "-shm"})
@@ -294,11 +295,11 @@ IndexDatabase::_Create(const std::set<std::string>& indexes)
 	for (const char* suffix : {"", "-wal", "-shm"})
 		unlink((made + suffix).c_str());
 	sqlite3* db = nullptr;
-	int result = sqlite3_open_v2(made.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-		nullptr);
+	int result =
+	    sqlite3_open_v2(made.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
 	if (result == SQLITE_OK)
 		result = sqlite3_exec(db, "PRAGMA auto_vacuum=INCREMENTAL; PRAGMA journal_mode=WAL;",
-			nullptr, nullptr, nullptr);
+		                      nullptr, nullptr, nullptr);
 	if (result == SQLITE_OK)
 		result = sqlite3_exec(db, kSchema, nullptr, nullptr, nullptr);
 	for (const std::string& name : indexes) {
@@ -306,7 +307,7 @@ IndexDatabase::_Create(const std::set<std::string>& indexes)
 		if (result != SQLITE_OK)
 			break;
 		result = sqlite3_prepare_v2(db, "INSERT OR IGNORE INTO indexes VALUES (?, 1129534546, 0)",
-			-1, &insert, nullptr);
+		                            -1, &insert, nullptr);
 		if (result == SQLITE_OK) {
 			sqlite3_bind_text(insert, 1, name.c_str(), -1, SQLITE_TRANSIENT);
 			result = sqlite3_step(insert) == SQLITE_DONE ? SQLITE_OK : SQLITE_IOERR;
@@ -349,9 +350,11 @@ IndexDatabase::_Exec(const char* sql)
 	return Result(result);
 }
 
-namespace {
+namespace
+{
 // A prepared statement that finalises itself and tells its database of errors.
-class Statement {
+class Statement
+{
 public:
 	Statement(IndexDatabase* owner, sqlite3* db, const char* sql) : fOwner(owner)
 	{
@@ -376,10 +379,7 @@ public:
 			sqlite3_bind_text(fStatement, 3, name, -1, SQLITE_TRANSIENT);
 	}
 
-	void Reset()
-	{
-		sqlite3_reset(fStatement);
-	}
+	void Reset() { sqlite3_reset(fStatement); }
 
 	// Steps once: true with a row; false at the end or on an error, which Status()
 	// then tells. A loop over the rows stops at an error, never taking it for the end.
@@ -411,12 +411,12 @@ private:
 } // namespace
 
 status_t
-IndexDatabase::StoreValue(dev_t device, ino_t node, const char* name, const void* data,
-	size_t size)
+IndexDatabase::StoreValue(dev_t device, ino_t node, const char* name, const void* data, size_t size)
 {
 	Guard guard(fLock);
-	Statement statement(this, fDb, "INSERT OR REPLACE INTO big_values (device, node, name, data)"
-								   " VALUES (?, ?, ?, ?)");
+	Statement statement(this, fDb,
+	                    "INSERT OR REPLACE INTO big_values (device, node, name, data)"
+	                    " VALUES (?, ?, ?, ?)");
 	statement.BindKey(device, node, name);
 	sqlite3_bind_blob64(*statement, 4, size > 0 ? data : "", size, SQLITE_TRANSIENT);
 	return statement.Done();
@@ -426,8 +426,9 @@ status_t
 IndexDatabase::LoadValue(dev_t device, ino_t node, const char* name, std::vector<uint8>* data)
 {
 	Guard guard(fLock);
-	Statement statement(this, fDb, "SELECT data FROM big_values"
-								   " WHERE device = ? AND node = ? AND name = ?");
+	Statement statement(this, fDb,
+	                    "SELECT data FROM big_values"
+	                    " WHERE device = ? AND node = ? AND name = ?");
 	statement.BindKey(device, node, name);
 	if (!statement.Next())
 		return statement.Status() != B_OK ? statement.Status() : B_ENTRY_NOT_FOUND;
@@ -442,7 +443,7 @@ IndexDatabase::RemoveValue(dev_t device, ino_t node, const char* name)
 {
 	Guard guard(fLock);
 	Statement statement(this, fDb,
-		"DELETE FROM big_values WHERE device = ? AND node = ? AND name = ?");
+	                    "DELETE FROM big_values WHERE device = ? AND node = ? AND name = ?");
 	statement.BindKey(device, node, name);
 	const status_t status = statement.Done();
 	if (status == B_OK && sqlite3_changes(fDb) > 0)
@@ -570,8 +571,8 @@ IndexDatabase::_DataVersion()
 {
 	// Asked before every query: prepared once.
 	if (fVersionStatement == nullptr) {
-		const int result = sqlite3_prepare_v2(fDb, "PRAGMA data_version", -1,
-			&fVersionStatement, nullptr);
+		const int result =
+		    sqlite3_prepare_v2(fDb, "PRAGMA data_version", -1, &fVersionStatement, nullptr);
 		if (result != SQLITE_OK) {
 			Result(result);
 			return -2;
@@ -605,7 +606,7 @@ IndexDatabase::CreateIndex(const char* name, uint32 type, uint32 flags, bool* cr
 		return B_BAD_VALUE;
 	Guard guard(fLock);
 	Statement statement(this, fDb,
-		"INSERT OR IGNORE INTO indexes (name, type, flags) VALUES (?, ?, ?)");
+	                    "INSERT OR IGNORE INTO indexes (name, type, flags) VALUES (?, ?, ?)");
 	sqlite3_bind_text(*statement, 1, name, -1, SQLITE_TRANSIENT);
 	sqlite3_bind_int64(*statement, 2, type);
 	sqlite3_bind_int64(*statement, 3, flags);
@@ -620,9 +621,9 @@ static status_t
 upsert_node(IndexDatabase* owner, sqlite3* db, const IndexDatabase::NodeRecord& node)
 {
 	Statement statement(owner, db,
-		"INSERT INTO nodes (device, node, path, ctime) VALUES (?, ?, ?, ?)"
-		" ON CONFLICT (device, node) DO UPDATE"
-		" SET path = excluded.path, ctime = excluded.ctime");
+	                    "INSERT INTO nodes (device, node, path, ctime) VALUES (?, ?, ?, ?)"
+	                    " ON CONFLICT (device, node) DO UPDATE"
+	                    " SET path = excluded.path, ctime = excluded.ctime");
 	statement.BindKey(node.device, node.node, node.path.c_str());
 	sqlite3_bind_int64(*statement, 4, node.ctime);
 	return statement.Done();
@@ -630,17 +631,17 @@ upsert_node(IndexDatabase* owner, sqlite3* db, const IndexDatabase::NodeRecord& 
 
 static status_t
 put_value(IndexDatabase* owner, sqlite3* db, dev_t device, ino_t node, const char* name,
-	type_code type, const void* data, size_t size)
+          type_code type, const void* data, size_t size)
 {
 	if (data == nullptr) {
 		Statement remove(owner, db,
-			"DELETE FROM attr_values WHERE device = ? AND node = ? AND name = ?");
+		                 "DELETE FROM attr_values WHERE device = ? AND node = ? AND name = ?");
 		remove.BindKey(device, node, name);
 		return remove.Done();
 	}
 	Statement statement(owner, db,
-		"INSERT OR REPLACE INTO attr_values (device, node, name, type, value)"
-		" VALUES (?, ?, ?, ?, ?)");
+	                    "INSERT OR REPLACE INTO attr_values (device, node, name, type, value)"
+	                    " VALUES (?, ?, ?, ?, ?)");
 	statement.BindKey(device, node, name);
 	sqlite3_bind_int64(*statement, 4, type);
 	sqlite3_bind_blob64(*statement, 5, size > 0 ? data : "", size, SQLITE_TRANSIENT);
@@ -648,24 +649,26 @@ put_value(IndexDatabase* owner, sqlite3* db, dev_t device, ino_t node, const cha
 }
 
 status_t
-IndexDatabase::PutValue(const NodeRecord& node, const char* name, type_code type,
-	const void* data, size_t size)
+IndexDatabase::PutValue(const NodeRecord& node, const char* name, type_code type, const void* data,
+                        size_t size)
 {
 	Guard guard(fLock);
 	if (name == nullptr) {
 		// Only keep a known node's change time current; unknown nodes stay unknown,
 		// unless they have big values: a reindex walk must find those to forget
 		// them when their file is gone.
-		Statement statement(this, fDb, "UPDATE nodes SET path = ?3, ctime = ?4"
-									   " WHERE device = ?1 AND node = ?2");
+		Statement statement(this, fDb,
+		                    "UPDATE nodes SET path = ?3, ctime = ?4"
+		                    " WHERE device = ?1 AND node = ?2");
 		statement.BindKey(node.device, node.node, node.path.c_str());
 		sqlite3_bind_int64(*statement, 4, node.ctime);
 		status_t status = statement.Done();
 		if (status != B_OK || sqlite3_changes(fDb) > 0)
 			return status;
-		Statement insert(this, fDb,
-			"INSERT OR IGNORE INTO nodes (device, node, path, ctime) SELECT ?1, ?2, ?3, ?4"
-			" WHERE EXISTS (SELECT 1 FROM big_values WHERE device = ?1 AND node = ?2)");
+		Statement insert(
+		    this, fDb,
+		    "INSERT OR IGNORE INTO nodes (device, node, path, ctime) SELECT ?1, ?2, ?3, ?4"
+		    " WHERE EXISTS (SELECT 1 FROM big_values WHERE device = ?1 AND node = ?2)");
 		insert.BindKey(node.device, node.node, node.path.c_str());
 		sqlite3_bind_int64(*insert, 4, node.ctime);
 		return insert.Done();
@@ -696,7 +699,7 @@ IndexDatabase::PutNode(const NodeRecord& node)
 		if (status != B_OK)
 			break;
 		status = put_value(this, fDb, node.device, node.node, value.name.c_str(), value.type,
-			value.data.data(), value.data.size());
+		                   value.data.data(), value.data.size());
 	}
 	return _Commit(status);
 }
@@ -709,11 +712,11 @@ IndexDatabase::RemoveNodeRows(dev_t device, ino_t node, bool keepIfValues)
 	if (status != B_OK)
 		return status;
 	const char* forget = keepIfValues
-		? "DELETE FROM nodes WHERE device = ?1 AND node = ?2 AND NOT EXISTS"
-		  " (SELECT 1 FROM big_values WHERE device = ?1 AND node = ?2)"
-		: "DELETE FROM nodes WHERE device = ? AND node = ?";
+	                         ? "DELETE FROM nodes WHERE device = ?1 AND node = ?2 AND NOT EXISTS"
+	                           " (SELECT 1 FROM big_values WHERE device = ?1 AND node = ?2)"
+	                         : "DELETE FROM nodes WHERE device = ? AND node = ?";
 	for (const char* sql : {"DELETE FROM attr_values WHERE device = ? AND node = ?", forget,
-			 "UPDATE nodes SET ctime = ?3 WHERE device = ?1 AND node = ?2"}) {
+	                        "UPDATE nodes SET ctime = ?3 WHERE device = ?1 AND node = ?2"}) {
 		Statement statement(this, fDb, sql);
 		statement.BindKey(device, node, nullptr);
 		sqlite3_bind_int64(*statement, 3, kNotFound);
@@ -729,8 +732,9 @@ IndexDatabase::MovePath(const std::string& from, const std::string& to)
 	Guard guard(fLock);
 	// The entry itself, then everything below it when it was a folder. Paths are
 	// compared by prefix with substr, so no character in them is special.
-	Statement statement(this, fDb, "UPDATE nodes SET path = ?2 || substr(path, length(?1) + 1)"
-								   " WHERE path = ?1 OR substr(path, 1, length(?1) + 1) = ?1 || '/'");
+	Statement statement(this, fDb,
+	                    "UPDATE nodes SET path = ?2 || substr(path, length(?1) + 1)"
+	                    " WHERE path = ?1 OR substr(path, 1, length(?1) + 1) = ?1 || '/'");
 	sqlite3_bind_text(*statement, 1, from.c_str(), -1, SQLITE_TRANSIENT);
 	sqlite3_bind_text(*statement, 2, to.c_str(), -1, SQLITE_TRANSIENT);
 	return statement.Done();
@@ -753,7 +757,7 @@ read_node_rows(Statement& statement, std::vector<IndexDatabase::NodeRecord>* nod
 
 status_t
 IndexDatabase::LoadNodes(const std::set<std::string>& names, bool allNodes,
-	std::vector<NodeRecord>* nodes)
+                         std::vector<NodeRecord>* nodes)
 {
 	Guard guard(fLock);
 	nodes->clear();
@@ -778,7 +782,8 @@ IndexDatabase::LoadNodes(const std::set<std::string>& names, bool allNodes,
 			return status;
 	}
 	std::unordered_multimap<Key, IndexedValue, KeyHash> values;
-	Statement valueRows(this, fDb, "SELECT device, node, type, value FROM attr_values WHERE name = ?");
+	Statement valueRows(this, fDb,
+	                    "SELECT device, node, type, value FROM attr_values WHERE name = ?");
 	for (const std::string& name : names) {
 		valueRows.Reset();
 		sqlite3_bind_text(*valueRows, 1, name.c_str(), -1, SQLITE_TRANSIENT);
@@ -789,8 +794,8 @@ IndexDatabase::LoadNodes(const std::set<std::string>& names, bool allNodes,
 			const uint8* bytes = (const uint8*)sqlite3_column_blob(*valueRows, 3);
 			value.data.assign(bytes, bytes + sqlite3_column_bytes(*valueRows, 3));
 			values.emplace(Key{(dev_t)sqlite3_column_int64(*valueRows, 0),
-							   (ino_t)sqlite3_column_int64(*valueRows, 1)},
-				std::move(value));
+			                   (ino_t)sqlite3_column_int64(*valueRows, 1)},
+			               std::move(value));
 		}
 		if (valueRows.Status() != B_OK)
 			break;
@@ -798,7 +803,8 @@ IndexDatabase::LoadNodes(const std::set<std::string>& names, bool allNodes,
 	status_t status = valueRows.Status();
 	std::vector<NodeRecord> all;
 	if (status == B_OK && (!values.empty() || allNodes)) {
-		Statement nodeRows(this, fDb, "SELECT device, node, path, ctime FROM nodes WHERE ctime >= 0");
+		Statement nodeRows(this, fDb,
+		                   "SELECT device, node, path, ctime FROM nodes WHERE ctime >= 0");
 		status = read_node_rows(nodeRows, &all);
 	}
 	if (own)
@@ -818,14 +824,15 @@ IndexDatabase::LoadNodes(const std::set<std::string>& names, bool allNodes,
 
 status_t
 IndexDatabase::LoadNodesByKey(const std::vector<std::pair<dev_t, ino_t>>& keys,
-	const std::set<std::string>& names, std::vector<NodeRecord>* nodes)
+                              const std::set<std::string>& names, std::vector<NodeRecord>* nodes)
 {
 	Guard guard(fLock);
 	nodes->clear();
-	Statement nodeRow(this, fDb, "SELECT device, node, path, ctime FROM nodes"
-								 " WHERE device = ? AND node = ? AND ctime >= 0");
+	Statement nodeRow(this, fDb,
+	                  "SELECT device, node, path, ctime FROM nodes"
+	                  " WHERE device = ? AND node = ? AND ctime >= 0");
 	Statement valueRows(this, fDb,
-		"SELECT name, type, value FROM attr_values WHERE device = ? AND node = ?");
+	                    "SELECT name, type, value FROM attr_values WHERE device = ? AND node = ?");
 	if (!nodeRow.IsValid() || !valueRows.IsValid())
 		return !nodeRow.IsValid() ? nodeRow.Status() : valueRows.Status();
 	for (const auto& [device, node] : keys) {
@@ -861,9 +868,10 @@ IndexDatabase::LoadNodesBelow(const std::string& folder, std::vector<NodeRecord>
 {
 	Guard guard(fLock);
 	nodes->clear();
-	Statement statement(this, fDb, "SELECT device, node, path, ctime FROM nodes"
-								   " WHERE path = ?1 OR substr(path, 1, length(?1) + 1) = ?1 || '/'"
-								   " OR ?1 = '/'");
+	Statement statement(this, fDb,
+	                    "SELECT device, node, path, ctime FROM nodes"
+	                    " WHERE path = ?1 OR substr(path, 1, length(?1) + 1) = ?1 || '/'"
+	                    " OR ?1 = '/'");
 	sqlite3_bind_text(*statement, 1, folder.c_str(), -1, SQLITE_TRANSIENT);
 	return read_node_rows(statement, nodes);
 }

@@ -19,7 +19,8 @@ class NodeCache;
 // $XDG_DATA_HOME/be-index/, in WAL mode, shared by every process of the user.
 // It also keeps the attribute values that a file system cannot hold, keyed by the
 // node's device and inode, so they follow the file through renames and moves.
-class IndexDatabase {
+class IndexDatabase
+{
 public:
 	// The database of the current user (as $XDG_DATA_HOME names it now), opened on
 	// first use; null when it cannot be opened (the reason is printed once; the open
@@ -32,8 +33,7 @@ public:
 
 	// A file found damaged by an earlier connection (its device and node) is put
 	// aside when it is still the one at the path.
-	explicit IndexDatabase(const std::string& path, dev_t damagedDevice = 0,
-		ino_t damagedNode = 0);
+	explicit IndexDatabase(const std::string& path, dev_t damagedDevice = 0, ino_t damagedNode = 0);
 	~IndexDatabase();
 	IndexDatabase(const IndexDatabase&) = delete;
 	IndexDatabase& operator=(const IndexDatabase&) = delete;
@@ -80,8 +80,8 @@ public:
 	// Records the node's path and change time and replaces one value (data null: the
 	// value is removed). With no name, only path and change time are recorded, and
 	// only for a node the index knows already.
-	status_t PutValue(const NodeRecord& node, const char* name, type_code type,
-		const void* data, size_t size);
+	status_t PutValue(const NodeRecord& node, const char* name, type_code type, const void* data,
+	                  size_t size);
 	// Records the node with all its indexed values, replacing what was known.
 	status_t PutNode(const NodeRecord& node);
 	// Forgets the node's index rows (not its big values). With keepIfValues, a node
@@ -93,10 +93,10 @@ public:
 	// Every node that has one of the names, with its values of those names; all known
 	// nodes when allNodes is set.
 	status_t LoadNodes(const std::set<std::string>& names, bool allNodes,
-		std::vector<NodeRecord>* nodes);
+	                   std::vector<NodeRecord>* nodes);
 	// The nodes with these keys that the index knows, with their values of the names.
 	status_t LoadNodesByKey(const std::vector<std::pair<dev_t, ino_t>>& keys,
-		const std::set<std::string>& names, std::vector<NodeRecord>* nodes);
+	                        const std::set<std::string>& names, std::vector<NodeRecord>* nodes);
 	// Nodes whose path lies at or below the folder, also those marked not found.
 	status_t LoadNodesBelow(const std::string& folder, std::vector<NodeRecord>* nodes);
 
@@ -105,8 +105,7 @@ public:
 	bool TakeWasRecreated();
 
 	// Values that did not fit on the node: B_OK, B_ENTRY_NOT_FOUND, B_IO_ERROR, B_BUSY.
-	status_t StoreValue(dev_t device, ino_t node, const char* name, const void* data,
-		size_t size);
+	status_t StoreValue(dev_t device, ino_t node, const char* name, const void* data, size_t size);
 	status_t LoadValue(dev_t device, ino_t node, const char* name, std::vector<uint8>* data);
 	status_t RemoveValue(dev_t device, ino_t node, const char* name);
 	// Forgets everything kept for the node (its file is gone).

@@ -6,10 +6,10 @@
 #include <FindDirectory.h>
 #include <Launcher.h>
 #include <Message.h>
-#include <RegularFile.h>
 #include <Node.h>
 #include <NodeAttributes.h>
 #include <Path.h>
+#include <RegularFile.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -37,7 +37,8 @@ static const char* kPackageName = "be-mime-db.xml";
 static const char* kEntryPrefix = "be-";
 static const char* kDefaultsGroup = "[Default Applications]";
 
-namespace {
+namespace
+{
 
 struct TypeRecord {
 	std::string type;
@@ -101,15 +102,16 @@ read_database()
 			record.hint = read_string(node, MimeDatabase::kAppHintAttr);
 			std::string flat;
 			attr_info info;
-			if (node.GetAttrInfo(MimeDatabase::kExtensionsAttr, &info) == B_OK && info.size > 0
-				&& (uint64)info.size <= NodeAttributes::kMaxValueSize) {
+			if (node.GetAttrInfo(MimeDatabase::kExtensionsAttr, &info) == B_OK && info.size > 0 &&
+			    (uint64)info.size <= NodeAttributes::kMaxValueSize) {
 				flat.resize((size_t)info.size);
 				BMessage extensions;
 				if (node.ReadAttr(MimeDatabase::kExtensionsAttr, info.type, 0, flat.data(),
-						flat.size()) == (ssize_t)flat.size()
-					&& extensions.Unflatten(flat.data(), (ssize_t)flat.size()) == B_OK) {
+				                  flat.size()) == (ssize_t)flat.size() &&
+				    extensions.Unflatten(flat.data(), (ssize_t)flat.size()) == B_OK) {
 					const char* extension;
-					for (int32 i = 0; extensions.FindString("extensions", i, &extension) == B_OK; i++)
+					for (int32 i = 0; extensions.FindString("extensions", i, &extension) == B_OK;
+					     i++)
 						record.extensions.push_back(extension);
 				}
 			}
@@ -118,7 +120,7 @@ read_database()
 	}
 	// Directory order differs between file systems; the files written must not.
 	std::sort(records.begin(), records.end(),
-		[](const TypeRecord& a, const TypeRecord& b) { return a.type < b.type; });
+	          [](const TypeRecord& a, const TypeRecord& b) { return a.type < b.type; });
 	return records;
 }
 
@@ -131,7 +133,11 @@ xml_text(const std::string& text)
 	std::string result;
 	for (size_t i = 0; i < text.size();) {
 		const unsigned char c = (unsigned char)text[i];
-		size_t length = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+		size_t length = c < 0x80         ? 1
+		                : (c >> 5) == 6  ? 2
+		                : (c >> 4) == 14 ? 3
+		                : (c >> 3) == 30 ? 4
+		                                 : 0;
 		bool valid = length > 0 && i + length <= text.size();
 		for (size_t k = 1; valid && k < length; k++)
 			valid = ((unsigned char)text[i + k] >> 6) == 2;
@@ -168,8 +174,8 @@ package_xml(const std::vector<TypeRecord>& records)
 		// Application signatures become desktop entries, not file types.
 		if (!record.hint.empty())
 			continue;
-		const std::string& comment
-			= !record.shortDescription.empty() ? record.shortDescription : record.longDescription;
+		const std::string& comment =
+		    !record.shortDescription.empty() ? record.shortDescription : record.longDescription;
 		if (comment.empty() && record.extensions.empty())
 			continue;
 		xml += "  <mime-type type=\"" + xml_text(record.type) + "\">\n";
@@ -184,10 +190,10 @@ package_xml(const std::vector<TypeRecord>& records)
 	if (xml.empty())
 		return "";
 	return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-		   "<!-- Written by the Be MIME database ("
-		+ xml_text(MimeDatabase::Folder()) + "); changes here are overwritten. -->\n"
-		+ "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n" + xml
-		+ "</mime-info>\n";
+	       "<!-- Written by the Be MIME database (" +
+	       xml_text(MimeDatabase::Folder()) + "); changes here are overwritten. -->\n" +
+	       "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n" + xml +
+	       "</mime-info>\n";
 }
 
 status_t
@@ -206,7 +212,8 @@ update_package(const std::vector<TypeRecord>& records)
 	} else {
 		status = DesktopEntry::WriteIfChanged(package, xml, &changed);
 		if (status != B_OK) {
-			fprintf(stderr, "MIME database: cannot write %s: %s\n", package.c_str(), strerror_be(status));
+			fprintf(stderr, "MIME database: cannot write %s: %s\n", package.c_str(),
+			        strerror_be(status));
 			return status;
 		}
 	}
@@ -218,7 +225,7 @@ update_package(const std::vector<TypeRecord>& records)
 		status = B_ERROR;
 	if (status != B_OK)
 		fprintf(stderr, "MIME database: update-mime-database %s failed: %s\n", mime.c_str(),
-			strerror_be(status));
+		        strerror_be(status));
 	return status;
 }
 
@@ -258,12 +265,15 @@ update_entries(const std::vector<TypeRecord>& records, status_t* result)
 		const std::string leaf = record.hint.substr(record.hint.rfind('/') + 1);
 		std::string types;
 		for (const TypeRecord& other : records) {
-			if (!other.preferred.empty() && strcasecmp(other.preferred.c_str(), record.type.c_str()) == 0)
+			if (!other.preferred.empty() &&
+			    strcasecmp(other.preferred.c_str(), record.type.c_str()) == 0)
 				types += other.type + ";";
 		}
 		using DesktopEntry::EscapeValue;
 		std::string content = "[Desktop Entry]\nType=Application\n";
-		content += "Name=" + EscapeValue(!record.shortDescription.empty() ? record.shortDescription : leaf) + "\n";
+		content += "Name=" +
+		           EscapeValue(!record.shortDescription.empty() ? record.shortDescription : leaf) +
+		           "\n";
 		if (!record.longDescription.empty())
 			content += "Comment=" + EscapeValue(record.longDescription) + "\n";
 		content += "Exec=" + EscapeValue(DesktopEntry::QuoteExecArgument(record.hint)) + " %F\n";
@@ -276,7 +286,7 @@ update_entries(const std::vector<TypeRecord>& records, status_t* result)
 		status_t status = DesktopEntry::WriteIfChanged(folder + "/" + id, content);
 		if (status != B_OK) {
 			fprintf(stderr, "MIME database: cannot write %s/%s: %s\n", folder.c_str(), id.c_str(),
-				strerror_be(status));
+			        strerror_be(status));
 			*result = status;
 			continue;
 		}
@@ -302,13 +312,13 @@ bool
 is_own_entry(const std::string& value)
 {
 	const std::string first = value.substr(0, value.find(';'));
-	return first.compare(0, strlen(kEntryPrefix), kEntryPrefix) == 0 && first.size() > 8
-		&& first.compare(first.size() - 8, 8, ".desktop") == 0;
+	return first.compare(0, strlen(kEntryPrefix), kEntryPrefix) == 0 && first.size() > 8 &&
+	       first.compare(first.size() - 8, 8, ".desktop") == 0;
 }
 
 status_t
 update_defaults(const std::vector<TypeRecord>& records,
-	const std::map<std::string, std::string>& ids)
+                const std::map<std::string, std::string>& ids)
 {
 	const std::string config = folder_of(B_USER_CONFIG_DIRECTORY);
 	if (config.empty())
@@ -398,7 +408,8 @@ listed_default(const std::string& type)
 	std::vector<std::string> folders;
 	folders.push_back(folder_of(B_USER_CONFIG_DIRECTORY));
 	const char* configDirs = getenv("XDG_CONFIG_DIRS");
-	std::stringstream configs(configDirs != nullptr && configDirs[0] != '\0' ? configDirs : "/etc/xdg");
+	std::stringstream configs(configDirs != nullptr && configDirs[0] != '\0' ? configDirs
+	                                                                         : "/etc/xdg");
 	std::string folder;
 	while (std::getline(configs, folder, ':'))
 		folders.push_back(folder);
@@ -431,8 +442,8 @@ listed_default(const std::string& type)
 				}
 				// MIME types are case-insensitive: "text/x-kalimo=" names the
 				// entry of "text/x-Kalimo" too.
-				if (!inGroup || line.size() <= type.size() || line[type.size()] != '='
-					|| strncasecmp(line.c_str(), type.c_str(), type.size()) != 0)
+				if (!inGroup || line.size() <= type.size() || line[type.size()] != '=' ||
+				    strncasecmp(line.c_str(), type.c_str(), type.size()) != 0)
 					continue;
 				std::stringstream ids(line.substr(type.size() + 1));
 				std::string id;
@@ -483,7 +494,8 @@ MimeDatabase::DesktopDefault(const char* type)
 	for (const std::string& question : questions) {
 		std::string answer;
 		int exitStatus = 0;
-		status_t status = Launcher::Run({"xdg-mime", "query", "default", question}, &exitStatus, &answer);
+		status_t status =
+		    Launcher::Run({"xdg-mime", "query", "default", question}, &exitStatus, &answer);
 		if (status != B_OK || exitStatus != 0)
 			answer.clear();
 		answer = answer.substr(0, answer.find('\n'));
@@ -493,8 +505,8 @@ MimeDatabase::DesktopDefault(const char* type)
 			answer = listed_default(question);
 		while (!answer.empty() && isspace((unsigned char)answer.back()))
 			answer.pop_back();
-		if (answer.size() > 8 && answer.compare(answer.size() - 8, 8, ".desktop") == 0
-			&& !DesktopEntry::Find(answer).empty())
+		if (answer.size() > 8 && answer.compare(answer.size() - 8, 8, ".desktop") == 0 &&
+		    !DesktopEntry::Find(answer).empty())
 			return answer;
 	}
 	return "";

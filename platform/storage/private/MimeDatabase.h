@@ -7,7 +7,8 @@
 #include <string>
 
 // The storage behind BMimeType and its mirror on the desktop.
-namespace MimeDatabase {
+namespace MimeDatabase
+{
 
 // Attribute names of a type's file; the names Haiku's MIME database uses.
 extern const char* kTypeAttr;       // "META:TYPE", the type as installed

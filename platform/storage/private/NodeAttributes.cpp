@@ -7,7 +7,8 @@
 #include <cstring>
 #include <sys/stat.h>
 
-namespace {
+namespace
+{
 
 // A marker: magic, the value's size and its checksum, after the type code.
 const char kMarkerMagic[8] = {'\0', 'B', 'e', 'A', 't', 't', 'r', '>'};
@@ -96,7 +97,7 @@ make_marker(type_code type, const void* data, size_t size, uint8* marker)
 	memcpy(marker + sizeof(type_code), kMarkerMagic, sizeof(kMarkerMagic));
 	memcpy(marker + sizeof(type_code) + sizeof(kMarkerMagic), &size64, sizeof(uint64));
 	memcpy(marker + sizeof(type_code) + sizeof(kMarkerMagic) + sizeof(uint64), &sum,
-		sizeof(uint64));
+	       sizeof(uint64));
 }
 
 // Puts the value into the database and its marker on the node in its place.
@@ -138,10 +139,9 @@ move_largest_out(int fd, const char* except)
 	std::vector<uint8> largestRaw;
 	for (const std::string& name : names) {
 		std::vector<uint8> raw;
-		if (name == except || XattrStore::Get(fd, name.c_str(), &raw) != B_OK
-			|| raw.size() <= sizeof(type_code) + kMarkerSize
-			|| raw.size() <= largestRaw.size()
-			|| is_marker(raw.data() + sizeof(type_code), raw.size() - sizeof(type_code)))
+		if (name == except || XattrStore::Get(fd, name.c_str(), &raw) != B_OK ||
+		    raw.size() <= sizeof(type_code) + kMarkerSize || raw.size() <= largestRaw.size() ||
+		    is_marker(raw.data() + sizeof(type_code), raw.size() - sizeof(type_code)))
 			continue;
 		largest = name;
 		largestRaw.swap(raw);
@@ -151,14 +151,14 @@ move_largest_out(int fd, const char* except)
 	type_code type;
 	memcpy(&type, largestRaw.data(), sizeof(type_code));
 	return move_to_database(fd, largest.c_str(), type, largestRaw.data() + sizeof(type_code),
-		largestRaw.size() - sizeof(type_code));
+	                        largestRaw.size() - sizeof(type_code));
 }
 
 } // namespace
 
 status_t
 NodeAttributes::Read(int fd, const char* name, type_code* type, std::vector<uint8>* data,
-	off_t* size)
+                     off_t* size)
 {
 	std::vector<uint8> raw;
 	status_t status = XattrStore::Get(fd, name, &raw);
@@ -255,8 +255,9 @@ NodeAttributes::Remove(int fd, const char* name)
 	status_t status = XattrStore::Get(fd, name, &raw);
 	if (status == B_ENTRY_NOT_FOUND)
 		return status;
-	const bool hadMarker = status == B_OK && raw.size() >= sizeof(type_code)
-		&& is_marker(raw.data() + sizeof(type_code), raw.size() - sizeof(type_code));
+	const bool hadMarker =
+	    status == B_OK && raw.size() >= sizeof(type_code) &&
+	    is_marker(raw.data() + sizeof(type_code), raw.size() - sizeof(type_code));
 	status = XattrStore::Remove(fd, name);
 	if (status != B_OK)
 		return status;

@@ -19,10 +19,11 @@
 #include <unistd.h>
 #include <unordered_map>
 
-namespace {
+namespace
+{
 
-const uint32 kFolderEvents = IN_ATTRIB | IN_MODIFY | IN_CREATE | IN_DELETE | IN_MOVED_FROM
-	| IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+const uint32 kFolderEvents = IN_ATTRIB | IN_MODIFY | IN_CREATE | IN_DELETE | IN_MOVED_FROM |
+                             IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
 
 // File systems whose changes, also those of other machines, always reach inotify.
 bool
@@ -32,24 +33,25 @@ is_local_file_system(const std::string& folder)
 	if (statfs(folder.c_str(), &info) != 0)
 		return false;
 	switch ((unsigned long)info.f_type) {
-		case 0xEF53: // ext2, ext3, ext4
-		case 0x58465342: // xfs
-		case 0x9123683E: // btrfs
-		case 0x01021994: // tmpfs
-		case 0xF2F52010: // f2fs
-		case 0x2FC12FC1: // zfs
-		case 0x3153464A: // jfs
-		case 0x52654973: // reiserfs
-		case 0x794C7630: // overlayfs, as containers have it
-			return true;
-		default:
-			return false;
+	case 0xEF53:     // ext2, ext3, ext4
+	case 0x58465342: // xfs
+	case 0x9123683E: // btrfs
+	case 0x01021994: // tmpfs
+	case 0xF2F52010: // f2fs
+	case 0x2FC12FC1: // zfs
+	case 0x3153464A: // jfs
+	case 0x52654973: // reiserfs
+	case 0x794C7630: // overlayfs, as containers have it
+		return true;
+	default:
+		return false;
 	}
 }
 
 // Large values that are equal, kept once: only weak references are held here, so a
 // value goes with the last node that holds it.
-class SharedValues {
+class SharedValues
+{
 public:
 	std::shared_ptr<const std::vector<uint8>> Share(const std::vector<uint8>& data)
 	{
@@ -176,8 +178,8 @@ CachedNode::SetValues(const std::vector<IndexDatabase::IndexedValue>& values)
 		slots *= 2;
 	size_t total = slots * 8;
 	for (const IndexDatabase::IndexedValue& value : values) {
-		total += 3 * sizeof(uint32) + value.name.size() + 1
-			+ (value.data.size() < kSharedSize ? value.data.size() : sizeof(uint32));
+		total += 3 * sizeof(uint32) + value.name.size() + 1 +
+		         (value.data.size() < kSharedSize ? value.data.size() : sizeof(uint32));
 	}
 	fBytes.assign(total, 0);
 	fShared.clear();
@@ -190,7 +192,7 @@ CachedNode::SetValues(const std::vector<IndexDatabase::IndexedValue>& values)
 		const uint32 entry[2] = {hash, (uint32)(at - fBytes.data())};
 		memcpy(fBytes.data() + slot * 8, entry, sizeof(entry));
 		const uint32 header[3] = {(uint32)value.type, (uint32)value.name.size() + 1,
-			(uint32)value.data.size()};
+		                          (uint32)value.data.size()};
 		memcpy(at, header, sizeof(header));
 		at += sizeof(header);
 		memcpy(at, value.name.c_str(), header[1]);
@@ -314,9 +316,8 @@ NodeCache::Sync(IndexDatabase* db, const std::set<std::string>& indexed, status_
 	const int64 version = db->DataVersion();
 	*status = version < 0 ? B_IO_ERROR : B_OK;
 	// Many stale nodes are read faster in one sweep.
-	if (*status == B_OK
-		&& (fReloadWanted.exchange(false) || version != fVersion || indexed != fIndexed
-			|| fStale.size() > 500)) {
+	if (*status == B_OK && (fReloadWanted.exchange(false) || version != fVersion ||
+	                        indexed != fIndexed || fStale.size() > 500)) {
 		fVersion = version;
 		fIndexed = indexed;
 		fStale.clear();
@@ -348,7 +349,7 @@ NodeCache::_ReloadStale(IndexDatabase* db, const std::set<std::string>& indexed)
 // not tell: two writes within one tick of the file system's clock leave the same.
 static bool
 holds_values(const CachedNode& node, const IndexDatabase::NodeRecord& record,
-	const std::set<std::string>& indexed)
+             const std::set<std::string>& indexed)
 {
 	int32 count = node.CountValues();
 	if (node.complete) {
@@ -362,9 +363,9 @@ holds_values(const CachedNode& node, const IndexDatabase::NodeRecord& record,
 		return false;
 	for (const IndexDatabase::IndexedValue& value : record.values) {
 		CachedValue held;
-		if (!node.Find(value.name.c_str(), &held) || held.type != value.type
-			|| held.size != value.data.size()
-			|| (held.size > 0 && memcmp(held.data, value.data.data(), held.size) != 0))
+		if (!node.Find(value.name.c_str(), &held) || held.type != value.type ||
+		    held.size != value.data.size() ||
+		    (held.size > 0 && memcmp(held.data, value.data.data(), held.size) != 0))
 			return false;
 	}
 	return true;
@@ -380,9 +381,9 @@ NodeCache::_Reload(IndexDatabase* db, const std::set<std::string>& indexed)
 	NodeMap nodes;
 	for (IndexDatabase::NodeRecord& record : records) {
 		auto known = fNodes.find(record.path);
-		if (known != fNodes.end() && known->second->device == record.device
-			&& known->second->node == record.node && known->second->ctime == record.ctime
-			&& holds_values(*known->second, record, indexed)) {
+		if (known != fNodes.end() && known->second->device == record.device &&
+		    known->second->node == record.node && known->second->ctime == record.ctime &&
+		    holds_values(*known->second, record, indexed)) {
 			nodes.emplace(record.path, known->second);
 			fNodes.erase(known);
 			continue;
@@ -466,12 +467,13 @@ NodeCache::IsTrustedNow(const std::string& path)
 
 void
 NodeCache::NodeWritten(const std::string& path, bool wasTrusted, const struct stat& st,
-	const IndexDatabase::IndexedValue& value, bool removed, bool indexed, int64 version)
+                       const IndexDatabase::IndexedValue& value, bool removed, bool indexed,
+                       int64 version)
 {
 	std::lock_guard<std::mutex> guard(fLock);
 	auto known = _Find(path);
-	const bool sameNode = known != fNodes.end() && known->second->device == st.st_dev
-		&& known->second->node == st.st_ino;
+	const bool sameNode = known != fNodes.end() && known->second->device == st.st_dev &&
+	                      known->second->node == st.st_ino;
 	// Another process may have written the node within the same tick of the
 	// clock, which the change time does not show; its rows tell.
 	if (!sameNode || !wasTrusted || version != fVersion) {
@@ -494,8 +496,9 @@ NodeCache::NodeWritten(const std::string& path, bool wasTrusted, const struct st
 	node->complete = old.complete;
 	std::vector<IndexDatabase::IndexedValue> values = old.Values();
 	if (old.complete || indexed) {
-		auto at = std::find_if(values.begin(), values.end(),
-			[&value](const IndexDatabase::IndexedValue& v) { return v.name == value.name; });
+		auto at = std::find_if(
+		    values.begin(), values.end(),
+		    [&value](const IndexDatabase::IndexedValue& v) { return v.name == value.name; });
 		if (removed) {
 			if (at != values.end())
 				values.erase(at);
@@ -561,8 +564,8 @@ NodeCache::Complete(const std::string& path, int fd)
 	// Read without the lock; the values count only if the file is still what the
 	// cache trusted when they were read, and the cache still trusts it after.
 	struct stat before;
-	if (fstat(fd, &before) != 0 || before.st_ino != current->node
-		|| before.st_dev != current->device || ChangeTime(before) != current->ctime)
+	if (fstat(fd, &before) != 0 || before.st_ino != current->node ||
+	    before.st_dev != current->device || ChangeTime(before) != current->ctime)
 		return;
 	std::vector<IndexDatabase::IndexedValue> values;
 	NodeRef node = ReadNode(fd, path, before, &values);
@@ -581,7 +584,7 @@ NodeCache::Complete(const std::string& path, int fd)
 
 NodeCache::NodeRef
 NodeCache::ReadNode(int fd, const std::string& path, const struct stat& st,
-	std::vector<IndexDatabase::IndexedValue>* values)
+                    std::vector<IndexDatabase::IndexedValue>* values)
 {
 	auto node = std::make_shared<CachedNode>();
 	node->device = st.st_dev;
@@ -627,9 +630,8 @@ NodeCache::_Distrust(const std::string& path, bool below)
 	if (at != fNodes.end() && at->second->trusted) {
 		struct stat st;
 		const CachedNode& node = *at->second;
-		if (below || stat(path.c_str(), &st) != 0 || st.st_ino != node.node
-			|| st.st_dev != node.device || st.st_nlink != 1
-			|| ChangeTime(st) != node.ctime)
+		if (below || stat(path.c_str(), &st) != 0 || st.st_ino != node.node ||
+		    st.st_dev != node.device || st.st_nlink != 1 || ChangeTime(st) != node.ctime)
 			node.trusted = false;
 		else {
 			at->second->size = st.st_size;
@@ -640,7 +642,7 @@ NodeCache::_Distrust(const std::string& path, bool below)
 		return;
 	const std::string prefix = path == "/" ? path : path + "/";
 	for (at = fNodes.lower_bound(prefix);
-		 at != fNodes.end() && at->first.compare(0, prefix.size(), prefix) == 0; ++at)
+	     at != fNodes.end() && at->first.compare(0, prefix.size(), prefix) == 0; ++at)
 		at->second->trusted = false;
 }
 
@@ -661,7 +663,7 @@ NodeCache::_Drain()
 		if (event.len > 0 && event.name[0] != '\0') {
 			const std::string& parent = folder->second;
 			_Distrust((parent == "/" ? "" : parent) + "/" + event.name,
-				(event.mask & IN_ISDIR) != 0);
+			          (event.mask & IN_ISDIR) != 0);
 			return;
 		}
 		if ((event.mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED | IN_UNMOUNT)) != 0) {

@@ -11,8 +11,8 @@
 #include <mutex>
 #include <set>
 #include <string>
-#include <sys/stat.h>
 #include <string_view>
+#include <sys/stat.h>
 #include <thread>
 #include <unordered_map>
 
@@ -93,7 +93,8 @@ CachedNode::ForEach(Visit visit) const
 // Not seen: a change made through a second name of a file that got that name
 // after the node was trusted, in a folder the cache does not watch (a node with
 // several names when checked is never trusted).
-class NodeCache {
+class NodeCache
+{
 public:
 	typedef std::shared_ptr<CachedNode> NodeRef;
 	typedef std::map<std::string, NodeRef> NodeMap;
@@ -133,7 +134,8 @@ public:
 	// version is the database's data version when the write was recorded: when
 	// another connection changed it since the last Sync, the node is read again.
 	void NodeWritten(const std::string& path, bool wasTrusted, const struct stat& st,
-		const IndexDatabase::IndexedValue& value, bool removed, bool indexed, int64 version);
+	                 const IndexDatabase::IndexedValue& value, bool removed, bool indexed,
+	                 int64 version);
 	// Entries were moved or removed.
 	void EntriesMoved(const std::string& from, const std::string& to);
 	void NodeRemoved(dev_t device, ino_t node);
@@ -151,7 +153,7 @@ public:
 	// An untrusted node of the open file at path with the given status, complete
 	// when all its attributes could be read (they are also left in values).
 	static NodeRef ReadNode(int fd, const std::string& path, const struct stat& st,
-		std::vector<IndexDatabase::IndexedValue>* values);
+	                        std::vector<IndexDatabase::IndexedValue>* values);
 	// Reads every attribute of an open file, in its order.
 	static status_t ReadAll(int fd, std::vector<IndexDatabase::IndexedValue>* values);
 

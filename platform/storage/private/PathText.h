@@ -5,7 +5,8 @@
 #include <string>
 
 // Taking an absolute, normalised path apart as text.
-namespace PathText {
+namespace PathText
+{
 
 // "/a/b" gives "/a", "/a" gives "/", "/" gives "/".
 inline std::string

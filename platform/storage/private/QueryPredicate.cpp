@@ -7,13 +7,15 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace {
+namespace
+{
 
 typedef QueryPredicate::Node Node;
 
 // A recursive-descent parser; nesting is bounded so a hostile text cannot exhaust
 // the stack.
-class Parser {
+class Parser
+{
 public:
 	explicit Parser(const char* text) : fText(text) {}
 
@@ -57,7 +59,7 @@ private:
 	}
 
 	std::unique_ptr<Node> _Join(Node::Kind kind, std::unique_ptr<Node> left,
-		std::unique_ptr<Node> right)
+	                            std::unique_ptr<Node> right)
 	{
 		auto node = std::make_unique<Node>();
 		node->kind = kind;
@@ -192,20 +194,30 @@ number_of(const QueryPredicate::Value& value)
 		return (double)sample;
 	};
 	switch (value.type) {
-		case B_INT32_TYPE:
-		case B_TIME_TYPE: return read(int32());
-		case B_UINT32_TYPE: return read(uint32());
-		case B_INT64_TYPE:
-		case B_SSIZE_T_TYPE: return read(int64());
-		case B_UINT64_TYPE:
-		case B_SIZE_T_TYPE: return read(uint64());
-		case B_INT16_TYPE: return read(int16());
-		case B_INT8_TYPE: return read(int8());
-		case B_UINT8_TYPE:
-		case B_BOOL_TYPE: return read(uint8());
-		case B_FLOAT_TYPE: return read(float());
-		case B_DOUBLE_TYPE: return read(double());
-		default: return std::nullopt;
+	case B_INT32_TYPE:
+	case B_TIME_TYPE:
+		return read(int32());
+	case B_UINT32_TYPE:
+		return read(uint32());
+	case B_INT64_TYPE:
+	case B_SSIZE_T_TYPE:
+		return read(int64());
+	case B_UINT64_TYPE:
+	case B_SIZE_T_TYPE:
+		return read(uint64());
+	case B_INT16_TYPE:
+		return read(int16());
+	case B_INT8_TYPE:
+		return read(int8());
+	case B_UINT8_TYPE:
+	case B_BOOL_TYPE:
+		return read(uint8());
+	case B_FLOAT_TYPE:
+		return read(float());
+	case B_DOUBLE_TYPE:
+		return read(double());
+	default:
+		return std::nullopt;
 	}
 }
 
@@ -226,11 +238,16 @@ bool
 ordered(QueryPredicate::Op op, const T& a, const T& b)
 {
 	switch (op) {
-		case QueryPredicate::kLess: return a < b;
-		case QueryPredicate::kGreater: return a > b;
-		case QueryPredicate::kLessEqual: return a <= b;
-		case QueryPredicate::kGreaterEqual: return a >= b;
-		default: return false;
+	case QueryPredicate::kLess:
+		return a < b;
+	case QueryPredicate::kGreater:
+		return a > b;
+	case QueryPredicate::kLessEqual:
+		return a <= b;
+	case QueryPredicate::kGreaterEqual:
+		return a >= b;
+	default:
+		return false;
 	}
 }
 
@@ -244,9 +261,10 @@ compare(const Node& node, const QueryPredicate::Value& value)
 		const size_t length = strnlen(bytes, value.size);
 		if (node.op != QueryPredicate::kEqual && node.op != QueryPredicate::kNotEqual)
 			return ordered(node.op, std::string(bytes, length), unescaped(node.value));
-		const bool equal = node.plain
-			? length == node.value.size() && memcmp(bytes, node.value.data(), length) == 0
-			: QueryPredicate::GlobMatch(node.value.c_str(), bytes, length);
+		const bool equal =
+		    node.plain
+		        ? length == node.value.size() && memcmp(bytes, node.value.data(), length) == 0
+		        : QueryPredicate::GlobMatch(node.value.c_str(), bytes, length);
 		return equal == (node.op == QueryPredicate::kEqual);
 	}
 	std::optional<double> number = number_of(value);
@@ -258,9 +276,12 @@ compare(const Node& node, const QueryPredicate::Value& value)
 	if (end == text.c_str())
 		return node.op == QueryPredicate::kNotEqual;
 	switch (node.op) {
-		case QueryPredicate::kEqual: return *number == wanted;
-		case QueryPredicate::kNotEqual: return *number != wanted;
-		default: return ordered(node.op, *number, wanted);
+	case QueryPredicate::kEqual:
+		return *number == wanted;
+	case QueryPredicate::kNotEqual:
+		return *number != wanted;
+	default:
+		return ordered(node.op, *number, wanted);
 	}
 }
 
@@ -268,14 +289,17 @@ bool
 evaluate(const Node& node, const QueryPredicate::Lookup& lookup)
 {
 	switch (node.kind) {
-		case Node::kAnd: return evaluate(*node.left, lookup) && evaluate(*node.right, lookup);
-		case Node::kOr: return evaluate(*node.left, lookup) || evaluate(*node.right, lookup);
-		case Node::kNot: return !evaluate(*node.left, lookup);
-		case Node::kCompare: {
-			std::optional<QueryPredicate::Value> value = lookup(node.attribute);
-			// A file without the attribute matches no comparison of it, "!=" included.
-			return value.has_value() && compare(node, *value);
-		}
+	case Node::kAnd:
+		return evaluate(*node.left, lookup) && evaluate(*node.right, lookup);
+	case Node::kOr:
+		return evaluate(*node.left, lookup) || evaluate(*node.right, lookup);
+	case Node::kNot:
+		return !evaluate(*node.left, lookup);
+	case Node::kCompare: {
+		std::optional<QueryPredicate::Value> value = lookup(node.attribute);
+		// A file without the attribute matches no comparison of it, "!=" included.
+		return value.has_value() && compare(node, *value);
+	}
 	}
 	return false;
 }
@@ -297,31 +321,32 @@ std::optional<Clauses>
 candidates(const Node& node, const std::set<std::string>& indexed)
 {
 	switch (node.kind) {
-		case Node::kCompare:
-			if (indexed.count(node.attribute) == 0)
-				return std::nullopt;
-			return Clauses{{node.attribute}};
-		case Node::kNot: return std::nullopt;
-		case Node::kAnd: {
-			std::optional<Clauses> left = candidates(*node.left, indexed);
-			std::optional<Clauses> right = candidates(*node.right, indexed);
-			if (!left)
-				return right;
-			if (!right)
-				return left;
-			left->insert(left->end(), right->begin(), right->end());
+	case Node::kCompare:
+		if (indexed.count(node.attribute) == 0)
+			return std::nullopt;
+		return Clauses{{node.attribute}};
+	case Node::kNot:
+		return std::nullopt;
+	case Node::kAnd: {
+		std::optional<Clauses> left = candidates(*node.left, indexed);
+		std::optional<Clauses> right = candidates(*node.right, indexed);
+		if (!left)
+			return right;
+		if (!right)
 			return left;
-		}
-		case Node::kOr: {
-			std::optional<Clauses> left = candidates(*node.left, indexed);
-			std::optional<Clauses> right = candidates(*node.right, indexed);
-			if (!left || !right)
-				return std::nullopt;
-			// (a1 && a2) || (b1 && b2) is narrowed by the weaker (a1 || b1).
-			std::set<std::string> either = left->front();
-			either.insert(right->front().begin(), right->front().end());
-			return Clauses{either};
-		}
+		left->insert(left->end(), right->begin(), right->end());
+		return left;
+	}
+	case Node::kOr: {
+		std::optional<Clauses> left = candidates(*node.left, indexed);
+		std::optional<Clauses> right = candidates(*node.right, indexed);
+		if (!left || !right)
+			return std::nullopt;
+		// (a1 && a2) || (b1 && b2) is narrowed by the weaker (a1 || b1).
+		std::set<std::string> either = left->front();
+		either.insert(right->front().begin(), right->front().end());
+		return Clauses{either};
+	}
 	}
 	return std::nullopt;
 }
@@ -400,8 +425,8 @@ QueryPredicate::GlobMatch(const char* pattern, const char* text, size_t length)
 					at += 2;
 					high = *at == '\\' && at[1] != '\0' ? *++at : *at;
 				}
-				if ((unsigned char)*text >= (unsigned char)low
-					&& (unsigned char)*text <= (unsigned char)high)
+				if ((unsigned char)*text >= (unsigned char)low &&
+				    (unsigned char)*text <= (unsigned char)high)
 					found = true;
 				at++;
 			}

@@ -16,7 +16,8 @@
 // "=", "!=", "<", ">", "<=", ">=", "attr=*" for presence), joined by "&&", "||", "!"
 // and parentheses. Quoted values may hold glob patterns (*, ?, [...]); a backslash
 // takes the next character literally. Matching is case-sensitive, as on BeOS.
-class QueryPredicate {
+class QueryPredicate
+{
 public:
 	// An attribute's value as stored: its type code and bytes, which the lookup
 	// keeps alive until it is asked again.
@@ -40,8 +41,8 @@ public:
 	// names of which a file must have at least one from each set (a conjunction of
 	// disjunctions). Nothing when the predicate cannot be narrowed that way (a
 	// negation or a comparison of a name not in indexed at the top).
-	std::optional<std::vector<std::set<std::string>>> Candidates(
-		const std::set<std::string>& indexed) const;
+	std::optional<std::vector<std::set<std::string>>>
+	Candidates(const std::set<std::string>& indexed) const;
 
 	// Matches text, up to length bytes or its first NUL, against a Be glob pattern.
 	static bool GlobMatch(const char* pattern, const char* text, size_t length = SIZE_MAX);

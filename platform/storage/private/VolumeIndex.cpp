@@ -3,16 +3,16 @@
 
 #include <FindDirectory.h>
 #include <IndexDatabase.h>
-#include <NodeCache.h>
 #include <NodeAttributes.h>
+#include <NodeCache.h>
 #include <Path.h>
 #include <TypeConstants.h>
 #include <XattrStore.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <ftw.h>
@@ -21,7 +21,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 // Built-in indexes whose values come from the file's status, not its attributes.
 bool
@@ -43,8 +44,7 @@ record_of(const struct stat& st, const std::string& path)
 
 // Reads the indexed attributes of an open file into its record.
 void
-read_indexed_values(int fd, const std::set<std::string>& indexed,
-	IndexDatabase::NodeRecord* record)
+read_indexed_values(int fd, const std::set<std::string>& indexed, IndexDatabase::NodeRecord* record)
 {
 	std::vector<std::string> names;
 	if (XattrStore::List(fd, &names) != B_OK)
@@ -86,10 +86,10 @@ rebuild_home()
 	VolumeIndex::TreeCount count;
 	VolumeIndex::IndexTree(home.Path(), &count, [](const VolumeIndex::TreeCount& now) {
 		fprintf(stderr, "\rvolume index: %lld files, %lld with attributes", (long long)now.files,
-			(long long)now.indexed);
+		        (long long)now.indexed);
 	});
 	fprintf(stderr, "\rvolume index: %lld files, %lld with attributes: done\n",
-		(long long)count.files, (long long)count.indexed);
+	        (long long)count.files, (long long)count.indexed);
 }
 
 IndexDatabase*
@@ -104,7 +104,7 @@ database()
 } // namespace
 
 VolumeIndex::AttributeChange::AttributeChange(int fd, const std::string& path)
-	: fFd(fd), fPath(real_path(fd, path))
+    : fFd(fd), fPath(real_path(fd, path))
 {
 	// Only regular files are indexed.
 	struct stat st;
@@ -129,7 +129,7 @@ VolumeIndex::AttributeChange::~AttributeChange()
 
 status_t
 VolumeIndex::AttributeChange::Written(const char* name, type_code type, const void* data,
-	size_t size)
+                                      size_t size)
 {
 	return _Done(name, data != nullptr ? data : "", type, size);
 }
@@ -141,8 +141,7 @@ VolumeIndex::AttributeChange::Removed(const char* name)
 }
 
 status_t
-VolumeIndex::AttributeChange::_Done(const char* name, const void* data, type_code type,
-	size_t size)
+VolumeIndex::AttributeChange::_Done(const char* name, const void* data, type_code type, size_t size)
 {
 	IndexDatabase* db = fDatabase;
 	fDatabase = nullptr;
@@ -211,7 +210,7 @@ VolumeIndex::CreateIndex(const char* name, uint32 type, uint32 flags)
 			struct stat st;
 			if (fstat(fd, &st) == 0 && st.st_ino == node.node)
 				db->PutValue(record_of(st, node.path), name, value.type, value.data.data(),
-					value.data.size());
+				             value.data.size());
 		}
 		close(fd);
 	}
@@ -220,11 +219,13 @@ VolumeIndex::CreateIndex(const char* name, uint32 type, uint32 flags)
 	return B_OK;
 }
 
-namespace {
+namespace
+{
 
 // Looks files up relative to their folder, keeping the last folder open: a query
 // checks thousands of files that mostly share a few folders.
-class FolderStat {
+class FolderStat
+{
 public:
 	~FolderStat()
 	{
@@ -254,10 +255,11 @@ private:
 };
 
 // One node of the cache while a query checks it.
-class Candidate {
+class Candidate
+{
 public:
 	Candidate(NodeCache::NodeRef node, int64 size, int64 mtime)
-		: fNode(std::move(node)), fSize(size), fMtime(mtime)
+	    : fNode(std::move(node)), fSize(size), fMtime(mtime)
 	{
 	}
 	~Candidate()
@@ -273,16 +275,16 @@ public:
 	// Brings the node up to date with its file: B_OK (the node may now be another),
 	// B_ENTRY_NOT_FOUND when the file is gone or is another node now.
 	status_t Check(NodeCache& cache, IndexDatabase* db, const std::set<std::string>& indexed,
-		FolderStat& folders)
+	               FolderStat& folders)
 	{
 		const std::string& path = fNode->path;
 		const size_t slash = path.rfind('/');
 		// Watched before the stat, so that no change after it goes unseen.
-		const bool watched = slash != std::string::npos
-			&& cache.Watch(slash == 0 ? "/" : path.substr(0, slash));
+		const bool watched =
+		    slash != std::string::npos && cache.Watch(slash == 0 ? "/" : path.substr(0, slash));
 		struct stat st;
-		if (!folders.Stat(path, &st) || st.st_ino != fNode->node || st.st_dev != fNode->device
-			|| !S_ISREG(st.st_mode))
+		if (!folders.Stat(path, &st) || st.st_ino != fNode->node || st.st_dev != fNode->device ||
+		    !S_ISREG(st.st_mode))
 			return B_ENTRY_NOT_FOUND;
 		// A file with other names may change through a folder nobody watches.
 		const bool trust = watched && st.st_nlink == 1;
@@ -319,7 +321,7 @@ public:
 	}
 
 	std::optional<QueryPredicate::Value> Lookup(const std::string& name,
-		const std::set<std::string>& indexed)
+	                                            const std::set<std::string>& indexed)
 	{
 		// The names of the stat values are looked at only when the lengths agree:
 		// every comparison of every candidate passes here.
@@ -471,14 +473,15 @@ VolumeIndex::Matches::_Matches(size_t index)
 			}
 		}
 		Candidate candidate(taken.node, taken.size, taken.mtime);
-		taken.matches = possible
-			&& fPredicate.Matches(
-				[&](const std::string& name) { return candidate.Lookup(name, fIndexed); });
+		taken.matches = possible && fPredicate.Matches([&](const std::string& name) {
+			return candidate.Lookup(name, fIndexed);
+		});
 	}
 	return taken.matches > 0;
 }
 
-namespace {
+namespace
+{
 
 struct Walk {
 	IndexDatabase* db;
@@ -550,10 +553,11 @@ VolumeIndex::IndexTree(const char* root, TreeCount* count, const Progress& progr
 	// stored values go too when the walk covered the whole home, where the layer's
 	// files live; a smaller walk keeps them for a file that may have moved out of it.
 	BPath home;
-	const bool wholeHome = find_directory(B_USER_DIRECTORY, &home) == B_OK
-		&& (strcmp(folder.Path(), home.Path()) == 0 || strcmp(folder.Path(), "/") == 0
-			|| (strncmp(home.Path(), folder.Path(), strlen(folder.Path())) == 0
-				&& home.Path()[strlen(folder.Path())] == '/'));
+	const bool wholeHome =
+	    find_directory(B_USER_DIRECTORY, &home) == B_OK &&
+	    (strcmp(folder.Path(), home.Path()) == 0 || strcmp(folder.Path(), "/") == 0 ||
+	     (strncmp(home.Path(), folder.Path(), strlen(folder.Path())) == 0 &&
+	      home.Path()[strlen(folder.Path())] == '/'));
 	std::vector<IndexDatabase::NodeRecord> known;
 	status_t status = db->LoadNodesBelow(folder.Path(), &known);
 	for (const IndexDatabase::NodeRecord& node : known) {

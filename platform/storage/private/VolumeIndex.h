@@ -19,7 +19,8 @@ class IndexDatabase;
 // same call. Queries take their candidates from the index and check the whole
 // predicate against each file as it is now. The index never changes or deletes a
 // user's file; it only forgets its own rows.
-namespace VolumeIndex {
+namespace VolumeIndex
+{
 
 // A write or removal of an attribute of the open node at path: made before the
 // change, told of it after it succeeded. It holds the index's write lock from
@@ -27,7 +28,8 @@ namespace VolumeIndex {
 // process writes or refreshes the node in between; when another process holds the
 // lock past the busy timeout, InitCheck() tells B_BUSY and the file must not be
 // changed.
-class AttributeChange {
+class AttributeChange
+{
 public:
 	AttributeChange(int fd, const std::string& path);
 	~AttributeChange();
@@ -56,7 +58,8 @@ status_t CreateIndex(const char* name, uint32 type, uint32 flags);
 // out, so that the caller reads a found node's values while they are still in the
 // processor's cache. A node's values never change once taken: the matches are those
 // of the moment the query began.
-class Matches {
+class Matches
+{
 public:
 	// B_OK; B_BAD_VALUE when the predicate names no indexed attribute it can be
 	// narrowed by; a database error, and then no matches at all: an index found

@@ -11,7 +11,8 @@
 // A Be attribute "name" is the xattr "user.haiku." + name, with "/" written as "%\"
 // and "%" as "%%". What is stored there (type code and data) is NodeAttributes'
 // business; these calls move bytes only. Errors are Be codes.
-namespace XattrStore {
+namespace XattrStore
+{
 
 std::string EncodeName(const char* name);
 // The Be name of an xattr name, or false for an xattr that is not one of ours.

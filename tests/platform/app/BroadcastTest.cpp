@@ -11,7 +11,8 @@
 
 #include <cstdlib>
 
-namespace {
+namespace
+{
 
 BMessage
 Closing()

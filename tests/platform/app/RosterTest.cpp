@@ -15,11 +15,13 @@
 
 #include <cstdio>
 
-namespace {
+namespace
+{
 
 typedef std::vector<std::string> Argv;
 
-class RosterTest : public testing::Test {
+class RosterTest : public testing::Test
+{
 protected:
 	void SetUp() override
 	{
@@ -53,8 +55,9 @@ TEST_F(RosterTest, LaunchesBySignatureWithTheArgumentsAsGiven)
 	const char* file[] = {"/home/someone/an event"};
 	EXPECT_EQ(be_roster->Launch("text/x-Kalimo", 1, file), B_OK);
 	EXPECT_EQ(record.Launches(),
-		(std::vector<Argv>{{fEditor}, {fEditor, "it's \"odd\"", "a;b", "$(touch x)", "`y`", "new\nline"},
-			{fEditor, "/home/someone/an event"}}));
+	          (std::vector<Argv>{{fEditor},
+	                             {fEditor, "it's \"odd\"", "a;b", "$(touch x)", "`y`", "new\nline"},
+	                             {fEditor, "/home/someone/an event"}}));
 }
 
 TEST_F(RosterTest, LaunchesByFileWithThePreferredApplicationOfItsType)
@@ -80,7 +83,8 @@ TEST_F(RosterTest, ReportsWhatItCannotLaunch)
 	RecordGuard record;
 	EXPECT_EQ(be_roster->Launch("no type"), B_BAD_VALUE);
 	EXPECT_EQ(be_roster->Launch("text/x-Kalimo", 1, nullptr), B_BAD_VALUE);
-	EXPECT_EQ(be_roster->Launch("application/x-vnd.nobody-knows"), B_LAUNCH_FAILED_NO_PREFERRED_APP);
+	EXPECT_EQ(be_roster->Launch("application/x-vnd.nobody-knows"),
+	          B_LAUNCH_FAILED_NO_PREFERRED_APP);
 	const std::string gone = DesktopTest::MakeProgram("apps/Gone");
 	const entry_ref hint = RefFor(gone);
 	ASSERT_EQ(BMimeType("application/x-vnd.Gone").SetAppHint(&hint), B_OK);
@@ -93,14 +97,14 @@ TEST_F(RosterTest, StartsDesktopApplicationsAsTheirEntriesSay)
 {
 	RecordGuard record;
 	const std::string browser = DesktopTest::MakeProgram("bin/browser");
-	DesktopTest::MakeEntry("browser.desktop",
-		"[Desktop Entry]\nType=Application\nName=Web\nExec=" + browser + " --new-window %u\n");
+	DesktopTest::MakeEntry("browser.desktop", "[Desktop Entry]\nType=Application\nName=Web\nExec=" +
+	                                              browser + " --new-window %u\n");
 	const char* address[] = {"http://example.org/?a=1&b='2';$(id)"};
 	EXPECT_EQ(be_roster->Launch("application/x-vnd.desktop-entry.browser", 1, address), B_OK);
 	EXPECT_EQ(be_roster->Launch("application/x-vnd.desktop-entry.none", 1, address),
-		B_LAUNCH_FAILED_APP_NOT_FOUND);
-	EXPECT_EQ(record.Launches(),
-		(std::vector<Argv>{{browser, "--new-window", "http://example.org/?a=1&b='2';$(id)"}}));
+	          B_LAUNCH_FAILED_APP_NOT_FOUND);
+	EXPECT_EQ(record.Launches(), (std::vector<Argv>{{browser, "--new-window",
+	                                                 "http://example.org/?a=1&b='2';$(id)"}}));
 }
 
 TEST(Roster, BroadcastNeedsASessionBus)

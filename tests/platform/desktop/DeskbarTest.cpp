@@ -20,7 +20,8 @@
 #include <fstream>
 #include <functional>
 
-namespace {
+namespace
+{
 
 bool
 WaitFor(const std::function<bool()>& condition, bigtime_t timeout = 5000000)
@@ -44,7 +45,8 @@ CountLines(const std::string& file, const std::string& line)
 	return count;
 }
 
-class DeskbarTest : public testing::Test {
+class DeskbarTest : public testing::Test
+{
 protected:
 	void SetUp() override
 	{
@@ -170,24 +172,25 @@ TEST_F(DeskbarTest, RefusesItemsItCannotMakeAndKeepsAnswering)
 		std::function<void(BMessage*)> change;
 		status_t status;
 	} cases[] = {
-		{"unknown signature",
-			[](BMessage* a) { a->ReplaceString("add_on", "application/x-vnd.kalimo-none"); },
-			B_LAUNCH_FAILED_APP_NOT_FOUND},
-		{"missing library",
-			[](BMessage* a) { a->ReplaceString("add_on", "application/x-vnd.kalimo-no-library"); },
-			B_LAUNCH_FAILED_APP_NOT_FOUND},
-		{"library that does not load",
-			[](BMessage* a) { a->ReplaceString("add_on", "application/x-vnd.kalimo-broken"); },
-			B_ERROR},
-		{"failed validation", [](BMessage* a) { a->RemoveData("class", 1); },
-			B_MISMATCHED_VALUES},
-		{"no instantiation function", [](BMessage* a) {
-			a->MakeEmpty();
-			a->AddString("class", "Nobody");
-			a->AddString("_name", "Ticks");
-			a->AddString("add_on", TestReplicant::kSignature);
-		}, B_NAME_NOT_FOUND},
-		{"no name", [](BMessage* a) { a->RemoveName("_name"); }, B_BAD_VALUE},
+	    {"unknown signature",
+	     [](BMessage* a) { a->ReplaceString("add_on", "application/x-vnd.kalimo-none"); },
+	     B_LAUNCH_FAILED_APP_NOT_FOUND},
+	    {"missing library",
+	     [](BMessage* a) { a->ReplaceString("add_on", "application/x-vnd.kalimo-no-library"); },
+	     B_LAUNCH_FAILED_APP_NOT_FOUND},
+	    {"library that does not load",
+	     [](BMessage* a) { a->ReplaceString("add_on", "application/x-vnd.kalimo-broken"); },
+	     B_ERROR},
+	    {"failed validation", [](BMessage* a) { a->RemoveData("class", 1); }, B_MISMATCHED_VALUES},
+	    {"no instantiation function",
+	     [](BMessage* a) {
+		     a->MakeEmpty();
+		     a->AddString("class", "Nobody");
+		     a->AddString("_name", "Ticks");
+		     a->AddString("add_on", TestReplicant::kSignature);
+	     },
+	     B_NAME_NOT_FOUND},
+	    {"no name", [](BMessage* a) { a->RemoveName("_name"); }, B_BAD_VALUE},
 	};
 	BDeskbar deskbar;
 	for (const Case& test : cases) {
@@ -212,12 +215,13 @@ TEST_F(DeskbarTest, ItemsComeBackWhenTheHostStartsAgain)
 	ASSERT_EQ(DeskbarBus::Quit(), B_OK);
 	ASSERT_TRUE(WaitFor([] { return !DeskbarBus::HostRunning(); }));
 	EXPECT_FALSE(deskbar.HasItem("Ticks"));
-	EXPECT_TRUE(std::filesystem::exists(std::string(getenv("XDG_CONFIG_HOME")) + "/be-deskbar/items"));
+	EXPECT_TRUE(
+	    std::filesystem::exists(std::string(getenv("XDG_CONFIG_HOME")) + "/be-deskbar/items"));
 	// It starts at every login, from the program that serves now.
 	std::ifstream entry(Autostart::DeskbarEntry());
 	std::string content((std::istreambuf_iterator<char>(entry)), std::istreambuf_iterator<char>());
 	EXPECT_NE(content.find("Exec=" + DeskbarBus::HostProgram() + "\n"), std::string::npos)
-		<< content;
+	    << content;
 
 	TestReplicant other("Other", "");
 	ASSERT_EQ(deskbar.AddItem(&other), B_OK);

@@ -13,9 +13,12 @@
 
 namespace fs = std::filesystem;
 
-namespace {
+namespace
+{
 
-class ExecQuoting : public testing::TestWithParam<std::string> {};
+class ExecQuoting : public testing::TestWithParam<std::string>
+{
+};
 
 } // namespace
 
@@ -23,30 +26,35 @@ class ExecQuoting : public testing::TestWithParam<std::string> {};
 TEST_P(ExecQuoting, GivesBackExactlyTheArgument)
 {
 	const std::string argument = GetParam();
-	const std::string exec = DesktopEntry::QuoteExecArgument("/opt/my apps/run")
-		+ " --flag " + DesktopEntry::QuoteExecArgument(argument) + " %U";
-	const std::string file = DesktopTest::MakeEntry("quoted.desktop",
-		"[Desktop Entry]\nType=Application\nName=Q\nExec=" + DesktopEntry::EscapeValue(exec) + "\n");
+	const std::string exec = DesktopEntry::QuoteExecArgument("/opt/my apps/run") + " --flag " +
+	                         DesktopEntry::QuoteExecArgument(argument) + " %U";
+	const std::string file = DesktopTest::MakeEntry(
+	    "quoted.desktop", "[Desktop Entry]\nType=Application\nName=Q\nExec=" +
+	                          DesktopEntry::EscapeValue(exec) + "\n");
 	DesktopEntry::Keys keys = DesktopEntry::Read(file);
 	std::vector<std::string> argv;
 	ASSERT_EQ(DesktopEntry::ExpandExec(keys, file, {"file one", "two"}, &argv), B_OK);
-	EXPECT_EQ(argv, (std::vector<std::string>{"/opt/my apps/run", "--flag", argument, "file one", "two"}));
+	EXPECT_EQ(argv, (std::vector<std::string>{"/opt/my apps/run", "--flag", argument, "file one",
+	                                          "two"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(HostileText, ExecQuoting,
-	testing::Values("plain", "", "two words", "it's", "say \"hi\"", "a;b", "$(touch injected)",
-		"`touch injected`", "back\\slash", "100%", "%f", "%%", "new\nline", "tab\there",
-		"semi;colon & amp | pipe > out < in", "~home", "#hash", "Zürich ☃", "\\n literally",
-		"trailing\\"));
+                         testing::Values("plain", "", "two words", "it's", "say \"hi\"", "a;b",
+                                         "$(touch injected)", "`touch injected`", "back\\slash",
+                                         "100%", "%f", "%%", "new\nline", "tab\there",
+                                         "semi;colon & amp | pipe > out < in", "~home", "#hash",
+                                         "Zürich ☃", "\\n literally", "trailing\\"));
 
 TEST(DesktopEntry, ExpandsFieldCodes)
 {
 	DesktopEntry::Keys keys = {{"Exec", "browser --name=%c %i %k %f %d %% x%uy"},
-		{"Name", "The Browser"}, {"Icon", "web"}};
+	                           {"Name", "The Browser"},
+	                           {"Icon", "web"}};
 	std::vector<std::string> argv;
-	ASSERT_EQ(DesktopEntry::ExpandExec(keys, "/apps/b.desktop", {"http://a", "http://b"}, &argv), B_OK);
+	ASSERT_EQ(DesktopEntry::ExpandExec(keys, "/apps/b.desktop", {"http://a", "http://b"}, &argv),
+	          B_OK);
 	EXPECT_EQ(argv, (std::vector<std::string>{"browser", "--name=The Browser", "--icon", "web",
-						"/apps/b.desktop", "http://a", "%", "xhttp://ay"}));
+	                                          "/apps/b.desktop", "http://a", "%", "xhttp://ay"}));
 	// Without a file code the arguments follow; without arguments a lone code is dropped.
 	keys["Exec"] = "viewer";
 	ASSERT_EQ(DesktopEntry::ExpandExec(keys, "", {"a b"}, &argv), B_OK);
@@ -68,9 +76,10 @@ TEST(DesktopEntry, RefusesWhatDoesNotParse)
 
 TEST(DesktopEntry, ReadsTheDesktopEntryGroupOnly)
 {
-	const std::string file = DesktopTest::MakeEntry("groups.desktop",
-		"# comment\n[Desktop Entry]\nName=Main\nName[de]=Haupt\nComment=a\\nb\\sc\\\\d\n"
-		"Exec=main\n\n[Desktop Action New]\nExec=other\nName=Other\n");
+	const std::string file = DesktopTest::MakeEntry(
+	    "groups.desktop",
+	    "# comment\n[Desktop Entry]\nName=Main\nName[de]=Haupt\nComment=a\\nb\\sc\\\\d\n"
+	    "Exec=main\n\n[Desktop Action New]\nExec=other\nName=Other\n");
 	DesktopEntry::Keys keys = DesktopEntry::Read(file);
 	EXPECT_EQ(keys["Name"], "Main");
 	EXPECT_EQ(keys["Comment"], "a\nb c\\d");
@@ -82,11 +91,12 @@ TEST(DesktopEntry, ReadsTheDesktopEntryGroupOnly)
 TEST(DesktopEntry, FindsEntriesInTheDesktopsOrder)
 {
 	DesktopGuard desktop;
-	const std::string system = TestHome::MakeFile("system/share/applications/app.desktop",
-		"[Desktop Entry]\nExec=system\nX-Be-Signature=application/x-vnd.Sys\n");
+	const std::string system =
+	    TestHome::MakeFile("system/share/applications/app.desktop",
+	                       "[Desktop Entry]\nExec=system\nX-Be-Signature=application/x-vnd.Sys\n");
 	EXPECT_EQ(DesktopEntry::Find("app.desktop"), system);
-	const std::string user = DesktopTest::MakeEntry("app.desktop",
-		"[Desktop Entry]\nExec=user\nX-Be-Signature=application/x-vnd.User\n");
+	const std::string user = DesktopTest::MakeEntry(
+	    "app.desktop", "[Desktop Entry]\nExec=user\nX-Be-Signature=application/x-vnd.User\n");
 	EXPECT_EQ(DesktopEntry::Find("app.desktop"), user);
 	EXPECT_EQ(DesktopEntry::Find("none.desktop"), "");
 	EXPECT_EQ(DesktopEntry::Find("../app.desktop"), "");
@@ -112,8 +122,8 @@ TEST(DesktopEntry, WritesOnlyWhatChanged)
 	EXPECT_EQ(DesktopTest::ReadFile(path), "two");
 	// No temporary file is left behind.
 	EXPECT_EQ(std::distance(fs::directory_iterator(TestHome::Path() + "/deep/folder"),
-				  fs::directory_iterator()),
-		1);
+	                        fs::directory_iterator()),
+	          1);
 }
 
 // A FIFO put where the desktop keeps a list or a setting is passed over; reading it
@@ -127,21 +137,18 @@ TEST(DesktopEntry, FifosInPlaceOfListsAndSettingsDoNotBlock)
 		std::function<status_t()> work;
 		status_t expected;
 	} cases[] = {
-		{"/entry.desktop",
-			[&] {
-				return DesktopEntry::Read(config + "/entry.desktop").empty() ? B_OK : B_ERROR;
-			},
-			B_OK},
-		{"/be-system-beeps",
-			[] {
-				std::string sound;
-				return SystemSounds::Lookup("Kalimo pops", &sound);
-			},
-			B_BAD_TYPE},
-		{"/mimeapps.list",
-			[] { return MimeDatabase::DesktopDefault("text/html").empty() ? B_OK : B_ERROR; },
-			B_OK},
-		{"/mimeapps.list", [] { return MimeDatabase::UpdateDesktop(); }, B_BAD_TYPE},
+	    {"/entry.desktop",
+	     [&] { return DesktopEntry::Read(config + "/entry.desktop").empty() ? B_OK : B_ERROR; },
+	     B_OK},
+	    {"/be-system-beeps",
+	     [] {
+		     std::string sound;
+		     return SystemSounds::Lookup("Kalimo pops", &sound);
+	     },
+	     B_BAD_TYPE},
+	    {"/mimeapps.list",
+	     [] { return MimeDatabase::DesktopDefault("text/html").empty() ? B_OK : B_ERROR; }, B_OK},
+	    {"/mimeapps.list", [] { return MimeDatabase::UpdateDesktop(); }, B_BAD_TYPE},
 	};
 	for (const Case& c : cases) {
 		const std::string fifo = config + c.file;

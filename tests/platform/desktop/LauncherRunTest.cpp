@@ -15,8 +15,8 @@ TEST(LauncherRun, GivesOutputAndExitStatus)
 	std::string output;
 	int exitStatus = -1;
 	ASSERT_EQ(Launcher::Run({"printf", "%s|", "it's", "a;b", "$(touch x)", "`y`", "new\nline"},
-				  &exitStatus, &output),
-		B_OK);
+	                        &exitStatus, &output),
+	          B_OK);
 	EXPECT_EQ(exitStatus, 0);
 	EXPECT_EQ(output, "it's|a;b|$(touch x)|`y`|new\nline|");
 	ASSERT_EQ(Launcher::Run({"sh", "-c", "exit 3"}, &exitStatus), B_OK);

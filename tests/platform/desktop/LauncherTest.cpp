@@ -12,7 +12,8 @@
 
 namespace fs = std::filesystem;
 
-namespace {
+namespace
+{
 
 bool
 WaitFor(const std::string& path)
@@ -28,8 +29,9 @@ TEST(Launcher, HostileNamesAreOneArgumentAndRunNothingElse)
 {
 	const std::string folder = TestHome::Path() + "/names";
 	fs::create_directories(folder);
-	const std::vector<std::string> names = {"it's \"quoted\"", "a;touch injected",
-		"$(touch injected)", "`touch injected`", "new\nline", "|| touch injected &"};
+	const std::vector<std::string> names = {"it's \"quoted\"",   "a;touch injected",
+	                                        "$(touch injected)", "`touch injected`",
+	                                        "new\nline",         "|| touch injected &"};
 	// Run inside the folder, so a command smuggled through a shell would leave its
 	// file there.
 	fs::current_path(folder);

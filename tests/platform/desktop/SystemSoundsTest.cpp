@@ -27,7 +27,7 @@ TEST(SystemSounds, AddingAnEventKeepsTheUsersChoice)
 	ASSERT_EQ(SystemSounds::Lookup("Other", &sound), B_OK);
 	EXPECT_EQ(sound, "");
 	EXPECT_EQ(DesktopTest::ReadFile(file),
-		"# mine\n Kalimo pops = /usr/share/sounds/pop.oga \nOther=\n");
+	          "# mine\n Kalimo pops = /usr/share/sounds/pop.oga \nOther=\n");
 }
 
 TEST(SystemSounds, RefusesNamesTheFileCannotHold)
@@ -55,7 +55,7 @@ TEST(SystemSounds, PlayingWithoutASoundDeviceIsNoError)
 TEST(SystemSounds, ASilentEventAndAMissingFile)
 {
 	std::ofstream(SystemSounds::SettingsFile())
-		<< "quiet=\ngone=" << TestHome::Path() << "/missing.oga\n";
+	    << "quiet=\ngone=" << TestHome::Path() << "/missing.oga\n";
 	EXPECT_EQ(system_beep("quiet"), B_OK);
 	EXPECT_EQ(system_beep("gone"), B_ENTRY_NOT_FOUND);
 }

@@ -9,13 +9,11 @@ const char* TestReplicant::kSignature = "application/x-vnd.kalimo-test-replicant
 const char* TestReplicant::kItemClass = "Ticker";
 
 TestReplicant::TestReplicant(const char* name, const std::string& record)
-	: BView(BRect(0, 0, 15, 14), name, B_FOLLOW_NONE, B_WILL_DRAW | B_PULSE_NEEDED),
-	  fRecord(record)
+    : BView(BRect(0, 0, 15, 14), name, B_FOLLOW_NONE, B_WILL_DRAW | B_PULSE_NEEDED), fRecord(record)
 {
 }
 
-TestReplicant::TestReplicant(BMessage* archive)
-	: BView(archive)
+TestReplicant::TestReplicant(BMessage* archive) : BView(archive)
 {
 	const char* record = nullptr;
 	if (archive->FindString("record", &record) == B_OK)

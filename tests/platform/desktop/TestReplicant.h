@@ -10,7 +10,8 @@
 // Deskbar host loads; the tests build the same class to archive it. It writes one
 // line into the file named by its archive's "record" field when it is made
 // ("made"), at each pulse ("pulse") and at each click ("down <buttons>").
-class TestReplicant : public BView {
+class TestReplicant : public BView
+{
 public:
 	static const char* kSignature;
 	// The class name that Instantiate asks for, beside the C++ one, as real

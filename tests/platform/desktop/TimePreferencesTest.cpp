@@ -26,8 +26,9 @@ TEST(TimePreferences, OpensTheSettingsOfTheRunningDesktop)
 		EnvGuard desktop("XDG_CURRENT_DESKTOP", nullptr);
 		EXPECT_EQ(TimePreferences::Open(), B_OK);
 	}
-	EXPECT_EQ(record.Launches(), (std::vector<std::vector<std::string>>{
-									 {gnome, "datetime"}, {kde, "kcm_clock"}, {gnome, "datetime"}}));
+	EXPECT_EQ(record.Launches(),
+	          (std::vector<std::vector<std::string>>{
+	              {gnome, "datetime"}, {kde, "kcm_clock"}, {gnome, "datetime"}}));
 }
 
 TEST(TimePreferences, SaysWhenTheDesktopHasNone)

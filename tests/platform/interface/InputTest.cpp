@@ -42,7 +42,8 @@ class InputView : public BView
 {
 public:
 	InputView(BRect frame, const char* name, std::vector<Event>* events, bool takesWheel = true)
-	    : BView(frame, name, B_FOLLOW_NONE, B_WILL_DRAW | B_NAVIGABLE), fEvents(events),
+	    : BView(frame, name, B_FOLLOW_NONE, B_WILL_DRAW | B_NAVIGABLE),
+	      fEvents(events),
 	      fTakesWheel(takesWheel)
 	{
 	}

@@ -24,7 +24,8 @@
 // edge the sweep walks. The edge is measured, not assumed, so the sweep follows the
 // file system it runs on.
 
-namespace {
+namespace
+{
 
 struct EventValue {
 	const char* name;
@@ -61,16 +62,16 @@ std::vector<EventValue>
 Event(size_t descriptionSize)
 {
 	return {{"BEOS:TYPE", B_MIME_STRING_TYPE, Text("text/x-Kalimo")},
-		{"EVENT:Description", B_STRING_TYPE, Text(Description(descriptionSize))},
-		{"EVENT:Location", B_STRING_TYPE, Text("Praxis Dr. Berg, Hauptstrasse 12")},
-		{"EVENT:Summary", B_STRING_TYPE, Text("Zahnarzt")},
-		{"EVENT:Alarm", B_STRING_TYPE, Text("Day")},
-		{"EVENT:Group", B_STRING_TYPE, Text("Familie")},
-		{"EVENT:Categorie", B_STRING_TYPE, Text("Privat")},
-		{"EVENT:Extd", B_STRING_TYPE, Text("--")},
-		{"EVENT:tStart", B_TIME_TYPE, Time(1710513000)},
-		{"EVENT:tEnd", B_TIME_TYPE, Time(1710516600)},
-		{"EVENT:Warn", B_STRING_TYPE, Text("wait")}};
+	        {"EVENT:Description", B_STRING_TYPE, Text(Description(descriptionSize))},
+	        {"EVENT:Location", B_STRING_TYPE, Text("Praxis Dr. Berg, Hauptstrasse 12")},
+	        {"EVENT:Summary", B_STRING_TYPE, Text("Zahnarzt")},
+	        {"EVENT:Alarm", B_STRING_TYPE, Text("Day")},
+	        {"EVENT:Group", B_STRING_TYPE, Text("Familie")},
+	        {"EVENT:Categorie", B_STRING_TYPE, Text("Privat")},
+	        {"EVENT:Extd", B_STRING_TYPE, Text("--")},
+	        {"EVENT:tStart", B_TIME_TYPE, Time(1710513000)},
+	        {"EVENT:tEnd", B_TIME_TYPE, Time(1710516600)},
+	        {"EVENT:Warn", B_STRING_TYPE, Text("wait")}};
 }
 
 // Saves the event into a new file and reads it back from the file; a failure names
@@ -78,8 +79,7 @@ Event(size_t descriptionSize)
 testing::AssertionResult
 SavesAndReadsBackWhole(size_t descriptionSize)
 {
-	const std::string path
-		= TestHome::MakeFile("events/event-" + std::to_string(descriptionSize));
+	const std::string path = TestHome::MakeFile("events/event-" + std::to_string(descriptionSize));
 	const std::vector<EventValue> event = Event(descriptionSize);
 	{
 		BFile file(path.c_str(), B_READ_WRITE);
@@ -89,32 +89,32 @@ SavesAndReadsBackWhole(size_t descriptionSize)
 			return testing::AssertionFailure() << descriptionSize << ": type not written";
 		for (size_t i = 1; i < event.size(); i++) {
 			const EventValue& value = event[i];
-			ssize_t written = file.WriteAttr(value.name, value.type, 0, value.data.data(),
-				value.data.size());
+			ssize_t written =
+			    file.WriteAttr(value.name, value.type, 0, value.data.data(), value.data.size());
 			if (written != (ssize_t)value.data.size())
-				return testing::AssertionFailure() << descriptionSize << ": writing "
-					<< value.name << " gave " << written;
+				return testing::AssertionFailure()
+				       << descriptionSize << ": writing " << value.name << " gave " << written;
 		}
 	}
 
 	BFile file(path.c_str(), B_READ_ONLY);
 	for (const EventValue& value : event) {
 		attr_info info;
-		if (file.GetAttrInfo(value.name, &info) != B_OK || info.type != value.type
-			|| info.size != (off_t)value.data.size())
+		if (file.GetAttrInfo(value.name, &info) != B_OK || info.type != value.type ||
+		    info.size != (off_t)value.data.size())
 			return testing::AssertionFailure() << descriptionSize << ": " << value.name
-				<< " missing or of another type or size";
+			                                   << " missing or of another type or size";
 		std::vector<uint8> back(value.data.size() + 1);
 		ssize_t read = file.ReadAttr(value.name, value.type, 0, back.data(), back.size());
 		back.resize(read < 0 ? 0 : (size_t)read);
 		if (back != value.data)
 			return testing::AssertionFailure() << descriptionSize << ": " << value.name
-				<< " reads back as " << read << " other bytes";
+			                                   << " reads back as " << read << " other bytes";
 		// The file itself holds each attribute, as its value or its marker.
 		const std::string xattr = std::string("user.haiku.") + value.name;
 		if (getxattr(path.c_str(), xattr.c_str(), nullptr, 0) < 0)
-			return testing::AssertionFailure() << descriptionSize << ": " << value.name
-				<< " is not on the file";
+			return testing::AssertionFailure()
+			       << descriptionSize << ": " << value.name << " is not on the file";
 	}
 	return testing::AssertionSuccess();
 }
@@ -148,8 +148,8 @@ DescriptionEdge()
 
 TEST(AttributeSpace, EventOfAnyDescriptionSizeKeepsEveryAttribute)
 {
-	for (size_t size : {0, 1, 255, 1000, 2048, 3000, 3850, 3900, 3960, 4031, 4032, 4033, 4096,
-			 8192, 16384, 65535, 65536, 70000})
+	for (size_t size : {0, 1, 255, 1000, 2048, 3000, 3850, 3900, 3960, 4031, 4032, 4033, 4096, 8192,
+	                    16384, 65535, 65536, 70000})
 		EXPECT_TRUE(SavesAndReadsBackWhole(size));
 }
 
@@ -177,28 +177,29 @@ TEST(AttributeSpace, RewritingAFullEventKeepsEveryAttribute)
 		for (const EventValue& value : Event(size)) {
 			if (strcmp(value.name, "BEOS:TYPE") == 0)
 				continue;
-			ASSERT_EQ(file.WriteAttr(value.name, value.type, 0, value.data.data(),
-						  value.data.size()),
-				(ssize_t)value.data.size())
-				<< size << " " << value.name;
+			ASSERT_EQ(
+			    file.WriteAttr(value.name, value.type, 0, value.data.data(), value.data.size()),
+			    (ssize_t)value.data.size())
+			    << size << " " << value.name;
 		}
 		BFile again(path.c_str(), B_READ_ONLY);
 		for (const EventValue& value : Event(size)) {
 			std::vector<uint8> back(value.data.size());
 			ASSERT_EQ(again.ReadAttr(value.name, value.type, 0, back.data(), back.size()),
-				(ssize_t)back.size())
-				<< size << " " << value.name;
+			          (ssize_t)back.size())
+			    << size << " " << value.name;
 			EXPECT_EQ(back, value.data) << size << " " << value.name;
 		}
 		// A short description is back on the file itself: its type code and text.
 		if (size <= 100) {
 			EXPECT_EQ(getxattr(path.c_str(), "user.haiku.EVENT:Description", nullptr, 0),
-				(ssize_t)(4 + size + 1));
+			          (ssize_t)(4 + size + 1));
 		}
 	}
 }
 
-namespace {
+namespace
+{
 
 struct Opener {
 	const char* label;
@@ -206,13 +207,11 @@ struct Opener {
 };
 
 const Opener kOpeners[] = {
-	{"BNode", [](const char* path) { return BNode(path).InitCheck(); }},
-	{"BFile read", [](const char* path) { return BFile(path, B_READ_ONLY).InitCheck(); }},
-	{"BFile write", [](const char* path) { return BFile(path, B_WRITE_ONLY).InitCheck(); }},
-	{"BFile settings",
-		[](const char* path) {
-			return BFile(path, B_READ_WRITE | B_CREATE_FILE).InitCheck();
-		}},
+    {"BNode", [](const char* path) { return BNode(path).InitCheck(); }},
+    {"BFile read", [](const char* path) { return BFile(path, B_READ_ONLY).InitCheck(); }},
+    {"BFile write", [](const char* path) { return BFile(path, B_WRITE_ONLY).InitCheck(); }},
+    {"BFile settings",
+     [](const char* path) { return BFile(path, B_READ_WRITE | B_CREATE_FILE).InitCheck(); }},
 };
 
 status_t
@@ -229,8 +228,7 @@ TEST(AttributeSpace, NodesThatAreNotFilesAreRefusedWithoutBlocking)
 	ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
 	for (const Opener& opener : kOpeners) {
 		EXPECT_EQ(OpenWithin(opener, fifo), B_BAD_TYPE) << opener.label << " of a FIFO";
-		EXPECT_EQ(OpenWithin(opener, "/dev/null"), B_BAD_TYPE)
-			<< opener.label << " of a device";
+		EXPECT_EQ(OpenWithin(opener, "/dev/null"), B_BAD_TYPE) << opener.label << " of a device";
 	}
 
 	// Files and folders open as before.
@@ -249,7 +247,8 @@ TEST(AttributeSpace, NodesThatAreNotFilesAreRefusedWithoutBlocking)
 	EXPECT_STREQ(back, "abc");
 }
 
-namespace {
+namespace
+{
 
 // A marker as the layer writes it for a value kept in the database, claiming size.
 void
@@ -266,7 +265,9 @@ ForgeMarker(const std::string& path, const char* name, type_code type, uint64 si
 	ASSERT_EQ(setxattr(path.c_str(), xattr.c_str(), marker, sizeof(marker), 0), 0);
 }
 
-class ForgedSize : public testing::TestWithParam<uint64> {};
+class ForgedSize : public testing::TestWithParam<uint64>
+{
+};
 
 } // namespace
 
@@ -279,7 +280,7 @@ TEST_P(ForgedSize, IsBadDataOnANode)
 	EXPECT_EQ(node.GetAttrInfo("EVENT:Description", &info), B_BAD_DATA);
 	char buffer[16];
 	EXPECT_EQ(node.ReadAttr("EVENT:Description", B_STRING_TYPE, 0, buffer, sizeof(buffer)),
-		B_BAD_DATA);
+	          B_BAD_DATA);
 	BString text;
 	EXPECT_EQ(node.ReadAttrString("EVENT:Description", &text), B_BAD_DATA);
 }
@@ -293,8 +294,8 @@ TEST_P(ForgedSize, IsBadDataInTheMimeDatabase)
 	ASSERT_EQ(type.SetFileExtensions(&extensions), B_OK);
 	const std::string path = TestHome::Path() + "/.config/mime_db/text/x-forged";
 	ASSERT_EQ(access(path.c_str(), F_OK), 0);
-	for (const char* name : {"META:S:DESC", "META:EXTENS", "META:ATTR_INFO", "META:PPATH",
-			 "META:L:STD_ICON"})
+	for (const char* name :
+	     {"META:S:DESC", "META:EXTENS", "META:ATTR_INFO", "META:PPATH", "META:L:STD_ICON"})
 		ForgeMarker(path, name, B_RAW_TYPE, GetParam());
 
 	char text[B_MIME_TYPE_LENGTH];
@@ -311,4 +312,5 @@ TEST_P(ForgedSize, IsBadDataInTheMimeDatabase)
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, ForgedSize,
-	testing::Values(9223372036854775807ULL, 18446744073709551615ULL, 64ULL * 1024 * 1024 + 1));
+                         testing::Values(9223372036854775807ULL, 18446744073709551615ULL,
+                                         64ULL * 1024 * 1024 + 1));

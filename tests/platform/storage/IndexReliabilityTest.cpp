@@ -26,7 +26,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 typedef std::vector<std::string> Names;
 
@@ -95,10 +96,11 @@ WriteWhole(const std::string& path, const std::string& bytes)
 void
 RemoveDatabaseFiles(const std::string& db, bool alsoAside)
 {
-	for (const auto& item : std::filesystem::directory_iterator(std::filesystem::path(db).parent_path())) {
+	for (const auto& item :
+	     std::filesystem::directory_iterator(std::filesystem::path(db).parent_path())) {
 		const std::string name = item.path().string();
-		if (name == db + "-wal" || name == db + "-shm"
-			|| (alsoAside && name.find(".damaged-") != std::string::npos))
+		if (name == db + "-wal" || name == db + "-shm" ||
+		    (alsoAside && name.find(".damaged-") != std::string::npos))
 			std::filesystem::remove(item.path());
 	}
 }
@@ -123,8 +125,7 @@ BigValueRows(const std::string& db)
 	int64 rows = -1;
 	if (sqlite3_open_v2(db.c_str(), &connection, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
 		sqlite3_stmt* statement = nullptr;
-		sqlite3_prepare_v2(connection, "SELECT count(*) FROM big_values", -1, &statement,
-			nullptr);
+		sqlite3_prepare_v2(connection, "SELECT count(*) FROM big_values", -1, &statement, nullptr);
 		if (sqlite3_step(statement) == SQLITE_ROW)
 			rows = sqlite3_column_int64(statement, 0);
 		sqlite3_finalize(statement);
@@ -166,7 +167,7 @@ TEST(IndexReliability, NoDamagedPageGivesAShortAnswer)
 		const size_t after = Matching("EVENT:Alarm=*").size();
 		testing::internal::GetCapturedStderr();
 		EXPECT_TRUE(status != B_OK || found == (size_t)kEvents)
-			<< "page " << page << ": " << found << " found with success";
+		    << "page " << page << ": " << found << " found with success";
 		EXPECT_EQ(after, (size_t)kEvents) << "page " << page << ": not rebuilt";
 		LetGo();
 	}
@@ -180,9 +181,11 @@ TEST(IndexReliability, EmptyOrForeignDatabaseIsRebuilt)
 	const std::string foreign = TestHome::Path() + "/foreign.db";
 	sqlite3* connection;
 	ASSERT_EQ(sqlite3_open(foreign.c_str(), &connection), SQLITE_OK);
-	ASSERT_EQ(sqlite3_exec(connection, "CREATE TABLE notes (text TEXT); INSERT INTO notes"
-									   " VALUES ('mine')", nullptr, nullptr, nullptr),
-		SQLITE_OK);
+	ASSERT_EQ(sqlite3_exec(connection,
+	                       "CREATE TABLE notes (text TEXT); INSERT INTO notes"
+	                       " VALUES ('mine')",
+	                       nullptr, nullptr, nullptr),
+	          SQLITE_OK);
 	sqlite3_close(connection);
 
 	for (const std::string& content : {std::string(), ReadWhole(foreign)}) {
@@ -199,7 +202,8 @@ TEST(IndexReliability, EmptyOrForeignDatabaseIsRebuilt)
 			continue;
 		// Another program's database is kept, not written into.
 		bool keptAside = false;
-		for (const auto& item : std::filesystem::directory_iterator(std::filesystem::path(db).parent_path())) {
+		for (const auto& item :
+		     std::filesystem::directory_iterator(std::filesystem::path(db).parent_path())) {
 			if (item.path().string().find(".damaged-") != std::string::npos)
 				keptAside = keptAside || ReadWhole(item.path()) == content;
 		}
@@ -232,8 +236,8 @@ TEST(IndexReliability, WriteWhileTheDatabaseIsLockedLandsOrFails)
 		testing::internal::CaptureStderr();
 		const status_t status = node.WriteAttrString("EVENT:Alarm", &locked);
 		testing::internal::GetCapturedStderr();
-		const double waited = std::chrono::duration<double>(
-			std::chrono::steady_clock::now() - start).count();
+		const double waited =
+		    std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 		sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
 		sqlite3_close(other);
 		EXPECT_LT(waited, 5.0);
@@ -250,9 +254,9 @@ TEST(IndexReliability, WriteWhileTheDatabaseIsLockedLandsOrFails)
 		ASSERT_EQ(node.WriteAttrString("EVENT:Alarm", &later), B_OK);
 		EXPECT_EQ(Matching("EVENT:Alarm=='PT30M'"), Names{"dentist"});
 		const std::string big(20000, 'x');
-		EXPECT_EQ(node.WriteAttr("EVENT:Description", B_STRING_TYPE, 0, big.c_str(),
-					  big.size() + 1),
-			(ssize_t)big.size() + 1);
+		EXPECT_EQ(
+		    node.WriteAttr("EVENT:Description", B_STRING_TYPE, 0, big.c_str(), big.size() + 1),
+		    (ssize_t)big.size() + 1);
 	}
 }
 
@@ -284,8 +288,9 @@ TEST(IndexReliability, ConcurrentWritersAndAQuerierLeaveTheIndexRight)
 			}
 			for (int i = 0; i < kFiles; i++) {
 				BNode node(paths[(size_t)i].c_str());
-				const BString value(("w" + std::to_string(role) + "-" + std::to_string(round)
-					+ "-" + std::to_string(i)).c_str());
+				const BString value(("w" + std::to_string(role) + "-" + std::to_string(round) +
+				                     "-" + std::to_string(i))
+				                        .c_str());
 				failures += node.WriteAttrString("EVENT:Alarm", &value) != B_OK;
 			}
 		}
@@ -331,9 +336,9 @@ TEST(IndexReliability, RemovedFilesTakeTheirStoredValuesWith)
 			big += text;
 		for (const std::string& event : {path, kept}) {
 			BNode node(event.c_str());
-			ASSERT_EQ(node.WriteAttr("EVENT:Description", B_STRING_TYPE, 0, big.c_str(),
-						  big.size() + 1),
-				(ssize_t)big.size() + 1);
+			ASSERT_EQ(
+			    node.WriteAttr("EVENT:Description", B_STRING_TYPE, 0, big.c_str(), big.size() + 1),
+			    (ssize_t)big.size() + 1);
 		}
 		ASSERT_EQ(BigValueRows(db), 2);
 		LetGo();

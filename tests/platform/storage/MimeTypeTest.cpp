@@ -18,7 +18,8 @@
 
 namespace fs = std::filesystem;
 
-namespace {
+namespace
+{
 
 std::string
 Config(const std::string& relative)
@@ -44,13 +45,17 @@ EventAttributes()
 		bool extra;
 	};
 	const Row rows[] = {{"Summary", "EVENT:Summary", 'CSTR', 60, false},
-		{"Description", "EVENT:Description", 'CSTR', 60, true},
-		{"Location", "EVENT:Location", 'CSTR', 60, false},
-		{"Categorie", "EVENT:Categorie", 'CSTR', 60, false},
-		{"Group", "EVENT:Group", 'CSTR', 60, false}, {"Alarm", "EVENT:Alarm", 'CSTR', 60, false},
-		{"Rule", "EVENT:ExRule", 'CSTR', 60, true}, {"Warn", "EVENT:Warn", 'CSTR', 60, true},
-		{"Extd", "EVENT:Extd", 'CSTR', 60, false}, {"tStart", "EVENT:tStart", 'TIME', 40, true},
-		{"tEnd", "EVENT:tEnd", 'TIME', 40, true}, {"NextAlarm", "EVENT:NextA", 'TIME', 40, true}};
+	                    {"Description", "EVENT:Description", 'CSTR', 60, true},
+	                    {"Location", "EVENT:Location", 'CSTR', 60, false},
+	                    {"Categorie", "EVENT:Categorie", 'CSTR', 60, false},
+	                    {"Group", "EVENT:Group", 'CSTR', 60, false},
+	                    {"Alarm", "EVENT:Alarm", 'CSTR', 60, false},
+	                    {"Rule", "EVENT:ExRule", 'CSTR', 60, true},
+	                    {"Warn", "EVENT:Warn", 'CSTR', 60, true},
+	                    {"Extd", "EVENT:Extd", 'CSTR', 60, false},
+	                    {"tStart", "EVENT:tStart", 'TIME', 40, true},
+	                    {"tEnd", "EVENT:tEnd", 'TIME', 40, true},
+	                    {"NextAlarm", "EVENT:NextA", 'TIME', 40, true}};
 	BMessage info;
 	for (const Row& row : rows) {
 		info.AddString("attr:public_name", row.publicName);
@@ -70,10 +75,11 @@ EventAttributes()
 TEST(MimeType, KnowsValidTypes)
 {
 	for (const char* valid : {"text/x-Kalimo", "text", "application/x-vnd.Be-query",
-			 "application/x-vnd.desktop-entry.firefox-esr", "a/b+c"})
+	                          "application/x-vnd.desktop-entry.firefox-esr", "a/b+c"})
 		EXPECT_TRUE(BMimeType::IsValid(valid)) << valid;
-	for (const char* invalid : {"", "/", "text/", "/plain", "a/b/c", "text/..", "../x", ".",
-			 "te xt/a", "text/a;b", "text/a\"b", "text/a\nb", "text/\xc3\xa4", "a=b/c"})
+	for (const char* invalid :
+	     {"", "/", "text/", "/plain", "a/b/c", "text/..", "../x", ".", "te xt/a", "text/a;b",
+	      "text/a\"b", "text/a\nb", "text/\xc3\xa4", "a=b/c"})
 		EXPECT_FALSE(BMimeType::IsValid(invalid)) << invalid;
 	EXPECT_FALSE(BMimeType::IsValid(nullptr));
 	EXPECT_FALSE(BMimeType::IsValid(("text/" + std::string(300, 'x')).c_str()));
@@ -240,12 +246,13 @@ TEST(MimeType, MirrorsTheRecordToTheDesktop)
 	EXPECT_EQ(argv, (std::vector<std::string>{editor, "/home/x/an event"}));
 	if (!Launcher::FindProgram("desktop-file-validate").empty()) {
 		std::string complaints;
-		EXPECT_EQ(TestHome::Run({"desktop-file-validate", entryFile}, &complaints), 0) << complaints;
+		EXPECT_EQ(TestHome::Run({"desktop-file-validate", entryFile}, &complaints), 0)
+		    << complaints;
 	}
 
 	const std::string list = DesktopTest::ReadFile(Config("mimeapps.list"));
 	EXPECT_NE(list.find("[Default Applications]\ntext/plain=gedit.desktop\n"), std::string::npos)
-		<< list;
+	    << list;
 	EXPECT_NE(list.find("text/x-Kalimo=be-Kalimo.desktop\n"), std::string::npos) << list;
 	if (!Launcher::FindProgram("xdg-mime").empty()) {
 		std::string answer;
@@ -256,7 +263,7 @@ TEST(MimeType, MirrorsTheRecordToTheDesktop)
 	// Taking the fields back takes the desktop's view back.
 	ASSERT_EQ(type.SetPreferredApp(nullptr), B_OK);
 	EXPECT_EQ(DesktopTest::ReadFile(Config("mimeapps.list")),
-		"[Default Applications]\ntext/plain=gedit.desktop\n");
+	          "[Default Applications]\ntext/plain=gedit.desktop\n");
 	ASSERT_EQ(app.SetAppHint(nullptr), B_OK);
 	EXPECT_FALSE(fs::exists(entryFile));
 	ASSERT_EQ(type.Delete(), B_OK);
@@ -266,8 +273,8 @@ TEST(MimeType, MirrorsTheRecordToTheDesktop)
 TEST(MimeType, WritesHostileNamesIntoTheDesktopFilesSafely)
 {
 	DesktopGuard desktop;
-	const std::string program
-		= DesktopTest::MakeProgram("apps/it's \"$(touch x)\" `y`; 100% & more/Pro gram");
+	const std::string program =
+	    DesktopTest::MakeProgram("apps/it's \"$(touch x)\" `y`; 100% & more/Pro gram");
 	BMimeType app("application/x-vnd.Hostile");
 	const entry_ref hint = RefFor(program);
 	ASSERT_EQ(app.SetAppHint(&hint), B_OK);
@@ -284,7 +291,7 @@ TEST(MimeType, WritesHostileNamesIntoTheDesktopFilesSafely)
 	EXPECT_EQ(argv, (std::vector<std::string>{program, "f"}));
 	const std::string package = DesktopTest::ReadFile(Data("mime/packages/be-mime-db.xml"));
 	EXPECT_NE(package.find("<comment>&lt;b&gt;&amp;amp;&lt;/b&gt;?\?</comment>"), std::string::npos)
-		<< package;
+	    << package;
 	if (!Launcher::FindProgram("update-mime-database").empty()) {
 		EXPECT_TRUE(fs::exists(Data("mime/text/x-hostile.xml")));
 	}
@@ -299,11 +306,12 @@ TEST(MimeType, AsksTheDesktopForTheBrowserAndTheMailProgram)
 	// cannot, and the lists answer instead.
 	const std::string browser = DesktopTest::MakeProgram("bin/web browser");
 	DesktopTest::MakeEntry("org.example.Browser.desktop",
-		"[Desktop Entry]\nType=Application\nName=Browser\nExec=\"" + browser + "\" %u\n");
+	                       "[Desktop Entry]\nType=Application\nName=Browser\nExec=\"" + browser +
+	                           "\" %u\n");
 	DesktopTest::SetDefault("x-scheme-handler/http", "org.example.Browser.desktop");
 	const std::string mailer = DesktopTest::MakeProgram("bin/mailer");
-	DesktopTest::MakeEntry("mailer.desktop",
-		"[Desktop Entry]\nType=Application\nName=Mail\nExec=" + mailer + " --compose %u\n");
+	DesktopTest::MakeEntry("mailer.desktop", "[Desktop Entry]\nType=Application\nName=Mail\nExec=" +
+	                                             mailer + " --compose %u\n");
 	DesktopTest::SetDefault("x-scheme-handler/mailto", "mailer.desktop");
 
 	char signature[B_MIME_TYPE_LENGTH];
@@ -314,7 +322,8 @@ TEST(MimeType, AsksTheDesktopForTheBrowserAndTheMailProgram)
 	EXPECT_EQ(hint.Path(), browser);
 	ASSERT_EQ(BMimeType("text/x-email").GetPreferredApp(signature), B_OK);
 	EXPECT_STREQ(signature, "application/x-vnd.desktop-entry.mailer");
-	EXPECT_EQ(BMimeType("application/x-unknown-here").GetPreferredApp(signature), B_ENTRY_NOT_FOUND);
+	EXPECT_EQ(BMimeType("application/x-unknown-here").GetPreferredApp(signature),
+	          B_ENTRY_NOT_FOUND);
 
 	// The database's own choice comes first.
 	ASSERT_EQ(BMimeType("text/x-email").SetPreferredApp("application/x-vnd.Be-MAIL"), B_OK);
@@ -327,8 +336,8 @@ TEST(MimeType, FindsAnInstalledProgramBySignature)
 	DesktopGuard desktop;
 	const std::string program = DesktopTest::MakeProgram("prefix/bin/Pendulo");
 	TestHome::MakeFile("system/share/applications/Pendulo.desktop",
-		"[Desktop Entry]\nType=Application\nName=Pendulo\nExec=" + program
-			+ "\nX-Be-Signature=application/x-vnd.Vigilo\n");
+	                   "[Desktop Entry]\nType=Application\nName=Pendulo\nExec=" + program +
+	                       "\nX-Be-Signature=application/x-vnd.Vigilo\n");
 	entry_ref hint;
 	ASSERT_EQ(BMimeType("application/x-vnd.Vigilo").GetAppHint(&hint), B_OK);
 	EXPECT_EQ(hint.Path(), program);
@@ -346,7 +355,8 @@ TEST(MimeType, DesktopListsNameTypesWithoutRegardToCase)
 	DesktopGuard desktop;
 	const std::string editor = DesktopTest::MakeProgram("bin/editor");
 	DesktopTest::MakeEntry("editor.desktop",
-		"[Desktop Entry]\nType=Application\nName=Editor\nExec=" + editor + " %f\n");
+	                       "[Desktop Entry]\nType=Application\nName=Editor\nExec=" + editor +
+	                           " %f\n");
 	DesktopTest::SetDefault("text/x-kalimo", "editor.desktop");
 	for (const char* type : {"text/x-Kalimo", "TEXT/X-KALIMO", "text/x-kalimo"})
 		EXPECT_EQ(MimeDatabase::DesktopDefault(type), "editor.desktop") << type;

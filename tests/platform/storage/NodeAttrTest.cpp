@@ -15,7 +15,8 @@
 #include <sys/stat.h>
 #include <sys/xattr.h>
 
-namespace {
+namespace
+{
 
 std::string
 NewFile(const char* name = "event")
@@ -32,9 +33,9 @@ BigValueRows()
 		return -1;
 	sqlite3_stmt* statement = nullptr;
 	int rows = -1;
-	if (sqlite3_prepare_v2(db, "SELECT COUNT(*) FROM big_values", -1, &statement, nullptr)
-			== SQLITE_OK
-		&& sqlite3_step(statement) == SQLITE_ROW)
+	if (sqlite3_prepare_v2(db, "SELECT COUNT(*) FROM big_values", -1, &statement, nullptr) ==
+	        SQLITE_OK &&
+	    sqlite3_step(statement) == SQLITE_ROW)
 		rows = sqlite3_column_int(statement, 0);
 	sqlite3_finalize(statement);
 	sqlite3_close(db);
@@ -65,7 +66,9 @@ Bytes(const T& value)
 	return bytes;
 }
 
-class AttrRoundTrip : public testing::TestWithParam<TypedValue> {};
+class AttrRoundTrip : public testing::TestWithParam<TypedValue>
+{
+};
 
 } // namespace
 
@@ -76,7 +79,7 @@ TEST_P(AttrRoundTrip, ReadsBackTypeSizeAndData)
 	ASSERT_EQ(node.InitCheck(), B_OK);
 
 	ASSERT_EQ(node.WriteAttr("EVENT:Value", value.type, 0, value.data.data(), value.data.size()),
-		(ssize_t)value.data.size());
+	          (ssize_t)value.data.size());
 
 	attr_info info;
 	ASSERT_EQ(node.GetAttrInfo("EVENT:Value", &info), B_OK);
@@ -85,22 +88,23 @@ TEST_P(AttrRoundTrip, ReadsBackTypeSizeAndData)
 
 	std::vector<uint8> back(value.data.size() + 8, 0xEE);
 	ASSERT_EQ(node.ReadAttr("EVENT:Value", value.type, 0, back.data(), back.size()),
-		(ssize_t)value.data.size());
+	          (ssize_t)value.data.size());
 	back.resize(value.data.size());
 	EXPECT_EQ(back, value.data);
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryStoredType, AttrRoundTrip,
-	testing::Values(TypedValue{"CSTR", B_STRING_TYPE, {'L', 'u', 'n', 'c', 'h', 0}},
-		TypedValue{"TIME", B_TIME_TYPE, Bytes<int32>(1710513000)},
-		TypedValue{"LONG", B_INT32_TYPE, Bytes<int32>(-42)},
-		TypedValue{"BOOL", B_BOOL_TYPE, {1}},
-		TypedValue{"RECT", B_RECT_TYPE, Bytes(BRect(100, 100, 415, 329))},
-		TypedValue{"MIME", B_MIME_TYPE, {'t', 'e', 'x', 't', '/', 'x', 0}},
-		TypedValue{"ICON", B_LARGE_ICON_TYPE, std::vector<uint8>(1024, 0x3f)},
-		TypedValue{"MICN", B_MINI_ICON_TYPE, std::vector<uint8>(256, 0x1b)},
-		TypedValue{"empty", B_RAW_TYPE, {}}),
-	[](const testing::TestParamInfo<TypedValue>& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(
+    EveryStoredType, AttrRoundTrip,
+    testing::Values(TypedValue{"CSTR", B_STRING_TYPE, {'L', 'u', 'n', 'c', 'h', 0}},
+                    TypedValue{"TIME", B_TIME_TYPE, Bytes<int32>(1710513000)},
+                    TypedValue{"LONG", B_INT32_TYPE, Bytes<int32>(-42)},
+                    TypedValue{"BOOL", B_BOOL_TYPE, {1}},
+                    TypedValue{"RECT", B_RECT_TYPE, Bytes(BRect(100, 100, 415, 329))},
+                    TypedValue{"MIME", B_MIME_TYPE, {'t', 'e', 'x', 't', '/', 'x', 0}},
+                    TypedValue{"ICON", B_LARGE_ICON_TYPE, std::vector<uint8>(1024, 0x3f)},
+                    TypedValue{"MICN", B_MINI_ICON_TYPE, std::vector<uint8>(256, 0x1b)},
+                    TypedValue{"empty", B_RAW_TYPE, {}}),
+    [](const testing::TestParamInfo<TypedValue>& info) { return std::string(info.param.label); });
 
 TEST(NodeAttr, OnDiskFormIsTypeCodeThenDataUnderEscapedName)
 {
@@ -111,10 +115,10 @@ TEST(NodeAttr, OnDiskFormIsTypeCodeThenDataUnderEscapedName)
 
 	// Read by the attr package's own tool, not by the layer.
 	std::string dump;
-	ASSERT_EQ(TestHome::Run({"getfattr", "--absolute-names", "-e", "hex", "-n",
-						"user.haiku.a%\\b%%c", path},
-				  &dump),
-		0);
+	ASSERT_EQ(TestHome::Run(
+	              {"getfattr", "--absolute-names", "-e", "hex", "-n", "user.haiku.a%\\b%%c", path},
+	              &dump),
+	          0);
 	// 'LONG' in host (little-endian) order, then the value in host order; getfattr
 	// prints the backslash of the name as \134.
 	EXPECT_NE(dump.find("user.haiku.a%\\134b%%c=0x474e4f4c04030201"), std::string::npos) << dump;
@@ -191,17 +195,17 @@ TEST(NodeAttr, LargeValuesAreKeptWholeAndRemovedWithoutTrace)
 	BNode node(path.c_str());
 	const std::string description = Text(64 * 1024, 3);
 	ASSERT_EQ(node.WriteAttr("EVENT:Description", B_STRING_TYPE, 0, description.c_str(),
-				  description.size() + 1),
-		(ssize_t)description.size() + 1);
+	                         description.size() + 1),
+	          (ssize_t)description.size() + 1);
 
 	std::vector<std::string> texts;
 	for (int i = 0; i < 12; i++) {
 		texts.push_back(Text(3 * 1024, (char)i));
 		const std::string name = "EVENT:Part" + std::to_string(i);
 		ASSERT_EQ(node.WriteAttr(name.c_str(), B_STRING_TYPE, 0, texts.back().c_str(),
-					  texts.back().size() + 1),
-			(ssize_t)texts.back().size() + 1)
-			<< name;
+		                         texts.back().size() + 1),
+		          (ssize_t)texts.back().size() + 1)
+		    << name;
 	}
 
 	// Read back through a fresh node, as another process would.
@@ -246,7 +250,7 @@ TEST(NodeAttr, OneMegabyteText)
 	BNode node(NewFile().c_str());
 	const std::string text = Text(1024 * 1024, 9);
 	ASSERT_EQ(node.WriteAttr("EVENT:Description", B_STRING_TYPE, 0, text.c_str(), text.size()),
-		(ssize_t)text.size());
+	          (ssize_t)text.size());
 	BString back;
 	ASSERT_EQ(node.ReadAttrString("EVENT:Description", &back), B_OK);
 	EXPECT_EQ((size_t)back.Length(), text.size());
@@ -270,9 +274,8 @@ TEST(NodeAttr, CopyWithoutItsStoredValueReadsAsBadData)
 	{
 		BNode node(path.c_str());
 		const std::string big = Text(20000, 5);
-		ASSERT_GT(node.WriteAttr("EVENT:Description", B_STRING_TYPE, 0, big.c_str(),
-					  big.size() + 1),
-			0);
+		ASSERT_GT(
+		    node.WriteAttr("EVENT:Description", B_STRING_TYPE, 0, big.c_str(), big.size() + 1), 0);
 	}
 	const std::string copy = TestHome::Path() + "/events/copy";
 	ASSERT_EQ(TestHome::Run({"cp", "-a", path, copy}), 0);
@@ -293,8 +296,8 @@ TEST(NodeAttr, WriteThatCannotBeKeptReportsAnError)
 	const std::string blocker = TestHome::MakeFile("blocked");
 	setenv("XDG_DATA_HOME", blocker.c_str(), 1);
 	const std::string big = Text(8000, 2);
-	ssize_t result = node.WriteAttr("EVENT:Description", B_STRING_TYPE, 0, big.c_str(),
-		big.size() + 1);
+	ssize_t result =
+	    node.WriteAttr("EVENT:Description", B_STRING_TYPE, 0, big.c_str(), big.size() + 1);
 	EXPECT_LT(result, 0);
 	BString back;
 	EXPECT_NE(node.ReadAttrString("EVENT:Description", &back), B_OK);

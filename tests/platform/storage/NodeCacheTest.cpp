@@ -27,11 +27,13 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 typedef std::set<std::string> Paths;
 
-class NodeCacheTest : public ::testing::Test {
+class NodeCacheTest : public ::testing::Test
+{
 protected:
 	void SetUp() override
 	{
@@ -76,8 +78,8 @@ protected:
 		std::string raw = "RTSC";
 		raw.append(value, strlen(value) + 1);
 		ASSERT_EQ(setxattr(path.c_str(), (std::string("user.haiku.") + name).c_str(), raw.data(),
-					  raw.size(), 0),
-			0);
+		                   raw.size(), 0),
+		          0);
 	}
 
 	BVolume fVolume;
@@ -128,10 +130,10 @@ TEST(CachedNode, KeepsEqualLargeValuesOnce)
 	auto make = [&](const std::vector<uint8>& large) {
 		auto node = std::make_unique<CachedNode>();
 		node->SetValues({{"BEOS:TYPE", B_STRING_TYPE, {'x', 0}},
-			{"BEOS:L:STD_ICON", 'ICON', large},
-			{"below", B_RAW_TYPE, std::vector<uint8>(limit - 1, 1)},
-			{"at", B_RAW_TYPE, std::vector<uint8>(limit, 2)},
-			{"EVENT:Alarm", B_STRING_TYPE, {'P', 'T', '5', 'M', 0}}});
+		                 {"BEOS:L:STD_ICON", 'ICON', large},
+		                 {"below", B_RAW_TYPE, std::vector<uint8>(limit - 1, 1)},
+		                 {"at", B_RAW_TYPE, std::vector<uint8>(limit, 2)},
+		                 {"EVENT:Alarm", B_STRING_TYPE, {'P', 'T', '5', 'M', 0}}});
 		return node;
 	};
 	auto first = make(icon);
@@ -157,7 +159,7 @@ TEST(CachedNode, KeepsEqualLargeValuesOnce)
 		return true;
 	});
 	EXPECT_EQ(names, (std::vector<std::string>{"BEOS:TYPE", "BEOS:L:STD_ICON", "below", "at",
-		"EVENT:Alarm"}));
+	                                           "EVENT:Alarm"}));
 	EXPECT_EQ(sizes, (std::vector<size_t>{2, 1024, limit - 1, limit, 5}));
 	CachedValue alarm;
 	ASSERT_TRUE(second->Find("EVENT:Alarm", &alarm));
@@ -257,7 +259,8 @@ TEST_F(NodeCacheTest, NodeReadsFollowEveryChange)
 	EXPECT_EQ(Text(BNode(path.c_str()), "EVENT:Alarm"), "PT1H");
 	EXPECT_EQ(reader.RemoveAttr("EVENT:Nothing"), B_ENTRY_NOT_FOUND);
 	ASSERT_EQ(reader.RemoveAttr("EVENT:Summary"), B_OK);
-	EXPECT_EQ(Text(BNode(path.c_str()), "EVENT:Summary"), "<" + std::to_string(B_ENTRY_NOT_FOUND) + ">");
+	EXPECT_EQ(Text(BNode(path.c_str()), "EVENT:Summary"),
+	          "<" + std::to_string(B_ENTRY_NOT_FOUND) + ">");
 	EXPECT_EQ(Matching("EVENT:Alarm=='PT1H'"), Paths{path});
 
 	// Another program's write: seen by a node opened once the change is noticed,
@@ -305,7 +308,7 @@ TEST_F(NodeCacheTest, EntriesFromAQueryNameTheirFolder)
 		EXPECT_EQ(ref.device, folder.st_dev) << path.Path();
 		EXPECT_EQ(ref.directory, folder.st_ino) << path.Path();
 		EXPECT_TRUE(std::string(path.Path()) == a || path.Path() == b || path.Path() == c)
-			<< path.Path();
+		    << path.Path();
 	}
 	EXPECT_EQ(count, 3);
 }

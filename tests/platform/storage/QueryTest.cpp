@@ -25,15 +25,16 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 const char* kSavedQueries[][2] = {
-	{"Ev_Aktiv", "((EVENT:Alarm!='[nN][oO][nN][eE]')&&(BEOS:TYPE=='text/x-Kalimo'))"},
-	{"Ev_Idle", "((EVENT:Alarm=None)&&(BEOS:TYPE=='text/x-Kalimo'))"},
-	{"Ev_Url", "EVENT:Extd=='-U*'"},
-	{"Ev_Mail", "EVENT:Extd=='*M*'"},
-	{"Ev_Rule", "((EVENT:Alarm=Rule)&&(BEOS:TYPE=='text/x-Kalimo'))"},
-	{"Ev_Warn", "((EVENT:Warn=='[oO][oO][pP][sS]')&&(BEOS:TYPE=='text/x-Kalimo'))"},
+    {"Ev_Aktiv", "((EVENT:Alarm!='[nN][oO][nN][eE]')&&(BEOS:TYPE=='text/x-Kalimo'))"},
+    {"Ev_Idle", "((EVENT:Alarm=None)&&(BEOS:TYPE=='text/x-Kalimo'))"},
+    {"Ev_Url", "EVENT:Extd=='-U*'"},
+    {"Ev_Mail", "EVENT:Extd=='*M*'"},
+    {"Ev_Rule", "((EVENT:Alarm=Rule)&&(BEOS:TYPE=='text/x-Kalimo'))"},
+    {"Ev_Warn", "((EVENT:Warn=='[oO][oO][pP][sS]')&&(BEOS:TYPE=='text/x-Kalimo'))"},
 };
 
 void
@@ -42,13 +43,13 @@ CreateEventIndexes()
 	BVolume volume;
 	BVolumeRoster().GetBootVolume(&volume);
 	for (const char* name : {"EVENT:Start", "EVENT:End", "EVENT:Description", "EVENT:Alarm",
-			 "EVENT:Extd", "EVENT:Warn"})
+	                         "EVENT:Extd", "EVENT:Warn"})
 		ASSERT_EQ(fs_create_index(volume.Device(), name, B_STRING_TYPE, 0), B_OK);
 }
 
 std::string
 MakeEvent(const std::string& name, const char* alarm, const char* extd = "-u-m--",
-	const char* warn = "idle", const char* type = "text/x-Kalimo")
+          const char* warn = "idle", const char* type = "text/x-Kalimo")
 {
 	const std::string path = TestHome::MakeFile("events/" + name);
 	BNode node(path.c_str());
@@ -99,18 +100,18 @@ TEST(QueryPredicate, ParsesWhatTheSystemWrites)
 	QueryPredicate predicate;
 	for (const auto& saved : kSavedQueries)
 		EXPECT_EQ(predicate.SetTo(saved[1]), B_OK) << saved[1];
-	for (const char* text : {"EVENT:Alarm=*", "(EVENT:Alarm=*)",
-			 "((EVENT:Alarm=*)&&(BEOS:TYPE=='text/x-Kalimo'))",
-			 "((EVENT:Extd=='*--*')&&(BEOS:TYPE=='text/x-Kalimo'))", "!(a==b) || c>=3",
-			 "name==\"it's\"", "size<100"})
+	for (const char* text :
+	     {"EVENT:Alarm=*", "(EVENT:Alarm=*)", "((EVENT:Alarm=*)&&(BEOS:TYPE=='text/x-Kalimo'))",
+	      "((EVENT:Extd=='*--*')&&(BEOS:TYPE=='text/x-Kalimo'))", "!(a==b) || c>=3",
+	      "name==\"it's\"", "size<100"})
 		EXPECT_EQ(predicate.SetTo(text), B_OK) << text;
 }
 
 TEST(QueryPredicate, RejectsWhatDoesNotParse)
 {
 	QueryPredicate predicate;
-	for (const char* text : {"", "((a==b)", "a==", "a b", "==b", "a=='x", "a==b &&", "a==b)",
-			 "(", "&&", "!"}) {
+	for (const char* text :
+	     {"", "((a==b)", "a==", "a b", "==b", "a=='x", "a==b &&", "a==b)", "(", "&&", "!"}) {
 		EXPECT_EQ(predicate.SetTo(text), B_BAD_VALUE) << text;
 		EXPECT_FALSE(predicate.Error().empty()) << text;
 	}
@@ -127,17 +128,30 @@ TEST(QueryPredicate, GlobPatterns)
 		const char* text;
 		bool matches;
 	} cases[] = {
-		{"[nN][oO][nN][eE]", "None", true}, {"[nN][oO][nN][eE]", "NONE", true},
-		{"[nN][oO][nN][eE]", "Nonex", false}, {"-U*", "-U-m--", true}, {"-U*", "-u-M--", false},
-		{"*M*", "-u-M--", true}, {"*--*", "-u-m--", true}, {"*--*", "-U-M-", false},
-		{"a?c", "abc", true}, {"a?c", "ac", false}, {"\\*", "*", true}, {"\\*", "x", false},
-		{"[a-c]x", "bx", true}, {"[^a-c]x", "bx", false}, {"[", "[", true}, {"", "", true},
-		{"*", "", true}, {"**a**b", "xaxxb", true}, {"PT15M", "PT15M", true},
-		{"PT15M", "pt15m", false},
+	    {"[nN][oO][nN][eE]", "None", true},
+	    {"[nN][oO][nN][eE]", "NONE", true},
+	    {"[nN][oO][nN][eE]", "Nonex", false},
+	    {"-U*", "-U-m--", true},
+	    {"-U*", "-u-M--", false},
+	    {"*M*", "-u-M--", true},
+	    {"*--*", "-u-m--", true},
+	    {"*--*", "-U-M-", false},
+	    {"a?c", "abc", true},
+	    {"a?c", "ac", false},
+	    {"\\*", "*", true},
+	    {"\\*", "x", false},
+	    {"[a-c]x", "bx", true},
+	    {"[^a-c]x", "bx", false},
+	    {"[", "[", true},
+	    {"", "", true},
+	    {"*", "", true},
+	    {"**a**b", "xaxxb", true},
+	    {"PT15M", "PT15M", true},
+	    {"PT15M", "pt15m", false},
 	};
 	for (const Case& c : cases)
 		EXPECT_EQ(QueryPredicate::GlobMatch(c.pattern, c.text), c.matches)
-			<< c.pattern << " ~ " << c.text;
+		    << c.pattern << " ~ " << c.text;
 	// A value without its terminating NUL ends at its length.
 	const char unterminated[] = {'P', 'T', '5', 'M', 'x'};
 	EXPECT_TRUE(QueryPredicate::GlobMatch("PT5M", unterminated, 4));
@@ -146,7 +160,7 @@ TEST(QueryPredicate, GlobPatterns)
 	EXPECT_FALSE(QueryPredicate::GlobMatch("PT5M", unterminated, sizeof(unterminated)));
 	// A pattern made to backtrack badly still ends quickly.
 	EXPECT_FALSE(QueryPredicate::GlobMatch(std::string(60, '*').append("b").c_str(),
-		std::string(100000, 'a').c_str()));
+	                                       std::string(100000, 'a').c_str()));
 }
 
 TEST(Query, SavedQueriesAndScansOverRealFiles)
@@ -328,8 +342,10 @@ TEST(Query, DamagedDatabaseIsSetAsideAndRebuilt)
 	EXPECT_EQ(found, (Names{"dentist"}));
 	EXPECT_NE(said.find("damaged"), std::string::npos) << said;
 	bool keptAside = false;
-	for (const auto& item : std::filesystem::directory_iterator(TestHome::Path() + "/.local/share/be-index"))
-		keptAside = keptAside || item.path().filename().string().find("damaged") != std::string::npos;
+	for (const auto& item :
+	     std::filesystem::directory_iterator(TestHome::Path() + "/.local/share/be-index"))
+		keptAside =
+		    keptAside || item.path().filename().string().find("damaged") != std::string::npos;
 	EXPECT_TRUE(keptAside);
 }
 
@@ -343,7 +359,7 @@ TEST(Query, LockOfACrashedProcessDoesNotBlock)
 		sqlite3* connection;
 		sqlite3_open(db.c_str(), &connection);
 		sqlite3_exec(connection, "BEGIN IMMEDIATE; DELETE FROM attr_values;", nullptr, nullptr,
-			nullptr);
+		             nullptr);
 		_exit(0); // dies holding the write lock, without committing
 	}
 	int status;

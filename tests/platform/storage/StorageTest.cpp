@@ -64,8 +64,8 @@ TEST(FindDirectory, FollowsHomeAndXdgFolders)
 
 TEST(Entry, StrangeNamesAreJustNames)
 {
-	const char* names[] = {"it's \"quoted\"", "semi;colon", "$(touch x)", "`back`",
-		"new\nline", "Über Straße", " lead and trail ", "-dash"};
+	const char* names[] = {"it's \"quoted\"", "semi;colon",  "$(touch x)",       "`back`",
+	                       "new\nline",       "Über Straße", " lead and trail ", "-dash"};
 	BDirectory dir;
 	ASSERT_EQ(create_directory((TestHome::Path() + "/events").c_str(), 0755), B_OK);
 	ASSERT_EQ(dir.SetTo((TestHome::Path() + "/events").c_str()), B_OK);
@@ -115,10 +115,9 @@ TEST(Entry, RefsPathsAndParents)
 	EXPECT_TRUE(parent.IsDirectory());
 	// The entry may be missing, its folder may not.
 	EXPECT_EQ(BEntry((TestHome::Path() + "/events/later").c_str()).InitCheck(), B_OK);
-	EXPECT_EQ(BEntry((TestHome::Path() + "/nowhere/later").c_str()).InitCheck(),
-		B_ENTRY_NOT_FOUND);
+	EXPECT_EQ(BEntry((TestHome::Path() + "/nowhere/later").c_str()).InitCheck(), B_ENTRY_NOT_FOUND);
 	EXPECT_EQ(BEntry((TestHome::Path() + "/" + std::string(300, 'n')).c_str()).InitCheck(),
-		B_NAME_TOO_LONG);
+	          B_NAME_TOO_LONG);
 }
 
 TEST(Entry, RenameMoveAndRemoveKeepStoredValuesInStep)
@@ -127,9 +126,8 @@ TEST(Entry, RenameMoveAndRemoveKeepStoredValuesInStep)
 	const std::string big(9000, 'x');
 	{
 		BNode node(path.c_str());
-		ASSERT_GT(node.WriteAttr("EVENT:Description", B_STRING_TYPE, 0, big.c_str(),
-					  big.size() + 1),
-			0);
+		ASSERT_GT(
+		    node.WriteAttr("EVENT:Description", B_STRING_TYPE, 0, big.c_str(), big.size() + 1), 0);
 	}
 	BEntry entry(path.c_str());
 	const std::string other = TestHome::MakeFile("events/other");
@@ -157,7 +155,7 @@ TEST(Entry, RenameMoveAndRemoveKeepStoredValuesInStep)
 	ASSERT_NE(database, nullptr);
 	// Nothing of the removed file is left behind.
 	EXPECT_EQ(database->LoadValue(st.st_dev, st.st_ino, "EVENT:Description", &data),
-		B_ENTRY_NOT_FOUND);
+	          B_ENTRY_NOT_FOUND);
 }
 
 TEST(File, ModesDataAndErrors)
@@ -183,7 +181,7 @@ TEST(File, ModesDataAndErrors)
 	EXPECT_GT(reader.WriteAttr("flag", B_BOOL_TYPE, 0, "\1", 1), 0);
 
 	EXPECT_EQ(BFile(path.c_str(), B_READ_WRITE | B_CREATE_FILE | B_FAIL_IF_EXISTS).InitCheck(),
-		B_FILE_EXISTS);
+	          B_FILE_EXISTS);
 	EXPECT_EQ(BFile(TestHome::Path().c_str(), B_READ_ONLY).InitCheck(), B_IS_A_DIRECTORY);
 }
 

@@ -48,9 +48,8 @@ TEST(List, KeepsOrderAndRefusesBadIndexes)
 	EXPECT_EQ(list.FirstItem(), &c);
 	EXPECT_EQ(list.RemoveItem((int32)1), &b);
 	EXPECT_FALSE(list.RemoveItem(&b));
-	list.SortItems([](const void* x, const void* y) {
-		return **(int* const*)x - **(int* const*)y;
-	});
+	list.SortItems(
+	    [](const void* x, const void* y) { return **(int* const*)x - **(int* const*)y; });
 	EXPECT_EQ(list.FirstItem(), &a);
 }
 
@@ -58,7 +57,7 @@ TEST(Errors, EveryErrnoHasADistinctCode)
 {
 	std::set<int> codes;
 	for (int e : {ENOENT, EEXIST, EACCES, ENOSPC, E2BIG, ERANGE, EINVAL, ENOTDIR, EISDIR, EBUSY,
-			 ENOMEM, EIO, ENAMETOOLONG, EXDEV, ELOOP, EOVERFLOW})
+	              ENOMEM, EIO, ENAMETOOLONG, EXDEV, ELOOP, EOVERFLOW})
 		codes.insert(status_from_errno(e));
 	EXPECT_EQ(codes.size(), 16u);
 	EXPECT_EQ(status_from_errno(ENOENT), B_ENTRY_NOT_FOUND);

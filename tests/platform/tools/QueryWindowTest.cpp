@@ -26,12 +26,14 @@
 
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 const char* kType = "text/x-test-event";
 const char* kPredicate = "((EVENT:Alarm=='wait')&&(BEOS:TYPE=='text/x-test-event'))";
 
-class QueryWindowTest : public testing::Test {
+class QueryWindowTest : public testing::Test
+{
 protected:
 	void SetUp() override
 	{
@@ -48,10 +50,10 @@ protected:
 			int32 width;
 			int32 alignment;
 		} columns[] = {
-			{"Summary", "EVENT:Summary", B_STRING_TYPE, true, 130, 0},
-			{"Secret", "EVENT:Secret", B_STRING_TYPE, false, 60, 0},
-			{"Priority", "EVENT:Prio", B_INT32_TYPE, true, 90, 1},
-			{"Start", "EVENT:tStart", B_TIME_TYPE, true, 160, 2},
+		    {"Summary", "EVENT:Summary", B_STRING_TYPE, true, 130, 0},
+		    {"Secret", "EVENT:Secret", B_STRING_TYPE, false, 60, 0},
+		    {"Priority", "EVENT:Prio", B_INT32_TYPE, true, 90, 1},
+		    {"Start", "EVENT:tStart", B_TIME_TYPE, true, 160, 2},
 		};
 		for (const auto& column : columns) {
 			info.AddString("attr:public_name", column.publicName);
@@ -67,7 +69,7 @@ protected:
 	}
 
 	static std::string MakeEvent(const std::string& name, const char* summary, int32 priority,
-		int32 start, const char* alarm = "wait", const char* type = kType)
+	                             int32 start, const char* alarm = "wait", const char* type = kType)
 	{
 		const std::string path = TestHome::MakeFile("events/" + name);
 		BNode node(path.c_str());
@@ -86,7 +88,7 @@ protected:
 	}
 
 	static std::string MakeQuery(const std::string& name, const char* predicate,
-		const char* attribute = "_trk/qrystr")
+	                             const char* attribute = "_trk/qrystr")
 	{
 		const std::string path = TestHome::MakeFile("queries/" + name);
 		BNode node(path.c_str());
@@ -112,7 +114,7 @@ protected:
 	{
 		QHeaderView* header = window.ListView()->header();
 		const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
-			header->height() / 2);
+		                header->height() / 2);
 		QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, at);
 	}
 
@@ -120,7 +122,7 @@ protected:
 	{
 		const QModelIndexList rows = window.ListView()->selectionModel()->selectedRows();
 		return rows.size() == 1 ? rows[0].data(QueryModel::kPathRole).toString().toStdString()
-								: std::string();
+		                        : std::string();
 	}
 
 	TimeZoneGuard fZone{"Europe/Berlin"};
@@ -147,15 +149,15 @@ TEST_F(QueryWindowTest, ColumnsFollowTheTypesViewableAttributeDescriptions)
 	const QHeaderView* header = window.ListView()->header();
 	EXPECT_EQ(header->sectionSize(1), 130);
 	EXPECT_EQ(header->sectionSize(2), 90);
-	EXPECT_EQ(model->headerData(1, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>()
-			& Qt::AlignHorizontal_Mask,
-		Qt::AlignLeft);
-	EXPECT_EQ(model->headerData(2, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>()
-			& Qt::AlignHorizontal_Mask,
-		Qt::AlignRight);
-	EXPECT_EQ(model->headerData(3, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>()
-			& Qt::AlignHorizontal_Mask,
-		Qt::AlignHCenter);
+	EXPECT_EQ(model->headerData(1, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>() &
+	              Qt::AlignHorizontal_Mask,
+	          Qt::AlignLeft);
+	EXPECT_EQ(model->headerData(2, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>() &
+	              Qt::AlignHorizontal_Mask,
+	          Qt::AlignRight);
+	EXPECT_EQ(model->headerData(3, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>() &
+	              Qt::AlignHorizontal_Mask,
+	          Qt::AlignHCenter);
 }
 
 TEST_F(QueryWindowTest, TypeIsTheOnePredicateNamesElseTheFirstMatches)
@@ -195,13 +197,14 @@ TEST_F(QueryWindowTest, RowsShowTheMatchingFilesAndTheirAttributes)
 	// A missing attribute shows empty; the hidden one is no column.
 	EXPECT_EQ(Shown(window, 1), (Texts{"Dentist", ""}));
 	EXPECT_EQ(Shown(window, 2), (Texts{"7", "-3"}));
-	const std::string date = QLocale::system()
-								 .toString(QDateTime::fromSecsSinceEpoch(start), QLocale::ShortFormat)
-								 .toStdString();
+	const std::string date =
+	    QLocale::system()
+	        .toString(QDateTime::fromSecsSinceEpoch(start), QLocale::ShortFormat)
+	        .toStdString();
 	EXPECT_NE(date.find("30"), std::string::npos);
 	EXPECT_EQ(Shown(window, 3)[0], date);
 	EXPECT_EQ(window.ListView()->model()->index(0, 3).data(QueryModel::kSortRole).toLongLong(),
-		(qint64)start);
+	          (qint64)start);
 	EXPECT_EQ(window.PathAtViewRow(0), a);
 	EXPECT_EQ(window.Message(), QString());
 	EXPECT_EQ(window.findChild<QLabel*>("queryStatus")->text(), QStringLiteral("2 files"));
@@ -375,7 +378,8 @@ TEST_F(QueryWindowTest, WindowFrameComesFromTheQueryFile)
 	}
 
 	const float shortFrame[2] = {10, 20};
-	BNode(query.c_str()).WriteAttr("_trk/windframe", B_RECT_TYPE, 0, shortFrame, sizeof(shortFrame));
+	BNode(query.c_str())
+	    .WriteAttr("_trk/windframe", B_RECT_TYPE, 0, shortFrame, sizeof(shortFrame));
 	BRect frame;
 	EXPECT_FALSE(QueryWindow::ReadFrame(query.c_str(), &frame));
 	const float inverted[4] = {100, 100, 10, 10};
