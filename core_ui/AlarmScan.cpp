@@ -122,16 +122,16 @@ struct ScannedEvent {
 	time_t moment;
 };
 
-// Starts the query of the user's alarmed events.
+// Starts the query of the events that carry the attribute.
 status_t
-FetchAlarmedEvents(BQuery* query)
+FetchEventsWith(const char* attribute, BQuery* query)
 {
 	BVolume volume;
 	status_t status = BVolumeRoster().GetBootVolume(&volume);
 	if (status != B_OK)
 		return status;
 	char predicate[128];
-	snprintf(predicate, sizeof(predicate), "((%s=*)&&(BEOS:TYPE=='%s'))", kAttrAlarm,
+	snprintf(predicate, sizeof(predicate), "((%s=*)&&(BEOS:TYPE=='%s'))", attribute,
 	         kEventMimeType);
 	query->SetVolume(&volume);
 	query->SetPredicate(predicate);
@@ -226,7 +226,7 @@ status_t
 AlarmEvents(BList* lost)
 {
 	BQuery query;
-	const status_t status = FetchAlarmedEvents(&query);
+	const status_t status = FetchEventsWith(kAttrAlarm, &query);
 	if (status != B_OK) {
 		printf("AlarmEvents: the alarm query failed: %s\n", strerror_be(status));
 		return status;
@@ -244,7 +244,7 @@ AllEventInAlert(BList* list, bool summary, bool sortUp)
 	// A failed query is no "no alarms": the list keeps what the last scan found,
 	// and the next scan asks again.
 	BQuery query;
-	const status_t status = FetchAlarmedEvents(&query);
+	const status_t status = FetchEventsWith(kAttrAlarm, &query);
 	if (status != B_OK) {
 		printf("AllEventInAlert: the alarm query failed: %s\n", strerror_be(status));
 		return;
@@ -296,17 +296,9 @@ AllEventInAlert(BList* list, bool summary, bool sortUp)
 long
 OopsEvents()
 {
-	BVolume volume;
-	status_t status = BVolumeRoster().GetBootVolume(&volume);
-	if (status != B_OK)
-		return status;
-	char predicate[128];
-	snprintf(predicate, sizeof(predicate), "((%s=*)&&(BEOS:TYPE=='%s'))", kAttrWarn,
-	         kEventMimeType);
 	BQuery query;
-	query.SetVolume(&volume);
-	query.SetPredicate(predicate);
-	if ((status = query.Fetch()) != B_OK) {
+	const status_t status = FetchEventsWith(kAttrWarn, &query);
+	if (status != B_OK) {
 		printf("OopsEvents: the query failed: %s\n", strerror_be(status));
 		return status;
 	}
