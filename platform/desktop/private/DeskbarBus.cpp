@@ -203,6 +203,16 @@ DeskbarBus::AddItem(const std::vector<char>& flat, int32* id)
 	return answer;
 }
 
+// The item's name as the call's argument, or its id when it has no name.
+static bool
+append_name_or_id(DBusMessage* message, const char* name, int32 id)
+{
+	dbus_int32_t number = id;
+	return name != nullptr
+	           ? dbus_message_append_args(message, DBUS_TYPE_STRING, &name, DBUS_TYPE_INVALID)
+	           : dbus_message_append_args(message, DBUS_TYPE_INT32, &number, DBUS_TYPE_INVALID);
+}
+
 status_t
 DeskbarBus::HasItem(const char* name, int32 id, bool* has)
 {
@@ -212,12 +222,7 @@ DeskbarBus::HasItem(const char* name, int32 id, bool* has)
 		return B_OK;
 	}
 	Call call(name != nullptr ? "HasItemNamed" : "HasItemId");
-	dbus_int32_t number = id;
-	if (call.Message() != nullptr &&
-	    !(name != nullptr
-	          ? dbus_message_append_args(call.Message(), DBUS_TYPE_STRING, &name, DBUS_TYPE_INVALID)
-	          : dbus_message_append_args(call.Message(), DBUS_TYPE_INT32, &number,
-	                                     DBUS_TYPE_INVALID)))
+	if (call.Message() != nullptr && !append_name_or_id(call.Message(), name, id))
 		return B_NO_MEMORY;
 	const status_t status = call.Send();
 	if (status != B_OK)
@@ -244,12 +249,7 @@ DeskbarBus::RemoveItem(const char* name, int32 id)
 	if (name != nullptr && !dbus_validate_utf8(name, nullptr))
 		return B_NAME_NOT_FOUND;
 	Call call(name != nullptr ? "RemoveItemNamed" : "RemoveItemId");
-	dbus_int32_t number = id;
-	if (call.Message() != nullptr &&
-	    !(name != nullptr
-	          ? dbus_message_append_args(call.Message(), DBUS_TYPE_STRING, &name, DBUS_TYPE_INVALID)
-	          : dbus_message_append_args(call.Message(), DBUS_TYPE_INT32, &number,
-	                                     DBUS_TYPE_INVALID)))
+	if (call.Message() != nullptr && !append_name_or_id(call.Message(), name, id))
 		return B_NO_MEMORY;
 	status_t status = call.Send();
 	if (status != B_OK)
