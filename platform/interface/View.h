@@ -53,7 +53,7 @@ public:
 
 	// The class, "_frame", "_name", "_resize_mode" and "_flags". Children are not
 	// archived: a replicant builds its own in its archive constructor.
-	status_t Archive(BMessage* into, bool deep = true) const override;
+	virtual status_t Archive(BMessage* into, bool deep = true) const;
 	static BArchivable* Instantiate(BMessage* archive);
 
 	virtual void AttachedToWindow();
