@@ -158,3 +158,12 @@ FixInUserBootscript(bool init, bool activate, bool query)
 		perror(path.c_str());
 	return !activate;
 }
+
+bool
+WatcherStartsAtLogin()
+{
+	std::string content;
+	const std::string command = BootScriptCommand(Launcher::InstallFolder());
+	return !command.empty() && read_all(UserBootscriptPath(), &content) &&
+	       content.find("\n" + command) != std::string::npos;
+}

@@ -15,6 +15,9 @@
 // the command line and returns true.
 bool FixInUserBootscript(bool init, bool activate, bool query);
 
+// Whether the script holds the watcher's command line unremarked. Reads only.
+bool WatcherStartsAtLogin();
+
 // The watcher's command line in the script, without its line break and remark: the
 // program in the folder, quoted for the shell, started in the background.
 std::string BootScriptCommand(const std::string& folder);

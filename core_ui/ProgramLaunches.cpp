@@ -10,15 +10,33 @@
 #include <MimeType.h>
 #include <Roster.h>
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <strings.h>
+#include <unistd.h>
 
 static void
 alert(std::string text, std::string button)
 {
 	AnyAlert(text.data(), button.data());
+}
+
+void
+RegisterProgram(const char* signature)
+{
+	char path[PATH_MAX];
+	const ssize_t length = readlink("/proc/self/exe", path, sizeof(path) - 1);
+	if (length <= 0)
+		return;
+	path[length] = '\0';
+	entry_ref program;
+	if (BEntry(path).GetRef(&program) != B_OK)
+		return;
+	BMimeType type(signature);
+	if (type.IsInstalled() || type.Install() == B_OK)
+		type.SetAppHint(&program);
 }
 
 void
@@ -39,8 +57,10 @@ WatcherStarten()
 		program = hint.Path();
 	else {
 		// A watcher that never ran here is found beside this program, where both
-		// are installed.
-		program = Launcher::InstallFolder() + "/" + kWatcherName;
+		// are installed, or in the build tree.
+		program = Launcher::FindCompanion(kWatcherName, "watcher");
+		if (program.empty())
+			program = Launcher::InstallFolder() + "/" + kWatcherName;
 	}
 	printf("Pfad zum App\t[%s]\n", program.c_str());
 	if (Launcher::Start({program}) != B_OK)

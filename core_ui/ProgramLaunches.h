@@ -2,6 +2,11 @@
 #ifndef PROGRAM_LAUNCHES_H
 #define PROGRAM_LAUNCHES_H
 
+// Makes the signature known to the desktop with this program as its app hint, so
+// that launches by signature (and the Deskbar, which loads a replicant's code from
+// beside its program) find it.
+void RegisterProgram(const char* signature);
+
 // Starts the watcher (the application of "application/x-vnd.Vigilo") unless its item
 // is already in the Deskbar.
 void WatcherStarten();

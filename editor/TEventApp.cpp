@@ -6,6 +6,7 @@
 #include "TEventView.h"
 #include "TEventWindow.h"
 
+#include <AboutWindow.h>
 #include <AlarmScan.h>
 #include <Alert.h>
 #include <AnyAlert.h>
@@ -66,18 +67,6 @@ const TextColumn kTextColumns[9] = {
 const TextColumn kTimeColumns[3] = {{"tStart", "EVENT:tStart", true},
                                     {"tEnd", "EVENT:tEnd", true},
                                     {"NextAlarm", "EVENT:NextA", true}};
-
-// Where this program lies, for the desktop to start it again.
-status_t
-own_executable(entry_ref* ref)
-{
-	char path[PATH_MAX];
-	const ssize_t length = readlink("/proc/self/exe", path, sizeof(path) - 1);
-	if (length <= 0)
-		return B_ENTRY_NOT_FOUND;
-	path[length] = '\0';
-	return BEntry(path).GetRef(ref);
-}
 
 // The field number an argument names, or -1.
 long
@@ -195,7 +184,7 @@ TEventApp::_CheckMimeType()
 				if (strcmp(name, "Summary") != 0)
 					continue;
 				printf(" mime:   [ok] \n");
-				_RegisterApplication();
+				RegisterProgram(kSignature);
 				return;
 			}
 			type.Delete();
@@ -236,20 +225,7 @@ TEventApp::_InstallMimeType()
 	}
 	type.SetAttrInfo(&info);
 
-	_RegisterApplication();
-}
-
-// The desktop finds the editor of the type through its signature, whose hint
-// names where the program lies.
-void
-TEventApp::_RegisterApplication()
-{
-	entry_ref app;
-	if (own_executable(&app) != B_OK)
-		return;
-	BMimeType signature(kSignature);
-	if (signature.IsInstalled() || signature.Install() == B_OK)
-		signature.SetAppHint(&app);
+	RegisterProgram(kSignature);
 }
 
 void
@@ -397,10 +373,5 @@ TEventApp::MessageReceived(BMessage* message)
 void
 TEventApp::AboutRequested()
 {
-	BString text("Kalimo ");
-	text << kProgramVersion << "\n\n"
-	     << getLabel(1) << ", "
-	     << "alarms, rules and iCalendar for your desktop.";
-	BAlert* about = new BAlert("Kalimo_InfoWin", text.String(), "OK");
-	about->Go(nullptr);
+	ShowAboutWindow(0);
 }

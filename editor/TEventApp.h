@@ -38,7 +38,6 @@ private:
 	void _CreateIndexes();
 	void _CheckMimeType();
 	void _InstallMimeType();
-	void _RegisterApplication();
 
 	BRect fNextFrame;
 	bool fWindowOpened = false;

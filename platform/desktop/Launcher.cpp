@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <poll.h>
@@ -153,6 +154,8 @@ Launcher::Run(const std::vector<std::string>& argv, int* exitStatus, std::string
 			kill(child, SIGKILL);
 			waitpid(child, &status, 0);
 			close(pipeFds[0]);
+			if (output != nullptr)
+				*output = collected;
 			return B_TIMED_OUT;
 		}
 	}
@@ -243,4 +246,18 @@ Launcher::InstallFolder()
 	path[length] = '\0';
 	std::string folder(path);
 	return folder.substr(0, folder.rfind('/'));
+}
+
+std::string
+Launcher::FindCompanion(const std::string& name, const std::string& buildFolder)
+{
+	const std::string folder = InstallFolder();
+	for (const std::string& relative :
+	     {"/" + name, "/../" + buildFolder + "/" + name, "/../../" + buildFolder + "/" + name}) {
+		const std::string candidate =
+		    std::filesystem::path(folder + relative).lexically_normal().string();
+		if (access(candidate.c_str(), X_OK) == 0)
+			return candidate;
+	}
+	return "";
 }

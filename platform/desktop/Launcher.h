@@ -25,7 +25,8 @@ status_t Start(const std::vector<std::string>& argv);
 // empty, its standard output goes to *output (when given), its standard error is
 // dropped. B_OK once it ended (its exit status in *exitStatus, 128 + the signal when a
 // signal ended it); B_BAD_VALUE (no program), B_LAUNCH_FAILED (it could not be
-// started), B_TIMED_OUT (it ran longer than timeout microseconds and was killed).
+// started), B_TIMED_OUT (it ran longer than timeout microseconds and was killed; *output
+// then holds what it wrote until then).
 status_t Run(const std::vector<std::string>& argv, int* exitStatus = nullptr,
              std::string* output = nullptr, bigtime_t timeout = 10000000);
 
@@ -39,6 +40,10 @@ std::vector<std::vector<std::string>> Recorded(const char* file);
 // The folder of the running program's executable: the install folder, or the build
 // folder of a program run from its build.
 std::string InstallFolder();
+// A program of the system: beside the running program where both are installed, or in
+// the build tree, in the folder buildFolder beside the running program's folder (or
+// its parent's, for the tests). Empty when it is in neither place.
+std::string FindCompanion(const std::string& name, const std::string& buildFolder);
 
 } // namespace Launcher
 

@@ -96,6 +96,12 @@ SystemSounds::Play(const std::string& sound, const char* event)
 	struct stat st;
 	if (isFile && stat(sound.c_str(), &st) != 0)
 		return B_ENTRY_NOT_FOUND;
+	const char* record = getenv("BE_SOUND_RECORD");
+	if (record != nullptr && record[0] != '\0') {
+		std::ofstream out(record, std::ios::app);
+		out << (event != nullptr ? event : "") << "\t" << sound << "\n";
+		return out ? B_OK : B_ERROR;
+	}
 
 	std::lock_guard<std::mutex> guard(sLock);
 	if (sContext == nullptr) {

@@ -26,6 +26,9 @@ status_t Add(const char* event);
 // Plays the sound (a file or a theme sound) for the event, without waiting. B_OK
 // (also without a sound device, and for a sound the theme lacks), B_ENTRY_NOT_FOUND
 // (no such file).
+//
+// With $BE_SOUND_RECORD naming a file, nothing is played: a line "<event>\t<sound>"
+// is appended to that file instead (for tests, also across processes).
 status_t Play(const std::string& sound, const char* event);
 
 } // namespace SystemSounds

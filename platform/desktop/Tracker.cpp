@@ -9,7 +9,6 @@
 #include <StorageDefs.h>
 
 #include <cstring>
-#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,15 +19,8 @@ const char* Tracker::kQueryMimeType = "application/x-vnd.Be-query";
 static std::string
 query_window_program()
 {
-	const std::string folder = Launcher::InstallFolder();
-	const std::string installed = folder + "/be-query-window";
-	if (access(installed.c_str(), X_OK) == 0)
-		return installed;
-	const std::string built =
-	    std::filesystem::path(folder + "/../platform/be-query-window").lexically_normal();
-	if (access(built.c_str(), X_OK) == 0)
-		return built;
-	return installed;
+	const std::string program = Launcher::FindCompanion("be-query-window", "platform");
+	return program.empty() ? Launcher::InstallFolder() + "/be-query-window" : program;
 }
 
 status_t

@@ -1,4 +1,5 @@
 // Kalimo tests. MIT licence.
+#include "EventFiles.h"
 #include "TestHome.h"
 
 #include <AlarmScan.h>
@@ -32,39 +33,19 @@ class AlarmScanTest : public testing::Test
 protected:
 	void SetUp() override
 	{
-		BVolume volume;
-		BVolumeRoster().GetBootVolume(&volume);
-		for (const char* name : {"EVENT:Start", "EVENT:End", "EVENT:Description", "EVENT:Alarm",
-		                         "EVENT:Extd", "EVENT:Warn"})
-			fs_create_index(volume.Device(), name, B_STRING_TYPE, 0);
+		EventFiles::CreateIndexes();
 		fRecord = TestHome::Path() + "/launches";
 		setenv("BE_LAUNCHER_RECORD", fRecord.c_str(), 1);
 	}
 	void TearDown() override { unsetenv("BE_LAUNCHER_RECORD"); }
 
-	// An event file in the home's events folder (or at a full path).
-	std::string Event(const std::string& name, const char* alarm, time_t start,
-	                  time_t nextAlarm = 0)
+	static std::string Event(const std::string& name, const char* alarm, time_t start,
+	                         time_t nextAlarm = 0)
 	{
-		const std::string path = name[0] == '/' ? name : TestHome::MakeFile("events/" + name);
-		if (name[0] == '/')
-			TestHome::Run({"touch", path});
-		BNode node(path.c_str());
-		BNodeInfo(&node).SetType("text/x-Kalimo");
-		BString value(alarm);
-		node.WriteAttrString(kAttrAlarm, &value);
-		WriteTimeAttr(&node, kAttrStart, start);
-		if (nextAlarm != 0)
-			WriteTimeAttr(&node, kAttrNextA, nextAlarm);
-		return path;
+		return EventFiles::Make(name, alarm, start, nextAlarm);
 	}
 
-	static std::string Warn(const std::string& path)
-	{
-		BString warn;
-		BNode(path.c_str()).ReadAttrString(kAttrWarn, &warn);
-		return warn.String();
-	}
+	static std::string Warn(const std::string& path) { return EventFiles::Warn(path); }
 
 	static bool HasIcons(const std::string& path)
 	{

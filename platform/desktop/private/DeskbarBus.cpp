@@ -8,7 +8,6 @@
 #include <dbus/dbus.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -137,15 +136,8 @@ DeskbarBus::HostRunning()
 std::string
 DeskbarBus::HostProgram()
 {
-	const std::string folder = Launcher::InstallFolder();
-	for (const char* relative :
-	     {"/be-deskbar", "/../platform/be-deskbar", "/../../platform/be-deskbar"}) {
-		const std::string candidate =
-		    std::filesystem::path(folder + relative).lexically_normal().string();
-		if (access(candidate.c_str(), X_OK) == 0)
-			return candidate;
-	}
-	return Launcher::FindProgram("be-deskbar");
+	const std::string program = Launcher::FindCompanion("be-deskbar", "platform");
+	return program.empty() ? Launcher::FindProgram("be-deskbar") : program;
 }
 
 status_t

@@ -32,15 +32,32 @@ using BPrivate::WindowData;
 namespace
 {
 
-// The shelf, for desktops without a tray. Closing it only hides it: the items live on.
-class Shelf : public BWindow
+// A window that holds items: a language change reaches the items themselves, as in
+// the Deskbar, where replicants hear of it.
+class ItemWindow : public BWindow
 {
 public:
-	Shelf()
-	    : BWindow(BRect(40, 40, 80, 60), "Deskbar", B_TITLED_WINDOW,
-	              B_NOT_ZOOMABLE | B_NOT_RESIZABLE | B_AVOID_FOCUS)
+	ItemWindow(BRect frame, const char* title)
+	    : BWindow(frame, title, B_TITLED_WINDOW, B_NOT_ZOOMABLE | B_NOT_RESIZABLE | B_AVOID_FOCUS)
 	{
 	}
+
+	void MessageReceived(BMessage* message) override
+	{
+		if (message->what != B_LANGUAGE_CHANGED) {
+			BWindow::MessageReceived(message);
+			return;
+		}
+		for (int32 i = 0; BView* view = ChildAt(i); i++)
+			PostMessage(message, view);
+	}
+};
+
+// The shelf, for desktops without a tray. Closing it only hides it: the items live on.
+class Shelf : public ItemWindow
+{
+public:
+	Shelf() : ItemWindow(BRect(40, 40, 80, 60), "Deskbar") {}
 
 	bool QuitRequested() override
 	{
@@ -312,8 +329,7 @@ void
 DeskbarHost::_ShowInTray(Item* item)
 {
 	BRect frame = item->view->Bounds();
-	item->holder = new BWindow(frame, item->name.String(), B_TITLED_WINDOW,
-	                           B_NOT_ZOOMABLE | B_NOT_RESIZABLE | B_AVOID_FOCUS);
+	item->holder = new ItemWindow(frame, item->name.String());
 	if (!item->holder->Lock())
 		return;
 	item->view->MoveTo(0, 0);
@@ -376,6 +392,9 @@ DeskbarHost::_Clicked(Item* item, uint32 buttons)
 	BView* view = item->view;
 	const BPoint where(view->Bounds().Width() / 2, view->Bounds().Height() / 2);
 	const QPointF screen = QCursor::pos();
+	// The holder is never on screen: placed under the pointer, the view's menus and
+	// windows open where the tray was clicked.
+	holder->MoveTo((float)screen.x() - where.x, (float)screen.y() - where.y);
 	BPrivate::set_current_mouse(buttons, screen);
 	view->MouseDown(where);
 	BPrivate::set_current_mouse(0, screen);

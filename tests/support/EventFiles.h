@@ -1,0 +1,22 @@
+// Kalimo tests. MIT licence.
+// Event files with alarms, as the alarm scans find them.
+#ifndef EVENT_FILES_H
+#define EVENT_FILES_H
+
+#include <ctime>
+#include <string>
+
+namespace EventFiles
+{
+
+// The indexes the alarm scans query.
+void CreateIndexes();
+// An event file of type "text/x-Kalimo" in the home's events folder (or at a full
+// path) with its alarm, start and, when given, the next alarm of its rule.
+std::string Make(const std::string& name, const char* alarm, time_t start, time_t nextAlarm = 0);
+// The state word the scans wrote into the event ("" when none).
+std::string Warn(const std::string& path);
+
+} // namespace EventFiles
+
+#endif // EVENT_FILES_H

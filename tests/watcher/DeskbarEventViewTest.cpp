@@ -1,0 +1,387 @@
+// Kalimo tests. MIT licence.
+// The watcher's Deskbar item in the test's own process: its tick on a pinned clock,
+// its icon, its menu and the windows it opens.
+#include "EventFiles.h"
+#include "TestHome.h"
+#include "UiTest.h"
+
+#include <DeskbarEventView.h>
+#include <EvCLink.h>
+#include <Prefs.h>
+#include <WatcherMessages.h>
+
+#include <BootScript.h>
+
+#include <Launcher.h>
+#include <MenuItem.h>
+#include <OS.h>
+#include <PopUpMenu.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+
+namespace
+{
+
+class DeskbarEventViewTest : public AppTest
+{
+protected:
+	void SetUp() override
+	{
+		AppTest::SetUp();
+		EventFiles::CreateIndexes();
+		fLaunches.emplace("BE_LAUNCHER_RECORD", (TestHome::Path() + "/launches").c_str());
+		fSounds.emplace("BE_SOUND_RECORD", (TestHome::Path() + "/sounds").c_str());
+	}
+
+	void TearDown() override
+	{
+		UiTest::QuitWindow(fWindow);
+		AppTest::TearDown();
+	}
+
+	// The item as the Deskbar makes it: from the archive of the view handed to it,
+	// in a window that is not shown, so that only the test's ticks count.
+	DeskbarEventView* Make(bool show = false)
+	{
+		DeskbarEventView handed(BRect(0, 0, 15, 14));
+		BMessage archive;
+		EXPECT_EQ(handed.Archive(&archive), B_OK);
+		testing::internal::CaptureStdout();
+		auto* view = dynamic_cast<DeskbarEventView*>(DeskbarEventView::Instantiate(&archive));
+		testing::internal::GetCapturedStdout();
+		fWindow = new BWindow(BRect(100, 100, 140, 130), "Deskbar", B_TITLED_WINDOW, 0);
+		fWindow->AddChild(view);
+		if (show)
+			fWindow->Show();
+		return view;
+	}
+
+	// One tick at the moment given.
+	void Tick(DeskbarEventView* view, time_t at)
+	{
+		pin_real_time_clock(at);
+		testing::internal::CaptureStdout();
+		fWindow->Lock();
+		view->Pulse();
+		fWindow->Unlock();
+		testing::internal::GetCapturedStdout();
+	}
+
+	// How often each file was opened, in the launcher's record.
+	static int Opened(const std::string& path)
+	{
+		int count = 0;
+		for (const auto& argv : Launcher::Recorded((TestHome::Path() + "/launches").c_str()))
+			count += !argv.empty() && argv.back() == path;
+		return count;
+	}
+
+	static int Sounds()
+	{
+		std::ifstream in(TestHome::Path() + "/sounds");
+		int count = 0;
+		for (std::string line; std::getline(in, line);)
+			count += line.rfind("Kalimo pops\t", 0) == 0;
+		return count;
+	}
+
+	TimeZoneGuard fZone{"Europe/Berlin"};
+	std::optional<EnvGuard> fLaunches;
+	std::optional<EnvGuard> fSounds;
+	BWindow* fWindow = nullptr;
+};
+
+TEST_F(DeskbarEventViewTest, FiresEachAlarmOnceAtItsSecondAndRescansAfter)
+{
+	ClockGuard clock(2026, 12, 7, 9, 0);
+	const time_t now = clock.Now();
+	// A name a shell would run; the launcher hands it over as one argument.
+	const std::string odd = EventFiles::Make("a'; touch x; '", "PT5M", now + 300 + 3);
+	const std::string b = EventFiles::Make("b", "PT5M", now + 300 + 10);
+	const std::string c = EventFiles::Make("c", "PT5M", now + 300 + 10);
+	DeskbarEventView* view = Make();
+	ASSERT_EQ(view->DueList()->CountItems(), 3);
+
+	std::vector<std::pair<int, std::string>> fired;
+	for (int second = 1; second <= 14; second++) {
+		const int before = Opened(odd) + Opened(b) + Opened(c);
+		Tick(view, now + second);
+		if (Opened(odd) + Opened(b) + Opened(c) > before)
+			fired.emplace_back(second, Opened(odd) > 0 && second < 10 ? odd : "");
+	}
+	ASSERT_EQ(fired.size(), 3u);
+	EXPECT_EQ(fired[0].first, 3);
+	// Two alarms of one second fire on consecutive ticks.
+	EXPECT_EQ(fired[1].first, 10);
+	EXPECT_EQ(fired[2].first, 11);
+	EXPECT_EQ(Opened(odd), 1);
+	EXPECT_EQ(Opened(b), 1);
+	EXPECT_EQ(Opened(c), 1);
+	EXPECT_EQ(Sounds(), 3);
+	EXPECT_FALSE(std::filesystem::exists("x"));
+	EXPECT_FALSE(std::filesystem::exists(TestHome::Path() + "/x"));
+
+	// The rescan 30 ticks after the last alarm takes the passed ones out.
+	EXPECT_EQ(view->DueList()->CountItems(), 3);
+	for (int second = 15; second <= 41; second++)
+		Tick(view, now + second);
+	EXPECT_EQ(view->DueList()->CountItems(), 0);
+	EXPECT_EQ(view->TicksSinceScan(), 0);
+	EXPECT_EQ(Opened(odd) + Opened(b) + Opened(c), 3);
+}
+
+TEST_F(DeskbarEventViewTest, AClockJumpRescansAtOnceAndNothingFiresTwice)
+{
+	ClockGuard clock(2026, 12, 7, 9, 0);
+	const time_t now = clock.Now();
+	const std::string skipped = EventFiles::Make("skipped", "PT5M", now + 300 + 60);
+	const std::string early = EventFiles::Make("early", "PT5M", now + 300 + 5);
+	DeskbarEventView* view = Make();
+	ASSERT_EQ(view->DueList()->CountItems(), 2);
+
+	for (int second = 1; second <= 6; second++)
+		Tick(view, now + second);
+	EXPECT_EQ(Opened(early), 1);
+
+	// Forward past the alarm (a resume, a clock set ahead): marked missed, not fired.
+	Tick(view, now + 600);
+	EXPECT_EQ(view->TicksSinceScan(), 0);
+	EXPECT_EQ(Opened(skipped), 0);
+	EXPECT_EQ(EventFiles::Warn(skipped), "OOPS");
+	EXPECT_EQ(view->OopsCount(), 2);
+	EXPECT_EQ(view->DueList()->CountItems(), 0);
+
+	// Back before both alarms: both are due again by the clock, but fired once only.
+	Tick(view, now - 120);
+	EXPECT_EQ(view->DueList()->CountItems(), 2);
+	for (time_t at = now - 119; at <= now + 70; at++)
+		Tick(view, at);
+	EXPECT_EQ(Opened(early), 1);
+	EXPECT_EQ(Opened(skipped), 1);
+	EXPECT_EQ(Sounds(), 2);
+}
+
+TEST_F(DeskbarEventViewTest, ANewDayRebuildsTheListAndRestartsTheClock)
+{
+	ClockGuard clock(2026, 12, 7, 23, 59, 58);
+	const time_t now = clock.Now();
+	// Its alarm just over a day ahead now, within the day after midnight.
+	EventFiles::Make("tomorrow late", "PT5M", now + 86401 + 300);
+	// Its alarm at 00:01 tomorrow.
+	const std::string early = EventFiles::Make("past midnight", "PT5M", now + 2 + 360);
+	DeskbarEventView* view = Make();
+	EXPECT_EQ(view->DueList()->CountItems(), 1);
+
+	Tick(view, now + 1);
+	Tick(view, now + 2);
+	EXPECT_EQ(view->SecondOfDay(), 0);
+	EXPECT_EQ(view->TicksSinceScan(), 0);
+	EXPECT_EQ(view->DueList()->CountItems(), 2);
+	EXPECT_EQ(Opened(early), 0);
+}
+
+TEST_F(DeskbarEventViewTest, AnAlarmBeforeTheEventDaysMidnightFiresTheEveningBefore)
+{
+	ClockGuard clock(2026, 12, 7, 23, 50);
+	const time_t now = clock.Now();
+	// The event at 00:05 tomorrow, its alarm 15 minutes before: 23:50:03 today.
+	const std::string event = EventFiles::Make("just after midnight", "PT15M", now + 900 + 3);
+	DeskbarEventView* view = Make();
+	ASSERT_EQ(view->DueList()->CountItems(), 1);
+	for (int second = 1; second <= 4; second++)
+		Tick(view, now + second);
+	EXPECT_EQ(Opened(event), 1);
+}
+
+TEST_F(DeskbarEventViewTest, TheIconShowsTheCountAndTurnsRedWhileAlarmsWereMissed)
+{
+	ClockGuard clock(2026, 12, 7, 9, 0);
+	const time_t now = clock.Now();
+	// Images of the item by the number of due alarms (and one missed).
+	auto image = [&](int due, bool missed) {
+		std::filesystem::remove_all(TestHome::Path() + "/events");
+		for (int i = 0; i < due; i++)
+			EventFiles::Make("due " + std::to_string(i), "PT5M", now + 3600 + i);
+		if (missed)
+			EventFiles::Make("missed", "PT5M", now - 3600);
+		UiTest::QuitWindow(fWindow);
+		DeskbarEventView* view = Make(true);
+		return UiTest::Grab(view);
+	};
+	auto hasRed = [](const QImage& picture) {
+		for (int y = 2; y <= 12; y++) {
+			for (int x = 8; x <= 15; x++) {
+				const rgb_color pixel = UiTest::PixelAt(picture, x, y);
+				if (pixel.red > 150 && pixel.green < 100)
+					return true;
+			}
+		}
+		return false;
+	};
+	const QImage none = image(0, false);
+	const QImage nine = image(9, false);
+	const QImage ten = image(10, false);
+	const QImage eleven = image(11, false);
+	EXPECT_NE(none, nine);
+	EXPECT_NE(nine, ten);
+	EXPECT_EQ(ten, eleven); // "X" from 10 on
+	EXPECT_FALSE(hasRed(nine));
+	EXPECT_TRUE(hasRed(image(2, true)));
+	EXPECT_EQ(UiTest::PixelAt(none, 9, 3), (rgb_color{224, 224, 224, 255}));
+	// The clock face's outline, left of the digit.
+	EXPECT_EQ(UiTest::PixelAt(none, 1, 3), (rgb_color{0, 0, 0, 255}));
+}
+
+TEST_F(DeskbarEventViewTest, ArchivesForTheDeskbarAndRefusesOtherArchives)
+{
+	DeskbarEventView handed(BRect(0, 0, 15, 14));
+	BMessage archive;
+	ASSERT_EQ(handed.Archive(&archive), B_OK);
+	EXPECT_STREQ(archive.GetString("add_on", ""), "application/x-vnd.Vigilo");
+	EXPECT_TRUE(validate_instantiation(&archive, "Pendulo"));
+	EXPECT_STREQ(handed.Name(), "Pendulo");
+	EXPECT_EQ(handed.Bounds(), BRect(0, 0, 14, 14));
+
+	BView other(BRect(0, 0, 15, 14), "Pendulo", 0, 0);
+	BMessage foreign;
+	ASSERT_EQ(other.Archive(&foreign), B_OK);
+	testing::internal::CaptureStdout();
+	EXPECT_EQ(DeskbarEventView::Instantiate(&foreign), nullptr);
+	EXPECT_NE(testing::internal::GetCapturedStdout().find("validate bad"), std::string::npos);
+}
+
+std::vector<std::string>
+Labels(BMenu* menu)
+{
+	std::vector<std::string> labels;
+	for (int32 i = 0; i < menu->CountItems(); i++) {
+		const char* label = menu->ItemAt(i)->Label();
+		labels.push_back(label != nullptr ? label : "");
+	}
+	return labels;
+}
+
+std::vector<std::string>
+Marked(BMenu* menu)
+{
+	std::vector<std::string> marked;
+	for (int32 i = 0; i < menu->CountItems(); i++) {
+		if (menu->ItemAt(i)->IsMarked())
+			marked.push_back(menu->ItemAt(i)->Label());
+	}
+	return marked;
+}
+
+TEST_F(DeskbarEventViewTest, TheMenuCarriesTheCommandsAndMarksWorkspaceAndBootScript)
+{
+	DeskbarEventView* view = Make();
+	BPopUpMenu* menu = view->PopUpMenu();
+	ASSERT_NE(menu, nullptr);
+	EXPECT_EQ(Labels(menu), (std::vector<std::string>{"New Event", "", "Countdown",
+	                                                    "ReScan Events", "Warn", "Open Query", "",
+	                                                    "Remove from deskbar", "",
+	                                                    "Start via UserBootscript",
+	                                                    "open on Workspace", "", "About"}));
+	EXPECT_EQ(Labels(menu->ItemAt(5)->Submenu()),
+	          (std::vector<std::string>{"Active", "Idle", "Url", "Mail", "Rule"}));
+	BMenu* workspaces = menu->ItemAt(10)->Submenu();
+	// One workspace here: "7" to "9" only come with more than six.
+	EXPECT_EQ(Labels(workspaces),
+	          (std::vector<std::string>{"current", "1", "2", "3", "4", "5", "6"}));
+	EXPECT_EQ(Marked(workspaces), std::vector<std::string>{"current"});
+
+	auto send = [&](uint32 what) {
+		BMessage message(what);
+		testing::internal::CaptureStdout();
+		fWindow->Lock();
+		view->MessageReceived(&message);
+		fWindow->Unlock();
+		testing::internal::GetCapturedStdout();
+	};
+	send(kMsgWorkspace1 + 7);
+	EXPECT_EQ(Marked(workspaces), std::vector<std::string>{"current"});
+	send(kMsgWorkspace1 + 2);
+	EXPECT_EQ(Marked(workspaces), std::vector<std::string>{"3"});
+
+	BMenuItem* boot = menu->ItemAt(9);
+	EXPECT_FALSE(boot->IsMarked());
+	ASSERT_NE(boot->Message(), nullptr);
+	send(boot->Message()->what);
+	EXPECT_TRUE(boot->IsMarked());
+	EXPECT_TRUE(WatcherStartsAtLogin());
+	send(boot->Message()->what);
+	EXPECT_FALSE(boot->IsMarked());
+	EXPECT_FALSE(WatcherStartsAtLogin());
+}
+
+TEST_F(DeskbarEventViewTest, CountdownClosesItselfTwentyTicksLaterAndKeepsItsFrame)
+{
+	ClockGuard clock(2026, 12, 7, 9, 0);
+	EventFiles::Make("soon", "PT5M", clock.Now() + 3600);
+	DeskbarEventView* view = Make();
+	auto next = [] {
+		for (int32 i = 0; i < be_app->CountWindows(); i++) {
+			if (strcmp(be_app->WindowAt(i)->Title(), "Kalimo_NextWin") == 0)
+				return be_app->WindowAt(i);
+		}
+		return (BWindow*)nullptr;
+	};
+	BMessage countdown(kMsgCountdown);
+	fWindow->Lock();
+	view->MessageReceived(&countdown);
+	fWindow->Unlock();
+	BWindow* window = next();
+	ASSERT_NE(window, nullptr);
+	window->Lock();
+	window->MoveTo(321, 123);
+	window->Unlock();
+	for (int tick = 1; tick <= 19; tick++)
+		Tick(view, clock.Now() + tick);
+	EXPECT_EQ(next(), window);
+	Tick(view, clock.Now() + 20);
+	EXPECT_EQ(next(), nullptr);
+	Prefs prefs;
+	BRect kept;
+	prefs.GetRect("nextE_window_rect", &kept, BRect());
+	EXPECT_EQ(kept.LeftTop(), BPoint(321, 123));
+}
+
+TEST_F(DeskbarEventViewTest, TheWatcherWindowOpensAtItsKeptCornerAndEndsAlone)
+{
+	{
+		Prefs prefs;
+		prefs.PutRect("prefs_window_rect", BRect(200, 150, 900, 700));
+	}
+	DeskbarEventView* view = Make();
+	auto open = [&] {
+		BMessage message(kMsgWatcherWindow);
+		fWindow->Lock();
+		view->MessageReceived(&message);
+		fWindow->Unlock();
+		for (int32 i = 0; i < be_app->CountWindows(); i++) {
+			if (strcmp(be_app->WindowAt(i)->Title(), "Event-DaemonWin") == 0)
+				return be_app->WindowAt(i);
+		}
+		return (BWindow*)nullptr;
+	};
+	BWindow* window = open();
+	ASSERT_NE(window, nullptr);
+	EXPECT_EQ(window->Frame(), BRect(200, 150, 545, 230));
+	EXPECT_EQ(open(), window); // brought forward, not a second one
+
+	window->Lock();
+	window->MoveTo(300, 250);
+	window->Unlock();
+	window->PostMessage(B_QUIT_REQUESTED);
+	ASSERT_TRUE(UiTest::WaitUntil([&] { return be_app->CountWindows() == 1; }));
+	window = open();
+	ASSERT_NE(window, nullptr);
+	EXPECT_EQ(window->Frame().LeftTop(), BPoint(300, 250));
+	UiTest::QuitWindow(window);
+}
+
+} // namespace
