@@ -60,14 +60,14 @@ uint8
 PaletteIndex(char c)
 {
 	switch (c) {
-		case 'k':
-			return 0;
-		case 'w':
-			return 63;
-		case 'y':
-			return 93;
-		default:
-			return B_TRANSPARENT_MAGIC_CMAP8;
+	case 'k':
+		return 0;
+	case 'w':
+		return 63;
+	case 'y':
+		return 93;
+	default:
+		return B_TRANSPARENT_MAGIC_CMAP8;
 	}
 }
 
@@ -459,76 +459,76 @@ void
 DeskbarEventView::MessageReceived(BMessage* message)
 {
 	switch (message->what) {
-		case kMsgNewEvent:
-			OpenForNewEvent();
-			break;
-		case kMsgCountdown:
-			CloseToolWindows(true, false);
-			next24rect = fPrefs->fNextWindowRect;
-			fNextWindow = ShowNextWindow(fList, fSecondOfDay);
-			// The window closes with the rescan 20 ticks later.
-			fTicksSinceScan = kRescanTicks - 20;
-			break;
-		case kMsgRescan:
-			CloseToolWindows(true, true);
-			AllEventInAlert(fList, false, true);
-			fOopsCount = OopsEvents();
-			_UpdateToolTip();
-			Invalidate(Bounds());
-			fTicksSinceScan = kRescanTicks - 5;
-			break;
-		case kMsgQuery1:
-		case kMsgQuery2:
-		case kMsgQuery3:
-		case kMsgQuery4:
-		case kMsgQuery5:
-		case kMsgQuery6:
-			OpenQuery((int)(message->what - kMsgQuery1) + 1, nullptr);
-			break;
-		case kMsgAbout:
-			CloseToolWindows(false, true);
-			fAboutWindow = ShowAboutWindow(1);
-			break;
-		case kMsgRemove:
-			Remove();
-			break;
-		case kMsgBootScriptOn:
-		case kMsgBootScriptOff:
-		case kMsgBootScript:
-			StartViaBootscript(message);
-			break;
-		case kMsgWorkspaceCurrent:
-			WorkspaceSett(-1);
-			break;
-		case kMsgWatcherWindow:
-			if (_IsOpen(fWatcherWindow)) {
-				fWatcherWindow->Activate();
-				fWatcherWindow->UpdateViewData(nullptr);
-			} else {
-				BMessenger creator(this);
-				fWatcherWindow = new EventXWindow(BRect(55, 50, 400, 130), &creator, nullptr);
-			}
-			break;
-		case kMsgWindowSound:
-		case kMsgWindowBack:
-		case kMsgWindowQuit:
-			fWatcherWindow = nullptr;
-			fPrefs->LoadPrefs();
-			break;
-		case kMsgRepeat:
-			break;
-		case B_LANGUAGE_CHANGED:
-			LanguageChanged();
-			break;
-		case kMsgIncoming:
-			(new BAlert("Info", "RFID\n..incoming Message", kWatcherName))->Go(nullptr);
-			LanguageChanged();
-			break;
-		default:
-			if (message->what >= kMsgWorkspace1 && message->what < kMsgWorkspace1 + 9)
-				WorkspaceSett((int32)(message->what - kMsgWorkspace1) + 1);
-			else
-				BView::MessageReceived(message);
-			break;
+	case kMsgNewEvent:
+		OpenForNewEvent();
+		break;
+	case kMsgCountdown:
+		CloseToolWindows(true, false);
+		next24rect = fPrefs->fNextWindowRect;
+		fNextWindow = ShowNextWindow(fList, fSecondOfDay);
+		// The window closes with the rescan 20 ticks later.
+		fTicksSinceScan = kRescanTicks - 20;
+		break;
+	case kMsgRescan:
+		CloseToolWindows(true, true);
+		AllEventInAlert(fList, false, true);
+		fOopsCount = OopsEvents();
+		_UpdateToolTip();
+		Invalidate(Bounds());
+		fTicksSinceScan = kRescanTicks - 5;
+		break;
+	case kMsgQuery1:
+	case kMsgQuery2:
+	case kMsgQuery3:
+	case kMsgQuery4:
+	case kMsgQuery5:
+	case kMsgQuery6:
+		OpenQuery((int)(message->what - kMsgQuery1) + 1, nullptr);
+		break;
+	case kMsgAbout:
+		CloseToolWindows(false, true);
+		fAboutWindow = ShowAboutWindow(1);
+		break;
+	case kMsgRemove:
+		Remove();
+		break;
+	case kMsgBootScriptOn:
+	case kMsgBootScriptOff:
+	case kMsgBootScript:
+		StartViaBootscript(message);
+		break;
+	case kMsgWorkspaceCurrent:
+		WorkspaceSett(-1);
+		break;
+	case kMsgWatcherWindow:
+		if (_IsOpen(fWatcherWindow)) {
+			fWatcherWindow->Activate();
+			fWatcherWindow->UpdateViewData(nullptr);
+		} else {
+			BMessenger creator(this);
+			fWatcherWindow = new EventXWindow(BRect(55, 50, 400, 130), &creator, nullptr);
+		}
+		break;
+	case kMsgWindowSound:
+	case kMsgWindowBack:
+	case kMsgWindowQuit:
+		fWatcherWindow = nullptr;
+		fPrefs->LoadPrefs();
+		break;
+	case kMsgRepeat:
+		break;
+	case B_LANGUAGE_CHANGED:
+		LanguageChanged();
+		break;
+	case kMsgIncoming:
+		(new BAlert("Info", "RFID\n..incoming Message", kWatcherName))->Go(nullptr);
+		LanguageChanged();
+		break;
+	default:
+		if (message->what >= kMsgWorkspace1 && message->what < kMsgWorkspace1 + 9)
+			WorkspaceSett((int32)(message->what - kMsgWorkspace1) + 1);
+		else
+			BView::MessageReceived(message);
+		break;
 	}
 }

@@ -23,7 +23,8 @@ EventXWindow::EventXWindow(BRect frame, BMessenger* creator, Prefs* prefs)
 		fCreator = *creator;
 	BLooper* looper = nullptr;
 	BHandler* handler = fCreator.Target(&looper);
-	fOwnProgram = be_app != nullptr && (handler == be_app || (handler == nullptr && looper == be_app));
+	fOwnProgram =
+	    be_app != nullptr && (handler == be_app || (handler == nullptr && looper == be_app));
 
 	SetSizeLimits(345, 600, 80, 215);
 	ResizeTo(345, 80);
@@ -61,23 +62,23 @@ void
 EventXWindow::MessageReceived(BMessage* message)
 {
 	switch (message->what) {
-		case kMsgRemove:
-			PostMessage(B_QUIT_REQUESTED);
+	case kMsgRemove:
+		PostMessage(B_QUIT_REQUESTED);
+		fCreator.SendMessage(message);
+		break;
+	case kMsgAbout:
+		(new BAlert("Info", kWatcherName, "OK"))->Go(nullptr);
+		break;
+	case kMsgIncoming:
+		(new BAlert("Info", "RFID\n..incoming Message", "OK"))->Go(nullptr);
+		break;
+	default:
+		// The menu's other commands are the creator's.
+		if (IsWatcherMenuCommand(message->what))
 			fCreator.SendMessage(message);
-			break;
-		case kMsgAbout:
-			(new BAlert("Info", kWatcherName, "OK"))->Go(nullptr);
-			break;
-		case kMsgIncoming:
-			(new BAlert("Info", "RFID\n..incoming Message", "OK"))->Go(nullptr);
-			break;
-		default:
-			// The menu's other commands are the creator's.
-			if (IsWatcherMenuCommand(message->what))
-				fCreator.SendMessage(message);
-			else
-				BWindow::MessageReceived(message);
-			break;
+		else
+			BWindow::MessageReceived(message);
+		break;
 	}
 }
 

@@ -35,17 +35,17 @@ inline bool
 IsWatcherMenuCommand(uint32 what)
 {
 	switch (what) {
-		case kMsgNewEvent:
-		case kMsgCountdown:
-		case kMsgRescan:
-		case kMsgBootScript:
-		case kMsgBootScriptOn:
-		case kMsgBootScriptOff:
-		case kMsgWorkspaceCurrent:
-			return true;
-		default:
-			return (what >= kMsgQuery1 && what <= kMsgQuery6) ||
-			       (what >= kMsgWorkspace1 && what < kMsgWorkspace1 + 9);
+	case kMsgNewEvent:
+	case kMsgCountdown:
+	case kMsgRescan:
+	case kMsgBootScript:
+	case kMsgBootScriptOn:
+	case kMsgBootScriptOff:
+	case kMsgWorkspaceCurrent:
+		return true;
+	default:
+		return (what >= kMsgQuery1 && what <= kMsgQuery6) ||
+		       (what >= kMsgWorkspace1 && what < kMsgWorkspace1 + 9);
 	}
 }
 

@@ -12,6 +12,8 @@
 int
 main(int, char**)
 {
+	// The items' traces go to the session's log line by line, as they happen.
+	setvbuf(stdout, nullptr, _IOLBF, 0);
 	BApplication application("application/x-vnd.Be-TSKB");
 	if (application.InitCheck() != B_OK)
 		return 1;

@@ -281,11 +281,10 @@ TEST_F(DeskbarEventViewTest, TheMenuCarriesTheCommandsAndMarksWorkspaceAndBootSc
 	DeskbarEventView* view = Make();
 	BPopUpMenu* menu = view->PopUpMenu();
 	ASSERT_NE(menu, nullptr);
-	EXPECT_EQ(Labels(menu), (std::vector<std::string>{"New Event", "", "Countdown",
-	                                                    "ReScan Events", "Warn", "Open Query", "",
-	                                                    "Remove from deskbar", "",
-	                                                    "Start via UserBootscript",
-	                                                    "open on Workspace", "", "About"}));
+	EXPECT_EQ(Labels(menu), (std::vector<std::string>{
+	                            "New Event", "", "Countdown", "ReScan Events", "Warn", "Open Query",
+	                            "", "Remove from deskbar", "", "Start via UserBootscript",
+	                            "open on Workspace", "", "About"}));
 	EXPECT_EQ(Labels(menu->ItemAt(5)->Submenu()),
 	          (std::vector<std::string>{"Active", "Idle", "Url", "Mail", "Rule"}));
 	BMenu* workspaces = menu->ItemAt(10)->Submenu();

@@ -294,6 +294,9 @@ DeskbarHost::_ShowInShelf(Item* item)
 	if (fShelf == nullptr)
 		fShelf = new Shelf;
 	if (fShelf->Lock()) {
+		// The shelf places its items and sizes itself to them; an item that followed
+		// the shelf's sides would shrink away.
+		item->view->SetResizingMode(B_FOLLOW_NONE);
 		fShelf->AddChild(item->view);
 		fShelf->Unlock();
 	}
