@@ -3,16 +3,14 @@
 // rescan (nothing changes), as the watcher runs it every 150 seconds.
 #include <AlarmScan.h>
 #include <EvCLink.h>
-#include <EventAttributes.h>
-#include <TimeAttr.h>
 
 #include <File.h>
-#include <NodeInfo.h>
 #include <OS.h>
 #include <TypeConstants.h>
 #include <VolumeRoster.h>
 #include <fs_index.h>
 
+#include "BenchEvents.h"
 #include "BenchHome.h"
 
 #include <algorithm>
@@ -24,27 +22,6 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-
-static const char* kAlarms[] = {"PT5M", "PT15M", "PT1H", "PT1D", "Rule"};
-
-// A realistic mix: single events a month back to a month ahead, every fifth a rule.
-static void
-MakeEvent(const std::string& path, int i, time_t now)
-{
-	BFile file(path.c_str(), B_READ_WRITE | B_CREATE_FILE);
-	BNodeInfo(&file).SetType(kEventMimeType);
-	const char* alarm = kAlarms[i % 5];
-	file.WriteAttr(kAttrAlarm, B_STRING_TYPE, 0, alarm, strlen(alarm) + 1);
-	const std::string summary = "Event " + std::to_string(i);
-	file.WriteAttr(kAttrSummary, B_STRING_TYPE, 0, summary.c_str(), summary.size() + 1);
-	const time_t start = now + ((i * 7919) % (60 * 86400)) - 30 * 86400;
-	WriteTimeAttr(&file, kAttrStart, start);
-	WriteTimeAttr(&file, kAttrEnd, start + 3600);
-	if (i % 5 == 4) {
-		file.WriteAttr(kAttrExRule, B_STRING_TYPE, 0, "D1 06:30  #", 12);
-		WriteTimeAttr(&file, kAttrNextA, now + (i % 86400));
-	}
-}
 
 static const int kRescans = 7;
 
@@ -74,7 +51,7 @@ main()
 			if (i % 1000 == 0)
 				fs::create_directories(folder);
 			paths.push_back(folder + "/event" + std::to_string(i));
-			MakeEvent(paths.back(), i, now);
+			MakeBenchEvent(paths.back(), i, now);
 		}
 		BList list;
 		bigtime_t start = system_time();

@@ -29,7 +29,13 @@ static time_t sPinnedClock = 0;
 time_t
 real_time_clock()
 {
-	return sClockPinned ? sPinnedClock : time(nullptr);
+	if (sClockPinned)
+		return sPinnedClock;
+	// Not time(): it reads the coarse clock, which shows a new second a few
+	// milliseconds late, and a pulse armed for the whole second would see the last one.
+	struct timespec now;
+	clock_gettime(CLOCK_REALTIME, &now);
+	return now.tv_sec;
 }
 
 void

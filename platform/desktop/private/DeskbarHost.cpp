@@ -22,6 +22,7 @@
 
 #include <dbus/dbus.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -137,7 +138,6 @@ DeskbarHost::Start()
 	fTrayTimer->start(kTrayCheckMs);
 	fIconTimer = new QTimer(fNotifier);
 	QObject::connect(fIconTimer, &QTimer::timeout, [this] { _UpdateTray(); });
-	fIconTimer->start(kIconCheckMs);
 	// Calls that came while the name was being taken.
 	QTimer::singleShot(0, fNotifier, [this] { _Dispatch(); });
 	return B_OK;
@@ -358,11 +358,21 @@ DeskbarHost::_ShowInTray(Item* item)
 	    ->InvalidateWidgetRect(QRect(0, 0, (int)frame.Width() + 1, (int)frame.Height() + 1));
 	_UpdateTray();
 	item->tray->show();
+	if (!fIconTimer->isActive())
+		fIconTimer->start(kIconCheckMs);
 }
 
 void
 DeskbarHost::_UpdateTray()
 {
+	// Only tray icons need their views' drawing copied; an idle host without them
+	// should not wake up for it.
+	const bool inTray = std::any_of(fItems.begin(), fItems.end(),
+	                                [](const auto& item) { return item->tray != nullptr; });
+	if (!inTray) {
+		fIconTimer->stop();
+		return;
+	}
 	for (const auto& item : fItems) {
 		if (item->tray == nullptr || item->view == nullptr || item->holder == nullptr)
 			continue;
