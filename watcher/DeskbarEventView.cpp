@@ -237,11 +237,7 @@ DeskbarEventView::Draw(BRect)
 void
 DeskbarEventView::MouseDown(BPoint where)
 {
-	MakeFocus(true);
-	BPoint point;
-	uint32 buttons = 0;
-	GetMouse(&point, &buttons);
-	if ((buttons & B_PRIMARY_MOUSE_BUTTON) != 0) {
+	if ((_PressedButtons() & B_PRIMARY_MOUSE_BUTTON) != 0) {
 		BPath events;
 		if (ICalCalendar::GetEventsFolder(&events) == B_OK)
 			Tracker::Open(events.Path());
@@ -325,8 +321,11 @@ DeskbarEventView::_Rescan()
 {
 	CloseToolWindows(true, true);
 	fTicksSinceScan = 0;
+	const bigtime_t start = system_time();
 	AllEventInAlert(fList, false, true);
 	fOopsCount = OopsEvents();
+	printf("dpv rescan: %ld due, %ld missed, %.1f ms\n", (long)fList->CountItems(),
+	       (long)fOopsCount, (double)(system_time() - start) / 1000.0);
 	_ReadClock();
 	_UpdateToolTip();
 	Invalidate(Bounds());
@@ -470,11 +469,8 @@ DeskbarEventView::MessageReceived(BMessage* message)
 		fTicksSinceScan = kRescanTicks - 20;
 		break;
 	case kMsgRescan:
-		CloseToolWindows(true, true);
-		AllEventInAlert(fList, false, true);
-		fOopsCount = OopsEvents();
-		_UpdateToolTip();
-		Invalidate(Bounds());
+		_Rescan();
+		// And once more 5 ticks later.
 		fTicksSinceScan = kRescanTicks - 5;
 		break;
 	case kMsgQuery1:

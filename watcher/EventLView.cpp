@@ -162,13 +162,20 @@ EventLView::LanguageChanged()
 void
 EventLView::MouseDown(BPoint where)
 {
+	const uint32 buttons = _PressedButtons();
+	if (fMenu == nullptr || (buttons & (B_PRIMARY_MOUSE_BUTTON | B_SECONDARY_MOUSE_BUTTON)) == 0)
+		return;
+	fMenu->Go(ConvertToScreen(where), true, false, true);
+}
+
+uint32
+EventLView::_PressedButtons()
+{
 	MakeFocus(true);
 	BPoint point;
 	uint32 buttons = 0;
 	GetMouse(&point, &buttons);
-	if (fMenu == nullptr || (buttons & (B_PRIMARY_MOUSE_BUTTON | B_SECONDARY_MOUSE_BUTTON)) == 0)
-		return;
-	fMenu->Go(ConvertToScreen(where), true, false, true);
+	return buttons;
 }
 
 void

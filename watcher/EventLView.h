@@ -34,6 +34,9 @@ public:
 	static const int32 kWorkspaceItems = 10;
 
 protected:
+	// Takes the focus, as a click does, and returns the buttons held.
+	uint32 _PressedButtons();
+
 	BPopUpMenu* fMenu = nullptr;
 	BMenu* fQueryMenu = nullptr;
 	BMenu* fWorkspaceMenu = nullptr;

@@ -41,12 +41,19 @@ EventX_App::BuildDeskApp()
 	fWindow = new EventXWindow(BRect(55, 50, 400, 130), &self, nullptr);
 }
 
-// The error text of a refusal, shown without waiting.
-static void
-ShowRefusal(status_t status)
+// Hands a new item to the Deskbar, which keeps an archived copy of it. The error text
+// of a refusal is shown without waiting.
+static status_t
+AddWatcherItem(BDeskbar& deskbar, BRect frame)
 {
-	(new BAlert("", strerror_be(status), "OK", nullptr, nullptr, B_WIDTH_AS_USUAL, B_STOP_ALERT))
-	    ->Go(nullptr);
+	DeskbarEventView view(frame);
+	const status_t status = deskbar.AddItem(&view);
+	if (status != B_OK) {
+		(new BAlert("", strerror_be(status), "OK", nullptr, nullptr, B_WIDTH_AS_USUAL,
+		            B_STOP_ALERT))
+		    ->Go(nullptr);
+	}
+	return status;
 }
 
 bool
@@ -64,16 +71,10 @@ EventX_App::LoadToDeskbar()
 		return false;
 	}
 	printf(" Deskbar is free.. \n");
-	DeskbarEventView* view = new DeskbarEventView(BRect(0, 0, 15, 14));
-	const status_t status = deskbar.AddItem(view);
+	const status_t status = AddWatcherItem(deskbar, BRect(0, 0, 15, 14));
 	printf("LTOD add replicant (err:%ld) \n", (long)status);
-	delete view;
 	printf("rf LoadToDeskbar return\n");
-	if (status != B_OK) {
-		ShowRefusal(status);
-		return false;
-	}
-	return true;
+	return status == B_OK;
 }
 
 bool
@@ -85,15 +86,9 @@ LoadInDeskbar()
 		(new BAlert("", " ERR: hat schon ein 'EventView", "OK"))->Go(nullptr);
 		return false;
 	}
-	DeskbarEventView* view = new DeskbarEventView(BRect(0, 0, 14, 14));
-	const status_t status = deskbar.AddItem(view);
-	delete view;
+	const status_t status = AddWatcherItem(deskbar, BRect(0, 0, 14, 14));
 	printf("LIND add replicant backvalue\n");
-	if (status != B_OK) {
-		ShowRefusal(status);
-		return false;
-	}
-	return true;
+	return status == B_OK;
 }
 
 void

@@ -4,6 +4,7 @@
 #include "EventFiles.h"
 #include "TestHome.h"
 #include "UiTest.h"
+#include "WatcherRecords.h"
 
 #include <DeskbarEventView.h>
 #include <EvCLink.h>
@@ -33,8 +34,7 @@ protected:
 	{
 		AppTest::SetUp();
 		EventFiles::CreateIndexes();
-		fLaunches.emplace("BE_LAUNCHER_RECORD", (TestHome::Path() + "/launches").c_str());
-		fSounds.emplace("BE_SOUND_RECORD", (TestHome::Path() + "/sounds").c_str());
+		fRecords.emplace();
 	}
 
 	void TearDown() override
@@ -71,27 +71,8 @@ protected:
 		testing::internal::GetCapturedStdout();
 	}
 
-	// How often each file was opened, in the launcher's record.
-	static int Opened(const std::string& path)
-	{
-		int count = 0;
-		for (const auto& argv : Launcher::Recorded((TestHome::Path() + "/launches").c_str()))
-			count += !argv.empty() && argv.back() == path;
-		return count;
-	}
-
-	static int Sounds()
-	{
-		std::ifstream in(TestHome::Path() + "/sounds");
-		int count = 0;
-		for (std::string line; std::getline(in, line);)
-			count += line.rfind("Kalimo pops\t", 0) == 0;
-		return count;
-	}
-
 	TimeZoneGuard fZone{"Europe/Berlin"};
-	std::optional<EnvGuard> fLaunches;
-	std::optional<EnvGuard> fSounds;
+	std::optional<WatcherRecords> fRecords;
 	BWindow* fWindow = nullptr;
 };
 
@@ -106,22 +87,22 @@ TEST_F(DeskbarEventViewTest, FiresEachAlarmOnceAtItsSecondAndRescansAfter)
 	DeskbarEventView* view = Make();
 	ASSERT_EQ(view->DueList()->CountItems(), 3);
 
-	std::vector<std::pair<int, std::string>> fired;
+	auto opened = [&] {
+		return WatcherRecords::Opened(odd) + WatcherRecords::Opened(b) + WatcherRecords::Opened(c);
+	};
+	std::vector<int> fired;
 	for (int second = 1; second <= 14; second++) {
-		const int before = Opened(odd) + Opened(b) + Opened(c);
+		const int before = opened();
 		Tick(view, now + second);
-		if (Opened(odd) + Opened(b) + Opened(c) > before)
-			fired.emplace_back(second, Opened(odd) > 0 && second < 10 ? odd : "");
+		if (opened() > before)
+			fired.push_back(second);
 	}
-	ASSERT_EQ(fired.size(), 3u);
-	EXPECT_EQ(fired[0].first, 3);
 	// Two alarms of one second fire on consecutive ticks.
-	EXPECT_EQ(fired[1].first, 10);
-	EXPECT_EQ(fired[2].first, 11);
-	EXPECT_EQ(Opened(odd), 1);
-	EXPECT_EQ(Opened(b), 1);
-	EXPECT_EQ(Opened(c), 1);
-	EXPECT_EQ(Sounds(), 3);
+	EXPECT_EQ(fired, (std::vector<int>{3, 10, 11}));
+	EXPECT_EQ(WatcherRecords::Opened(odd), 1);
+	EXPECT_EQ(WatcherRecords::Opened(b), 1);
+	EXPECT_EQ(WatcherRecords::Opened(c), 1);
+	EXPECT_EQ(WatcherRecords::Pops(), 3);
 	EXPECT_FALSE(std::filesystem::exists("x"));
 	EXPECT_FALSE(std::filesystem::exists(TestHome::Path() + "/x"));
 
@@ -131,7 +112,7 @@ TEST_F(DeskbarEventViewTest, FiresEachAlarmOnceAtItsSecondAndRescansAfter)
 		Tick(view, now + second);
 	EXPECT_EQ(view->DueList()->CountItems(), 0);
 	EXPECT_EQ(view->TicksSinceScan(), 0);
-	EXPECT_EQ(Opened(odd) + Opened(b) + Opened(c), 3);
+	EXPECT_EQ(opened(), 3);
 }
 
 TEST_F(DeskbarEventViewTest, AClockJumpRescansAtOnceAndNothingFiresTwice)
@@ -145,12 +126,12 @@ TEST_F(DeskbarEventViewTest, AClockJumpRescansAtOnceAndNothingFiresTwice)
 
 	for (int second = 1; second <= 6; second++)
 		Tick(view, now + second);
-	EXPECT_EQ(Opened(early), 1);
+	EXPECT_EQ(WatcherRecords::Opened(early), 1);
 
 	// Forward past the alarm (a resume, a clock set ahead): marked missed, not fired.
 	Tick(view, now + 600);
 	EXPECT_EQ(view->TicksSinceScan(), 0);
-	EXPECT_EQ(Opened(skipped), 0);
+	EXPECT_EQ(WatcherRecords::Opened(skipped), 0);
 	EXPECT_EQ(EventFiles::Warn(skipped), "OOPS");
 	EXPECT_EQ(view->OopsCount(), 2);
 	EXPECT_EQ(view->DueList()->CountItems(), 0);
@@ -160,9 +141,9 @@ TEST_F(DeskbarEventViewTest, AClockJumpRescansAtOnceAndNothingFiresTwice)
 	EXPECT_EQ(view->DueList()->CountItems(), 2);
 	for (time_t at = now - 119; at <= now + 70; at++)
 		Tick(view, at);
-	EXPECT_EQ(Opened(early), 1);
-	EXPECT_EQ(Opened(skipped), 1);
-	EXPECT_EQ(Sounds(), 2);
+	EXPECT_EQ(WatcherRecords::Opened(early), 1);
+	EXPECT_EQ(WatcherRecords::Opened(skipped), 1);
+	EXPECT_EQ(WatcherRecords::Pops(), 2);
 }
 
 TEST_F(DeskbarEventViewTest, ANewDayRebuildsTheListAndRestartsTheClock)
@@ -181,7 +162,7 @@ TEST_F(DeskbarEventViewTest, ANewDayRebuildsTheListAndRestartsTheClock)
 	EXPECT_EQ(view->SecondOfDay(), 0);
 	EXPECT_EQ(view->TicksSinceScan(), 0);
 	EXPECT_EQ(view->DueList()->CountItems(), 2);
-	EXPECT_EQ(Opened(early), 0);
+	EXPECT_EQ(WatcherRecords::Opened(early), 0);
 }
 
 TEST_F(DeskbarEventViewTest, AnAlarmBeforeTheEventDaysMidnightFiresTheEveningBefore)
@@ -194,7 +175,7 @@ TEST_F(DeskbarEventViewTest, AnAlarmBeforeTheEventDaysMidnightFiresTheEveningBef
 	ASSERT_EQ(view->DueList()->CountItems(), 1);
 	for (int second = 1; second <= 4; second++)
 		Tick(view, now + second);
-	EXPECT_EQ(Opened(event), 1);
+	EXPECT_EQ(WatcherRecords::Opened(event), 1);
 }
 
 TEST_F(DeskbarEventViewTest, TheIconShowsTheCountAndTurnsRedWhileAlarmsWereMissed)

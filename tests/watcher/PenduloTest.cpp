@@ -4,6 +4,7 @@
 #include "EventFiles.h"
 #include "TestHome.h"
 #include "UiTest.h"
+#include "WatcherRecords.h"
 
 #include <DeskbarEventView.h>
 #include <Settings.h>
@@ -18,7 +19,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <optional>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -33,8 +33,7 @@ protected:
 	{
 		AppTest::SetUp();
 		EventFiles::CreateIndexes();
-		fLaunches.emplace("BE_LAUNCHER_RECORD", (TestHome::Path() + "/launches").c_str());
-		fSounds.emplace("BE_SOUND_RECORD", (TestHome::Path() + "/sounds").c_str());
+		fRecords.emplace();
 		// Started here, not by the launcher (which records instead), with the records
 		// in its environment.
 		const std::string host = DeskbarBus::HostProgram();
@@ -60,23 +59,7 @@ protected:
 		return status == B_OK && exitStatus != 0 ? B_ERROR : status;
 	}
 
-	static bool Opened(const std::string& path)
-	{
-		for (const auto& argv : Launcher::Recorded((TestHome::Path() + "/launches").c_str())) {
-			if (!argv.empty() && argv.back() == path)
-				return true;
-		}
-		return false;
-	}
-
-	static std::string Sounds()
-	{
-		std::ifstream in(TestHome::Path() + "/sounds");
-		return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-	}
-
-	std::optional<EnvGuard> fLaunches;
-	std::optional<EnvGuard> fSounds;
+	std::optional<WatcherRecords> fRecords;
 	pid_t fHost = -1;
 };
 
@@ -98,9 +81,8 @@ TEST_F(PenduloTest, InstallsItsItemOnceAndTheItemFiresInTheHost)
 	EXPECT_EQ(deskbar.CountItems(), 1);
 
 	// The item in the host opens the event at its alarm and plays the sound.
-	EXPECT_TRUE(UiTest::WaitUntil([&] { return Opened(due); }, 10000));
-	EXPECT_TRUE(UiTest::WaitUntil([&] { return Sounds() == "Kalimo pops\tbell\n"; }, 2000))
-	    << Sounds();
+	EXPECT_TRUE(UiTest::WaitUntil([&] { return WatcherRecords::Opened(due) == 1; }, 10000));
+	EXPECT_TRUE(UiTest::WaitUntil([] { return WatcherRecords::Pops() == 1; }, 2000));
 	EXPECT_GE(time(nullptr), now + 4);
 }
 
