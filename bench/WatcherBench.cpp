@@ -5,7 +5,9 @@
 #include "BenchEvents.h"
 #include "BenchHome.h"
 
+#include <Entry.h>
 #include <Launcher.h>
+#include <MimeType.h>
 #include <OS.h>
 
 #include <algorithm>
@@ -96,6 +98,16 @@ main(int argc, char** argv)
 	const std::string launches = home + "/launches";
 	setenv("BE_LAUNCHER_RECORD", launches.c_str(), 1);
 	setenv("BE_SOUND_RECORD", (home + "/sounds").c_str(), 1);
+
+	// The editor opens the events, as where it is installed.
+	BMimeType editor("application/x-Event");
+	BMimeType eventType(kEventMimeType);
+	entry_ref editorRef;
+	if (get_ref_for_path(KALIMO, &editorRef) == B_OK && editor.Install() == B_OK &&
+	    eventType.Install() == B_OK) {
+		editor.SetAppHint(&editorRef);
+		eventType.SetPreferredApp("application/x-Event");
+	}
 
 	const time_t now = real_time_clock();
 	fs::create_directories(home + "/events");
