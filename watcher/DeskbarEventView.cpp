@@ -32,6 +32,7 @@
 #include <Tracker.h>
 #include <Window.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -107,6 +108,7 @@ DeskbarEventView::DeskbarEventView(BMessage* archive) : EventLView(archive)
 	SetFlags(B_WILL_DRAW | B_PULSE_NEEDED);
 	_Init();
 	AllEventInAlert(fList, false, true);
+	_IndexAlarms();
 	fOopsCount = OopsEvents();
 	// The first scan may take a while over many events: the clock counts from its end.
 	_ReadClock();
@@ -289,8 +291,9 @@ DeskbarEventView::Pulse()
 }
 
 void
-DeskbarEventView::_FireDue()
+DeskbarEventView::_IndexAlarms()
 {
+	fAlarms.clear();
 	for (int32 i = 0; i < fList->CountItems(); i++) {
 		EvCLink* record = (EvCLink*)fList->ItemAt(i);
 		// A lead that reaches back before the event day's midnight is held as a
@@ -298,9 +301,21 @@ DeskbarEventView::_FireDue()
 		int32 alarm = (int32)record->fSeconds;
 		if (alarm < 0)
 			alarm += kSecondsPerDay;
-		const int32 late = fSecondOfDay - alarm;
-		if (late < 0 || late >= kFiringWindow)
-			continue;
+		fAlarms.emplace_back(alarm, record);
+	}
+	std::stable_sort(fAlarms.begin(), fAlarms.end(),
+	                 [](const auto& a, const auto& b) { return a.first < b.first; });
+}
+
+void
+DeskbarEventView::_FireDue()
+{
+	auto it = std::lower_bound(
+	    fAlarms.begin(), fAlarms.end(), fSecondOfDay - (kFiringWindow - 1),
+	    [](const std::pair<int32, EvCLink*>& alarm, int32 second) { return alarm.first < second; });
+	for (; it != fAlarms.end() && it->first <= fSecondOfDay; ++it) {
+		const int32 alarm = it->first;
+		EvCLink* record = it->second;
 		const std::string key = std::string(record->fEntry->Path()) + "|" +
 		                        std::to_string((long long)record->fNextAlarm) + "|" +
 		                        std::to_string(alarm);
@@ -323,6 +338,7 @@ DeskbarEventView::_Rescan()
 	fTicksSinceScan = 0;
 	const bigtime_t start = system_time();
 	AllEventInAlert(fList, false, true);
+	_IndexAlarms();
 	fOopsCount = OopsEvents();
 	printf("dpv rescan: %ld due, %ld missed, %.1f ms\n", (long)fList->CountItems(),
 	       (long)fOopsCount, (double)(system_time() - start) / 1000.0);

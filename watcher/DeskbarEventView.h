@@ -10,6 +10,8 @@
 #include <ctime>
 #include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 class BBitmap;
 class BMessageRunner;
@@ -62,6 +64,7 @@ private:
 	void _Init();
 	void _Rescan();
 	void _ReadClock();
+	void _IndexAlarms();
 	void _FireDue();
 	void _UpdateToolTip();
 	bool _IsOpen(BWindow* window) const;
@@ -78,6 +81,9 @@ private:
 	BBitmap* fIcon = nullptr;
 	int32 fOopsCount = 0;
 
+	// The due list's alarms by their second of the day, ascending, made at each scan:
+	// a tick looks only at those that fall due now, not at thousands of records.
+	std::vector<std::pair<int32, EvCLink*>> fAlarms;
 	// The wall clock at the last tick, and its local day, to see jumps and new days.
 	time_t fLastTick = 0;
 	int32 fDay = 0;
