@@ -3,9 +3,9 @@
 # tray (python3-dbusmock stands in for the desktop's watcher), in an XEmbed tray
 # (trayer), and without any tray (the host's shelf window). Each run has its own
 # home, display and session bus.
-#   TrayTest.sh BUILD_DIR sni|xembed|shelf|late
-# ("late": the shelf first, then a tray that starts after the host, as a panel may at
-# login)
+#   TrayTest.sh BUILD_DIR sni|xembed|shelf|late|snilate
+# ("late", "snilate": the shelf first, then an XEmbed or a StatusNotifierItem tray that
+# starts after the host, as a panel may at login)
 # Exits 77 (skipped) when a tool it needs is missing.
 set -euo pipefail
 
@@ -15,7 +15,7 @@ if [ "${1:-}" != "--inside" ]; then
 	for tool in xvfb-run dbus-run-session xwininfo gdbus import; do
 		command -v "$tool" >/dev/null || { echo "skipped: no $tool"; exit 77; }
 	done
-	if [ "$mode" = sni ] && ! /usr/bin/python3 -c 'import dbusmock' 2>/dev/null; then
+	if [ "${mode#sni}" != "$mode" ] && ! /usr/bin/python3 -c 'import dbusmock' 2>/dev/null; then
 		echo "skipped: no python3-dbusmock"
 		exit 77
 	fi
@@ -65,10 +65,9 @@ for name, offset in (("Dentist", 7200), ("Call Anna", 2400), ("Dinner", 36000), 
 PY
 "$build/platform/be-reindex" >/dev/null
 
-if [ "$mode" = sni ]; then
+start_watcher() {
 	/usr/bin/python3 -m dbusmock --session org.kde.StatusNotifierWatcher /StatusNotifierWatcher \
 		org.kde.StatusNotifierWatcher >/dev/null 2>&1 &
-	mock="gdbus call --session --dest org.kde.StatusNotifierWatcher --object-path /StatusNotifierWatcher"
 	wait_for "$mock --method org.freedesktop.DBus.Peer.Ping >/dev/null 2>&1" || fail "no mock watcher"
 	$mock --method org.freedesktop.DBus.Mock.AddProperty org.kde.StatusNotifierWatcher \
 		IsStatusNotifierHostRegistered "<true>" >/dev/null
@@ -78,7 +77,9 @@ if [ "$mode" = sni ]; then
 		RegisteredStatusNotifierItems "<@as []>" >/dev/null
 	$mock --method org.freedesktop.DBus.Mock.AddMethod org.kde.StatusNotifierWatcher \
 		RegisterStatusNotifierItem s "" "" >/dev/null
-fi
+}
+mock="gdbus call --session --dest org.kde.StatusNotifierWatcher --object-path /StatusNotifierWatcher"
+[ "$mode" = sni ] && start_watcher
 start_tray() {
 	trayer --edge top --align right --widthtype pixel --width 100 --heighttype pixel \
 		--height 24 >/dev/null 2>&1 &
@@ -103,9 +104,16 @@ red_pixels() {
 }
 
 case $mode in
-sni)
+sni | snilate)
+	if [ "$mode" = snilate ]; then
+		wait_for 'xwininfo -name Deskbar 2>/dev/null | grep -q IsViewable' || fail "no shelf window"
+		start_watcher
+	fi
 	wait_for '$mock --method org.freedesktop.DBus.Mock.GetCalls | grep -q RegisterStatusNotifierItem' ||
 		fail "no item registered"
+	if [ "$mode" = snilate ]; then
+		grep -q "a tray watcher came; starting again" "$HOME/host.log" || fail "the host did not start again"
+	fi
 	service=$($mock --method org.freedesktop.DBus.Mock.GetCalls | grep -o "<'[^']*'>" | head -1 | tr -d "<>'")
 	tip=$(property "$service" ToolTip)
 	echo "$tip" | grep -q "Pendulo: 3 alarms in the next 24 hours, 1 missed" || fail "tool tip: $tip"

@@ -72,6 +72,8 @@ const float kShelfGap = 2;
 // How often the host looks for a tray that came or went, and for views to redraw
 // into their icons.
 const int kTrayCheckMs = 3000;
+const char* kTrayWatcher = "org.kde.StatusNotifierWatcher";
+const int kRestartDelayMs = 1000;
 const int kIconCheckMs = 200;
 
 } // namespace
@@ -93,6 +95,8 @@ DeskbarHost::~DeskbarHost()
 		fShelf->Quit();
 	delete fNotifier;
 	if (fConnection != nullptr) {
+		// Answered before the connection closes, so a host started next finds the name free.
+		dbus_bus_release_name(fConnection, DeskbarBus::kName, nullptr);
 		dbus_connection_close(fConnection);
 		dbus_connection_unref(fConnection);
 	}
@@ -125,6 +129,15 @@ DeskbarHost::Start()
 	dbus_error_free(&error);
 	if (owner != DBUS_REQUEST_NAME_REPLY_PRIMARY_OWNER)
 		return owner == DBUS_REQUEST_NAME_REPLY_EXISTS ? B_NAME_IN_USE : B_ERROR;
+
+	// Qt chooses between StatusNotifierItem and XEmbed once per process: a
+	// StatusNotifierWatcher that comes later (a panel started after the host) is only
+	// reached by a new process.
+	fWatcherAtStart = dbus_bus_name_has_owner(fConnection, kTrayWatcher, nullptr);
+	const std::string rule = std::string("type='signal',sender='org.freedesktop.DBus',"
+	                                     "member='NameOwnerChanged',arg0='") +
+	                         kTrayWatcher + "'";
+	dbus_bus_add_match(fConnection, rule.c_str(), nullptr);
 
 	int fd = -1;
 	if (!dbus_connection_get_unix_fd(fConnection, &fd))
@@ -467,6 +480,19 @@ DeskbarHost::_Handle(DBusMessage* message)
 	if (dbus_message_is_signal(message, DBUS_INTERFACE_LOCAL, "Disconnected")) {
 		fNotifier->setEnabled(false);
 		be_app->Quit();
+		return;
+	}
+	const char* watcher = nullptr;
+	const char* oldOwner = nullptr;
+	const char* newOwner = nullptr;
+	if (dbus_message_is_signal(message, DBUS_INTERFACE_DBUS, "NameOwnerChanged") &&
+	    dbus_message_get_args(message, nullptr, DBUS_TYPE_STRING, &watcher, DBUS_TYPE_STRING,
+	                          &oldOwner, DBUS_TYPE_STRING, &newOwner, DBUS_TYPE_INVALID) &&
+	    strcmp(watcher, kTrayWatcher) == 0 && newOwner[0] != '\0' && !fWatcherAtStart &&
+	    !fRestart) {
+		// A moment for the watcher to say that a tray shows its items.
+		fRestart = true;
+		QTimer::singleShot(kRestartDelayMs, fNotifier, [] { be_app->Quit(); });
 		return;
 	}
 	if (dbus_message_get_type(message) != DBUS_MESSAGE_TYPE_METHOD_CALL ||

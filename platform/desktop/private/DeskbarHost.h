@@ -34,6 +34,9 @@ public:
 	status_t Start();
 	// Makes the kept items again; an item whose code is gone is dropped (logged).
 	void Restore();
+	// Whether the host ended its application to start again: a StatusNotifierWatcher
+	// appeared that this process cannot show its items to.
+	bool RestartWanted() const { return fRestart; }
 
 	status_t AddItem(const BMessage& archive, int32* id) override;
 	bool HasItem(const char* name, int32 id) const override;
@@ -78,6 +81,8 @@ private:
 	std::vector<std::unique_ptr<Item>> fItems;
 	int32 fNextId = 1;
 	bool fTrayShown = false;
+	bool fWatcherAtStart = false;
+	bool fRestart = false;
 	BWindow* fShelf = nullptr;
 };
 
