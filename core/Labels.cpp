@@ -5,7 +5,7 @@
 
 // The keys of the dictionaries: reproduced exactly, blanks included. A text "eN"
 // at number N is a reserved slot, shown literally.
-const char* eLabel[181] = {
+const char* eLabel[kLabelCount + 1] = {
     "File",                                          // 0
     "New Event",                                     // 1
     "Save",                                          // 2
@@ -186,14 +186,21 @@ const char* eLabel[181] = {
     "(select/add) your own Categorie.. ",                                              // 177
     "e178",                                                                            // 178
     "e179",                                                                            // 179
-    nullptr, // 180: ends the table
+    "Back (Left, Page Up)",                                                            // 180
+    "Forward (Right, Page Down)",                                                      // 181
+    "Today (T, Home)",                                                                 // 182
+    "Month (M)",                                                                       // 183
+    "Week (W)",                                                                        // 184
+    "Day (D)",                                                                         // 185
+    "Pick a date (G)",                                                                 // 186
+    nullptr, // kLabelCount: ends the table
 };
 
 const char*
 getLabel(int n)
 {
-	// Callers pass 0 to 179; anything else gets an empty text rather than a crash.
-	if (n < 0 || n >= 180)
+	// Anything else than a label's number gets an empty text rather than a crash.
+	if (n < 0 || n >= kLabelCount)
 		return "";
 	return be_locale->GetString(eLabel[n]);
 }

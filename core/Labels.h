@@ -2,12 +2,13 @@
 #ifndef LABELS_H
 #define LABELS_H
 
-// The label table: every text shown to the user, by number, in English. Entry 180
-// is null and ends the table.
-extern const char* eLabel[181];
+// The label table: every text shown to the user, by number, in English. Entry
+// kLabelCount is null and ends the table.
+const int kLabelCount = 187;
+extern const char* eLabel[kLabelCount + 1];
 
 // The translation of label n for the current language, or its English text.
-// Callers pass 0 to 179.
+// Callers pass 0 to kLabelCount - 1.
 const char* getLabel(int n);
 
 #endif // LABELS_H

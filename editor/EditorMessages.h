@@ -62,6 +62,17 @@ enum : uint32 {
 	kMsgSkipMissed = 'O_CL',
 	kMsgSkipped = 0x81,
 
+	// The overview.
+	kMsgOverInit = 'Oini',
+	kMsgOverSelect = 'OSel',
+	kMsgOverMonth = 'OMon',
+	kMsgOverWeek = 'OWee',
+	kMsgOverDay = 'ODay',
+	kMsgOverBack = 'ODec',
+	kMsgOverForward = 'OAdd',
+	kMsgOverToday = 'OTDy',
+	kMsgOverEventsChanged = 'Orfr', // its own note that event files changed
+
 	// The date and time picker.
 	kMsgPickerFocus = 'TDSV',
 	kMsgPickerQuit = 'Qmod',

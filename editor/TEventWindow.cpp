@@ -3,6 +3,7 @@
 
 #include "EditorMessages.h"
 #include "TEventApp.h"
+#include "TEventOver.h"
 #include "TEventView.h"
 
 #include <AlarmScan.h>
@@ -234,6 +235,8 @@ TEventWindow::SetTimeFormat(long format, BMessage* message)
 		fFormatMenu->ItemAt(i)->SetMarked(i == format);
 	if (message != nullptr)
 		fView->MessageReceived(message);
+	if (fOverview != nullptr)
+		fOverview->SetDateFormat((int32)format);
 }
 
 void
@@ -308,18 +311,20 @@ TEventWindow::_ToggleOverview()
 {
 	if (fOverview == nullptr) {
 		fView->Hide();
+		// A calendar wants room: the window may grow while it shows the overview.
+		fEventSize = Bounds().RightBottom();
+		SetFlags(Flags() & ~(B_NOT_RESIZABLE | B_NOT_ZOOMABLE));
+		SetSizeLimits(fEventSize.x, 4096, fEventSize.y, 4096);
 		BRect frame = Bounds();
 		frame.top = fMenuBar->Frame().bottom + 1;
-		// Until the month and week overview exists, a plain page stands in for it.
-		fOverview = new BView(frame, "EventOver", B_FOLLOW_ALL_SIDES, B_WILL_DRAW);
-		fOverview->SetViewColor(232, 232, 232);
-		fOverview->AddChild(
-		    new BStringView(BRect(20, 20, frame.Width() - 20, 40), "OverInfo", getLabel(14)));
+		fOverview = new TEventOver(frame, "EventOver", fRef);
 		AddChild(fOverview);
 	} else {
 		fOverview->RemoveSelf();
 		delete fOverview;
 		fOverview = nullptr;
+		ResizeTo(fEventSize.x, fEventSize.y);
+		SetFlags(Flags() | B_NOT_RESIZABLE | B_NOT_ZOOMABLE);
 		fView->Show();
 	}
 }

@@ -9,6 +9,7 @@ class BFilePanel;
 class BMenu;
 class BMenuBar;
 class BMenuItem;
+class TEventOver;
 class TEventView;
 
 // The document window of one event (or of a new one): its menus, the event view,
@@ -57,7 +58,8 @@ private:
 	BMenu* fQueryMenu = nullptr;
 	BMenu* fFormatMenu;
 	TEventView* fView = nullptr;
-	BView* fOverview = nullptr;
+	TEventOver* fOverview = nullptr;
+	BPoint fEventSize; // the window's size with the event view
 	entry_ref* fRef = nullptr;
 	BFilePanel* fPanel = nullptr;
 };

@@ -36,6 +36,9 @@ enum {
 
 	// Zeta's notice of a language change, sent to every window.
 	B_LANGUAGE_CHANGED = '_BLC',
+
+	// A live query's news of an entry; "opcode" as in NodeMonitor.h.
+	B_QUERY_UPDATE = '_QUP',
 };
 
 // Cursors for BApplication::SetCursor. The hand is the Be API's ordinary pointer.

@@ -176,6 +176,7 @@ BQuery::Clear()
 	fHasPredicate = false;
 	fFetched = false;
 	fMatches.reset();
+	fLive.reset();
 	fFolder.clear();
 	return B_OK;
 }

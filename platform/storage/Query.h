@@ -16,6 +16,9 @@ class Matches;
 
 // An attribute query over one volume. Fetch takes the files as they are; the
 // entries handed out are those that matched then.
+class BMessenger;
+class LiveQuery;
+
 class BQuery
 {
 public:
@@ -41,12 +44,24 @@ public:
 	// Back to a fresh query: no volume, predicate or results.
 	status_t Clear();
 
+	// Makes the query live: from now on the target receives B_QUERY_UPDATE messages
+	// (fields "opcode", "device", "directory", "node", "name") with B_ENTRY_CREATED
+	// for a file that comes to match, B_ENTRY_REMOVED for one that no longer does,
+	// and, beyond the Be API, B_ATTR_CHANGED for a match whose attributes changed.
+	// Needs the volume and the predicate set, and a running application (the news
+	// comes through its event loop). B_OK, B_NO_INIT, B_BAD_VALUE (a predicate that
+	// does not parse), B_NOT_ALLOWED (live already). Part of the interface kit's
+	// library.
+	status_t SetTarget(BMessenger target);
+	bool IsLive() const { return fLive != nullptr; }
+
 private:
 	BVolume fVolume;
 	std::string fPredicate;
 	bool fHasPredicate = false;
 	bool fFetched = false;
 	std::unique_ptr<VolumeIndex::Matches> fMatches;
+	std::shared_ptr<LiveQuery> fLive;
 	// The folder of the last entry handed out, as given and as resolved: results
 	// come in path order, so most entries share it.
 	std::string fFolder;

@@ -2,11 +2,11 @@
 #include "QueryWindow.h"
 
 #include "QueryModel.h"
-#include "QueryWatcher.h"
 #include <Errors.h>
 #include <IndexDatabase.h>
 #include <Node.h>
 #include <QtConvert.h>
+#include <QueryWatcher.h>
 #include <Tracker.h>
 #include <TypeConstants.h>
 

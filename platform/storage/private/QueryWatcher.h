@@ -1,5 +1,5 @@
 // Kalimo platform layer: Be API on Linux. MIT licence.
-// Linux glue of the query window: tells when a query may have other results. It
+// Linux glue of live queries: tells when a query may have other results. It
 // watches (inotify) the volume index's database, which every attribute write
 // through the layer changes, and the folders of the current matches, where programs
 // that bypass the layer remove files or change attributes. It does not say what
