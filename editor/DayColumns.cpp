@@ -29,7 +29,10 @@ same_day(time_t a, time_t b)
 } // namespace
 
 DayColumns::DayColumns(const Datum& shown, int32 mode, int32 columns, BRect bounds)
-    : fShown(shown), fMode(mode), fColumns(std::max<int32>(columns, 1)), fBounds(bounds),
+    : fShown(shown),
+      fMode(mode),
+      fColumns(std::max<int32>(columns, 1)),
+      fBounds(bounds),
       fWidth(bounds.Width() / fColumns)
 {
 	fToday = _FindToday();

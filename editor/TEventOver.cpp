@@ -19,10 +19,10 @@
 #include <AppDefs.h>
 #include <Button.h>
 #include <InterfaceDefs.h>
-#include <OS.h>
 #include <List.h>
 #include <Messenger.h>
 #include <Node.h>
+#include <OS.h>
 #include <RadioButton.h>
 #include <ScrollBar.h>
 #include <String.h>
@@ -95,10 +95,56 @@ holds(const std::vector<long>& numbers, long number)
 	return std::find(numbers.begin(), numbers.end(), number) != numbers.end();
 }
 
-bool
-holds_weekday(const BString& rule, const Datum& day)
+// A rule taken apart once for all the days of a month.
+struct RuleDays {
+	explicit RuleDays(const EvCLink* link)
+	    : rule(link->fRule.String()), text(link->fRule), kind(link->fKind)
+	{
+		if (kind != 0)
+			return;
+		// "YM1 <months> D1 <day> hh:mm ...": days and months compared as numbers,
+		// since the day is written with a leading zero.
+		const size_t marker = rule.find(" D1");
+		const size_t colon = rule.find(':');
+		if (marker == std::string::npos || colon == std::string::npos || colon < marker + 5)
+			return;
+		days = numbers_of(rule.substr(marker + 3, colon - 2 - marker - 3));
+		months = numbers_of(rule.substr(3, rule.find("D1 ") - 3));
+	}
+
+	std::string rule;
+	BString text;
+	int32 kind;
+	std::vector<long> days;
+	std::vector<long> months;
+};
+
+// 1 the rule falls on the day, 0 it does not, -1 it falls on no later day of the
+// month either. weekday: the day's two-letter name.
+int32
+rule_hits(const RuleDays& rule, const Datum& day, const char* weekday)
 {
-	return rule.IFindFirst(day.Styled(10)) >= 0;
+	if (rule.rule.size() <= 7) {
+		printf("RULE to short..\n");
+		return 0;
+	}
+	switch (rule.kind) {
+	case 0:
+		if (!holds(rule.days, day.fDay))
+			return 0;
+		return holds(rule.months, day.fMonth) ? 1 : -1;
+	case 1: {
+		// The occurrence of the weekday in its month, as the next alarm counts it.
+		const std::string list = rule.rule.substr(0, rule.rule.find(" D1 "));
+		const char occurrence = (char)('0' + (day.fDay - 1) / 7);
+		const bool listed = list.find(occurrence, 1) != std::string::npos;
+		return rule.text.IFindFirst(weekday) >= 0 && listed ? 1 : 0;
+	}
+	case 2:
+		return rule.text.IFindFirst(weekday) >= 0 ? 1 : 0;
+	default:
+		return 0;
+	}
 }
 
 template <typename Before>
@@ -126,7 +172,8 @@ delete_records(BList* list)
 
 TEventOver::TEventOver(BRect frame, const char* name, entry_ref* ref)
     : BView(frame, name, B_FOLLOW_ALL_SIDES, B_WILL_DRAW | B_FRAME_EVENTS | B_NAVIGABLE),
-      fDateFormat((int32)GetGlobalDateFormat()), fSavedFormat(Datum::fDFormat),
+      fDateFormat((int32)GetGlobalDateFormat()),
+      fSavedFormat(Datum::fDFormat),
       fRecords(new BList)
 {
 	time_t start = now_to_the_minute();
@@ -164,8 +211,8 @@ TEventOver::AttachedToWindow()
 {
 	BView::AttachedToWindow();
 	SetViewColor(kViewColor);
-	fBox = new EBox(Bounds(), "EBox", B_FOLLOW_ALL_SIDES, B_WILL_DRAW | B_FRAME_EVENTS,
-	                B_NO_BORDER);
+	fBox =
+	    new EBox(Bounds(), "EBox", B_FOLLOW_ALL_SIDES, B_WILL_DRAW | B_FRAME_EVENTS, B_NO_BORDER);
 	AddChild(fBox);
 	const BRect box = fBox->Bounds();
 	const float left = box.left;
@@ -180,10 +227,9 @@ TEventOver::AttachedToWindow()
 	const char* modeNames[3] = {"omo", "owe", "oda"};
 	for (int i = 0; i < 3; i++) {
 		const float y = top + 95 + 21 * (i + 1);
-		fModeButtons[i] =
-		    new BRadioButton(BRect(left + 10, y, left + 90, y + 18), modeNames[i],
-		                     getLabel(kModeLabels[i]), new BMessage(kModeMessages[i]),
-		                     B_FOLLOW_LEFT_TOP, flags);
+		fModeButtons[i] = new BRadioButton(BRect(left + 10, y, left + 90, y + 18), modeNames[i],
+		                                   getLabel(kModeLabels[i]), new BMessage(kModeMessages[i]),
+		                                   B_FOLLOW_LEFT_TOP, flags);
 		fModeButtons[i]->SetToolTipText(getLabel(kModeTips[i]));
 		fBox->AddChild(fModeButtons[i]);
 	}
@@ -191,8 +237,8 @@ TEventOver::AttachedToWindow()
 	                            new BMessage(kMsgOverBack), B_FOLLOW_LEFT_TOP, flags);
 	back->SetToolTipText(getLabel(180));
 	fBox->AddChild(back);
-	BButton* forward = new BButton(BRect(left + 55, top + 179, left + 90, top + 199), "add",
-	                               " + ", new BMessage(kMsgOverForward), B_FOLLOW_LEFT_TOP, flags);
+	BButton* forward = new BButton(BRect(left + 55, top + 179, left + 90, top + 199), "add", " + ",
+	                               new BMessage(kMsgOverForward), B_FOLLOW_LEFT_TOP, flags);
 	forward->SetToolTipText(getLabel(181));
 	fBox->AddChild(forward);
 	BButton* today = new BButton(BRect(left + 10, box.bottom - 56, left + 90, box.bottom - 35),
@@ -281,6 +327,9 @@ TEventOver::SetDateFormat(int32 format)
 void
 TEventOver::GetAllEvents(BList* list)
 {
+	// The rows show records that are about to go.
+	if (fGrid != nullptr)
+		fGrid->ClearAllChilds();
 	delete_records(list);
 	BVolume volume;
 	BQuery query;
@@ -340,39 +389,7 @@ TEventOver::GetAllEvents(BList* list)
 int32
 TEventOver::IsValidRuleDay(EvCLink* link, Datum* day)
 {
-	const std::string rule = link->fRule.String();
-	if (rule.size() <= 7) {
-		printf("RULE to short..\n");
-		return 0;
-	}
-	switch (link->fKind) {
-	case 0: {
-		// "YM1 <months> D1 <day> hh:mm ...": days and months compared as numbers,
-		// since the day is written with a leading zero.
-		const size_t marker = rule.find(" D1");
-		const size_t colon = rule.find(':');
-		if (marker == std::string::npos || colon == std::string::npos || colon < marker + 5)
-			return 0;
-		const std::vector<long> days = numbers_of(rule.substr(marker + 3, colon - 2 - marker - 3));
-		if (!holds(days, day->fDay))
-			return 0;
-		const size_t monthsEnd = rule.find("D1 ");
-		const std::vector<long> months = numbers_of(rule.substr(3, monthsEnd - 3));
-		return holds(months, day->fMonth) ? 1 : -1;
-	}
-	case 1: {
-		// The occurrence of the weekday in its month, as the next alarm counts it.
-		const size_t marker = rule.find(" D1 ");
-		const std::string list = rule.substr(0, marker);
-		const char occurrence = (char)('0' + (day->fDay - 1) / 7);
-		const bool listed = list.find(occurrence, 1) != std::string::npos;
-		return holds_weekday(link->fRule, *day) && listed ? 1 : 0;
-	}
-	case 2:
-		return holds_weekday(link->fRule, *day) ? 1 : 0;
-	default:
-		return 0;
-	}
+	return rule_hits(RuleDays(link), *day, day->Styled(10));
 }
 
 void
@@ -387,6 +404,14 @@ TEventOver::EventsImMonat(BList* list, Datum* date)
 	if (fGrid != nullptr)
 		fGrid->ClearAllChilds();
 	const int lastOfMonth = TagePerMonat(date->fMonth - 1, date->fYear);
+	// The days tried, made once for all the records.
+	std::vector<Datum> days;
+	std::vector<BString> weekdays;
+	for (int d = 1; d <= kLastDay; d++) {
+		long moment = day_of_month(*date, d);
+		days.emplace_back(moment);
+		weekdays.emplace_back(days.back().Styled(10));
+	}
 	for (int32 i = list->CountItems() - 1; i >= 0; i--) {
 		EvCLink* link = (EvCLink*)list->ItemAt(i);
 		link->fInMonth = 0;
@@ -395,10 +420,9 @@ TEventOver::EventsImMonat(BList* list, Datum* date)
 		if (link->fTag != 2)
 			continue;
 		if (strcmp(link->fAlarm, "Rule") == 0 && link->fKind != 3) {
+			const RuleDays rule(link);
 			for (int d = 1; d <= kLastDay; d++) {
-				long moment = day_of_month(*date, d);
-				Datum day(moment);
-				const int32 valid = IsValidRuleDay(link, &day);
+				const int32 valid = rule_hits(rule, days[d - 1], weekdays[d - 1].String());
 				link->fDayMask[7 + d] = valid == 1 ? '1' : '0';
 				// A day of the following month does not make the event one of this.
 				if (valid == 1 && d <= lastOfMonth)
@@ -416,9 +440,8 @@ TEventOver::EventsImMonat(BList* list, Datum* date)
 void
 TEventOver::SortAttValue(BList* list)
 {
-	stable_sort_list(list, [](const EvCLink* a, const EvCLink* b) {
-		return a->fAttention > b->fAttention;
-	});
+	stable_sort_list(
+	    list, [](const EvCLink* a, const EvCLink* b) { return a->fAttention > b->fAttention; });
 }
 
 void
@@ -673,7 +696,11 @@ TEventOver::MessageReceived(BMessage* message)
 		}
 		_SetShowTime(picked);
 		printf("pD %s\n", fShowDatum->Styled(30));
-		_ReadAndSort();
+		// The week of the picked day, not seven days from it.
+		if (fViewMode == 2)
+			ModifyShowDatum(0, false);
+		else
+			_ReadAndSort();
 		EventsInStyle();
 		break;
 	}

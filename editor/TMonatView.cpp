@@ -9,10 +9,11 @@
 #include <Font.h>
 #include <List.h>
 
+#include <algorithm>
 #include <cstdio>
 
 TMonatView::TMonatView(BRect frame, const char* name, Datum* date)
-    : BView(frame, name, B_FOLLOW_NONE, B_WILL_DRAW), fDate(date)
+    : BView(frame, name, B_FOLLOW_NONE, B_WILL_DRAW | B_FRAME_EVENTS), fDate(date)
 {
 	SetFont(be_plain_font);
 	SetFontSize(8);
@@ -40,7 +41,20 @@ TMonatView::MouseDown(BPoint where)
 }
 
 void
-TMonatView::ClearAllChilds()
+TMonatView::FrameResized(float, float)
+{
+	_ShowRowsInSight();
+}
+
+void
+TMonatView::ScrollTo(BPoint where)
+{
+	BView::ScrollTo(where);
+	_ShowRowsInSight();
+}
+
+void
+TMonatView::_RemoveRowViews()
 {
 	for (int32 i = CountChildren() - 1; i >= 0; i--) {
 		BView* row = ChildAt(i);
@@ -50,32 +64,63 @@ TMonatView::ClearAllChilds()
 }
 
 void
-TMonatView::_Clear()
+TMonatView::ClearAllChilds()
+{
+	_RemoveRowViews();
+	fRows.clear();
+	fFirstShown = 0;
+	fLastShown = -1;
+}
+
+void
+TMonatView::_Clear(bool tall)
 {
 	ClearAllChilds();
+	fTall = tall;
 	Invalidate();
+}
+
+void
+TMonatView::_Add(EvCLink* link)
+{
+	fRows.push_back(link);
+}
+
+void
+TMonatView::_ShowRowsInSight()
+{
+	const BRect bounds = Bounds();
+	const int32 first = std::max<int32>(0, (int32)(bounds.top / RowHeight()));
+	const int32 last =
+	    std::min<int32>((int32)fRows.size() - 1, (int32)(bounds.bottom / RowHeight()) + 1);
+	if (first == fFirstShown && last == fLastShown && CountChildren() == last - first + 1)
+		return;
+	_RemoveRowViews();
+	for (int32 row = first; row <= last; row++)
+		fRows[row]->AddAsChildView(this, row, fColumns, fTall);
+	fFirstShown = first;
+	fLastShown = last;
 }
 
 void
 TMonatView::ViewEvl_Month(BList* records)
 {
-	_Clear();
+	_Clear(false);
 	// Rows follow one another: were they numbered by their place in the whole list,
 	// events outside the month would leave gaps, and the last rows could lie below
 	// the scroll range.
-	int32 row = 0;
 	for (int32 i = 0; i < records->CountItems(); i++) {
 		EvCLink* link = (EvCLink*)records->ItemAt(i);
 		if (link != nullptr && link->fInMonth == 1)
-			link->AddAsChildView(this, row++, fColumns, false);
+			_Add(link);
 	}
+	_ShowRowsInSight();
 }
 
 void
 TMonatView::ViewEvl_Week(BList* records, Datum* date)
 {
-	_Clear();
-	int32 row = 0;
+	_Clear(false);
 	for (int32 i = 0; i < records->CountItems(); i++) {
 		EvCLink* link = (EvCLink*)records->ItemAt(i);
 		if (link == nullptr || link->fDayMask == nullptr)
@@ -87,20 +132,21 @@ TMonatView::ViewEvl_Week(BList* records, Datum* date)
 				inWeek = inWeek || link->fDayMask[place] == '1' || link->fDayMask[place] == '4';
 		}
 		if (inWeek)
-			link->AddAsChildView(this, row++, fColumns, false);
+			_Add(link);
 	}
+	_ShowRowsInSight();
 }
 
 void
 TMonatView::ViewEvl_Day(BList* records, Datum* date)
 {
-	_Clear();
-	int32 row = 0;
+	_Clear(true);
 	const int32 place = date->fDay + 7;
 	for (int32 i = 0; i < records->CountItems(); i++) {
 		EvCLink* link = (EvCLink*)records->ItemAt(i);
 		if (link != nullptr && link->fInMonth == 1 && link->fDayMask != nullptr &&
 		    place < EvCLink::kMaskPlaces && link->fDayMask[place] != '0')
-			link->AddAsChildView(this, row++, fColumns, true);
+			_Add(link);
 	}
+	_ShowRowsInSight();
 }

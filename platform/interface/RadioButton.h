@@ -11,8 +11,7 @@ class BRadioButton : public BControl
 {
 public:
 	BRadioButton(BRect frame, const char* name, const char* label, BMessage* message,
-	             uint32 resizingMode = B_FOLLOW_LEFT_TOP,
-	             uint32 flags = B_WILL_DRAW | B_NAVIGABLE);
+	             uint32 resizingMode = B_FOLLOW_LEFT_TOP, uint32 flags = B_WILL_DRAW | B_NAVIGABLE);
 	virtual ~BRadioButton();
 
 	virtual void SetValue(int32 value);

@@ -807,14 +807,16 @@ BView::ResizeBy(float dw, float dh)
 }
 
 void
-BView::ScrollTo(BPoint where)
+BView::ScrollTo(float x, float y)
 {
-	ScrollTo(where.x, where.y);
+	ScrollTo(BPoint(x, y));
 }
 
 void
-BView::ScrollTo(float x, float y)
+BView::ScrollTo(BPoint where)
 {
+	const float x = where.x;
+	const float y = where.y;
 	if (fData->scrollsItself) {
 		// The widget scrolls its content itself; the bounds stay put.
 		if (fData->scrolled)

@@ -103,7 +103,9 @@ public:
 	void MoveBy(float dx, float dy);
 	void ResizeTo(float width, float height);
 	void ResizeBy(float dw, float dh);
-	void ScrollTo(BPoint where);
+	// Every scroll comes here, as in the Be API: a view that follows its scrolling
+	// overrides it.
+	virtual void ScrollTo(BPoint where);
 	void ScrollTo(float x, float y);
 	void ScrollBy(float dx, float dy);
 	BScrollBar* ScrollBar(orientation direction) const;

@@ -99,9 +99,10 @@ LiveQuery::_Run(KnownMap* matches) const
 		auto known = folders.find(folder);
 		if (known == folders.end()) {
 			struct stat folderStat;
-			known = folders.emplace(folder, stat(folder.c_str(), &folderStat) == 0
-			                                    ? folderStat.st_ino
-			                                    : 0).first;
+			known =
+			    folders
+			        .emplace(folder, stat(folder.c_str(), &folderStat) == 0 ? folderStat.st_ino : 0)
+			        .first;
 		}
 		const int64 ctime = (int64)st.st_ctim.tv_sec * 1000000000 + st.st_ctim.tv_nsec;
 		(*matches)[node->path] = Known{st.st_dev, st.st_ino, known->second, ctime};

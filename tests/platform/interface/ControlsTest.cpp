@@ -7,6 +7,7 @@
 #include <CheckBox.h>
 #include <Clipboard.h>
 #include <Message.h>
+#include <RadioButton.h>
 #include <ScrollBar.h>
 #include <ScrollView.h>
 #include <StringView.h>
@@ -22,6 +23,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QTest>
 
@@ -126,6 +128,36 @@ TEST_F(ControlsTest, CheckBoxesToggleAndInvoke)
 	EXPECT_FALSE(widget->isChecked());
 	UiTest::Run(20);
 	EXPECT_EQ(fPanel->messages.size(), 1u) << "SetValue() sends nothing";
+}
+
+TEST_F(ControlsTest, RadioButtonsTurnTheirSiblingsOff)
+{
+	BRadioButton* month =
+	    new BRadioButton(BRect(10, 40, 109, 59), "m", "Month", new BMessage('RAD1'));
+	BRadioButton* week =
+	    new BRadioButton(BRect(10, 60, 109, 79), "w", "Week", new BMessage('RAD2'));
+	fPanel->AddChild(month);
+	fPanel->AddChild(week);
+	month->SetTarget(fPanel);
+	week->SetTarget(fPanel);
+	month->SetValue(B_CONTROL_ON);
+	Show();
+	QRadioButton* weekWidget = qobject_cast<QRadioButton*>(UiTest::WidgetOf(week));
+	ASSERT_NE(weekWidget, nullptr);
+	QTest::mouseClick(weekWidget, Qt::LeftButton, Qt::NoModifier,
+	                  QPoint(5, weekWidget->height() / 2));
+	ASSERT_TRUE(UiTest::WaitUntil([&] { return fPanel->messages.size() == 1; }));
+	EXPECT_EQ(fPanel->messages[0].what, (uint32)'RAD2');
+	EXPECT_EQ(week->Value(), B_CONTROL_ON);
+	EXPECT_EQ(month->Value(), B_CONTROL_OFF);
+	// A click on the one that is on changes and sends nothing.
+	QTest::mouseClick(weekWidget, Qt::LeftButton, Qt::NoModifier,
+	                  QPoint(5, weekWidget->height() / 2));
+	UiTest::Run(20);
+	EXPECT_EQ(fPanel->messages.size(), 1u);
+	EXPECT_TRUE(weekWidget->isChecked());
+	month->SetValue(B_CONTROL_ON);
+	EXPECT_FALSE(weekWidget->isChecked());
 }
 
 TEST_F(ControlsTest, ControlsTakeTheParentsColoursUnlessTheirOwnWereSet)
