@@ -23,8 +23,8 @@
 #include <QCoreApplication>
 
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <unistd.h>
@@ -153,16 +153,18 @@ main(int argc, char** argv)
 	window->Unlock();
 	settle();
 	const double drawn = lap();
-	fprintf(figures, "  a month step: read %.1f ms, marks %.1f ms, sort %.1f ms, rows %.1f ms (%d), "
-	                 "drawing %.1f ms\n",
+	fprintf(figures,
+	        "  a month step: read %.1f ms, marks %.1f ms, sort %.1f ms, rows %.1f ms (%d), "
+	        "drawing %.1f ms\n",
 	        read, marks, sort, rows, (int)overview->Grid()->CountRows(), drawn);
 
 	fprintf(figures, "overview over %d alarmed events (%d rows in the last day shown):\n", total,
 	        (int)overview->Grid()->CountRows());
 	fprintf(figures, "  show %.1f ms (the first reading of the files), again %.1f ms\n", shown,
 	        shownAgain);
-	fprintf(figures, "  to month %.1f ms, a month on %.1f ms, to week %.1f ms, "
-	                 "to day %.1f ms\n",
+	fprintf(figures,
+	        "  to month %.1f ms, a month on %.1f ms, to week %.1f ms, "
+	        "to day %.1f ms\n",
 	        month, step, week, day);
 	fprintf(figures, "  target: every step under 100 ms\n");
 	window->Lock();

@@ -45,9 +45,46 @@ const rgb_color kGridColor = {10, 10, 10, 255};
 const rgb_color kScrollColor = {250, 100, 100, 255};
 const int kLastDay = 38;
 const int kMaskLength = 46;
-const int32 kModeLabels[3] = {95, 73, 93};
-const uint32 kModeMessages[3] = {kMsgOverMonth, kMsgOverWeek, kMsgOverDay};
-const int32 kModeTips[3] = {183, 184, 185};
+// The controls in the column at the left, top to bottom; labels and tool tips by
+// their number in the label table (-1: the text given).
+struct ControlSpec {
+	const char* name;
+	bool radio;
+	int32 label;
+	const char* text;
+	int32 tip;
+	uint32 what;
+};
+const ControlSpec kControls[] = {
+    {"ose", false, 119, nullptr, 186, kMsgOverSelect},
+    {"omo", true, 95, nullptr, 183, kMsgOverMonth},
+    {"owe", true, 73, nullptr, 184, kMsgOverWeek},
+    {"oda", true, 93, nullptr, 185, kMsgOverDay},
+    {"dec", false, -1, " - ", 180, kMsgOverBack},
+    {"add", false, -1, " + ", 181, kMsgOverForward},
+    {"today", false, 98, nullptr, 182, kMsgOverToday},
+};
+
+BRect
+control_frame(size_t index, BRect box)
+{
+	const float left = box.left;
+	const float top = box.top;
+	switch (index) {
+	case 0:
+		return BRect(left + 10, top + 95, left + 90, top + 115);
+	case 1:
+	case 2:
+	case 3:
+		return BRect(left + 10, top + 95 + 21 * index, left + 90, top + 113 + 21 * index);
+	case 4:
+		return BRect(left + 10, top + 179, left + 45, top + 199);
+	case 5:
+		return BRect(left + 55, top + 179, left + 90, top + 199);
+	default:
+		return BRect(left + 10, box.bottom - 56, left + 90, box.bottom - 35);
+	}
+}
 
 // Every event with an alarm value.
 BString
@@ -215,41 +252,27 @@ TEventOver::AttachedToWindow()
 	    new EBox(Bounds(), "EBox", B_FOLLOW_ALL_SIDES, B_WILL_DRAW | B_FRAME_EVENTS, B_NO_BORDER);
 	AddChild(fBox);
 	const BRect box = fBox->Bounds();
-	const float left = box.left;
-	const float top = box.top;
-
 	// Without B_NAVIGABLE a click leaves the keys with the overview.
-	const uint32 flags = B_WILL_DRAW;
-	fGoTo = new BButton(BRect(left + 10, top + 95, left + 90, top + 115), "ose", getLabel(119),
-	                    new BMessage(kMsgOverSelect), B_FOLLOW_LEFT_TOP, flags);
-	fGoTo->SetToolTipText(getLabel(186));
-	fBox->AddChild(fGoTo);
-	const char* modeNames[3] = {"omo", "owe", "oda"};
-	for (int i = 0; i < 3; i++) {
-		const float y = top + 95 + 21 * (i + 1);
-		fModeButtons[i] = new BRadioButton(BRect(left + 10, y, left + 90, y + 18), modeNames[i],
-		                                   getLabel(kModeLabels[i]), new BMessage(kModeMessages[i]),
-		                                   B_FOLLOW_LEFT_TOP, flags);
-		fModeButtons[i]->SetToolTipText(getLabel(kModeTips[i]));
-		fBox->AddChild(fModeButtons[i]);
+	for (size_t i = 0; i < sizeof(kControls) / sizeof(kControls[0]); i++) {
+		const ControlSpec& spec = kControls[i];
+		const BRect frame = control_frame(i, box);
+		BMessage* message = new BMessage(spec.what);
+		BControl* control;
+		if (spec.radio)
+			control =
+			    new BRadioButton(frame, spec.name, "", message, B_FOLLOW_LEFT_TOP, B_WILL_DRAW);
+		else
+			control = new BButton(frame, spec.name, "", message,
+			                      spec.what == kMsgOverToday ? B_FOLLOW_LEFT | B_FOLLOW_BOTTOM
+			                                                 : B_FOLLOW_LEFT_TOP,
+			                      B_WILL_DRAW);
+		control->SetTarget(this);
+		fBox->AddChild(control);
 	}
-	BButton* back = new BButton(BRect(left + 10, top + 179, left + 45, top + 199), "dec", " - ",
-	                            new BMessage(kMsgOverBack), B_FOLLOW_LEFT_TOP, flags);
-	back->SetToolTipText(getLabel(180));
-	fBox->AddChild(back);
-	BButton* forward = new BButton(BRect(left + 55, top + 179, left + 90, top + 199), "add", " + ",
-	                               new BMessage(kMsgOverForward), B_FOLLOW_LEFT_TOP, flags);
-	forward->SetToolTipText(getLabel(181));
-	fBox->AddChild(forward);
-	BButton* today = new BButton(BRect(left + 10, box.bottom - 56, left + 90, box.bottom - 35),
-	                             "today", getLabel(98), new BMessage(kMsgOverToday),
-	                             B_FOLLOW_LEFT | B_FOLLOW_BOTTOM, flags);
-	today->SetToolTipText(getLabel(182));
-	fBox->AddChild(today);
-	for (int32 i = 0; i < fBox->CountChildren(); i++) {
-		if (BControl* control = dynamic_cast<BControl*>(fBox->ChildAt(i)))
-			control->SetTarget(this);
-	}
+	fGoTo = dynamic_cast<BButton*>(fBox->FindView("ose"));
+	for (int i = 0; i < 3; i++)
+		fModeButtons[i] = dynamic_cast<BRadioButton*>(fBox->FindView(kControls[i + 1].name));
+	_SetLabels();
 
 	fTitle = new TMTitleView(BRect(), "chartA", fShowDatum);
 	fGrid = new TMonatView(BRect(), "chartA", fShowDatum);
@@ -315,6 +338,21 @@ TEventOver::_ShowMonthOnButton()
 	const char* shown = fShowDatum->Styled(15);
 	if (strcmp(fGoTo->Label(), shown) != 0)
 		fGoTo->SetLabel(shown);
+}
+
+void
+TEventOver::_SetLabels()
+{
+	for (const ControlSpec& spec : kControls) {
+		BControl* control = dynamic_cast<BControl*>(fBox->FindView(spec.name));
+		if (control == nullptr)
+			continue;
+		control->SetLabel(spec.label >= 0 ? getLabel(spec.label) : spec.text);
+		control->SetToolTipText(getLabel(spec.tip));
+	}
+	// Once a date is shown, the button names its month.
+	if (fGrid != nullptr)
+		_ShowMonthOnButton();
 }
 
 void
@@ -722,6 +760,13 @@ TEventOver::MessageReceived(BMessage* message)
 	}
 	case B_MOUSE_WHEEL_CHANGED:
 		Wheel4Scrollbars(message);
+		break;
+	case B_LANGUAGE_CHANGED:
+		if (fBox != nullptr) {
+			_SetLabels();
+			fTitle->Invalidate();
+			fGrid->Invalidate();
+		}
 		break;
 	case kMsgTick:
 	case B_MODIFIERS_CHANGED:

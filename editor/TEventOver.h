@@ -64,6 +64,7 @@ private:
 	void _SetShowTime(time_t moment);
 	void _GiveDate();
 	void _ShowMonthOnButton();
+	void _SetLabels();
 	void _ReadAndSort();
 	void _SetMode(int32 mode);
 	void _Layout();

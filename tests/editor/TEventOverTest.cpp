@@ -14,6 +14,7 @@
 
 #include <TEventApp.h>
 
+#include <Control.h>
 #include <Datum.h>
 #include <EvCLink.h>
 #include <EventAttributes.h>
@@ -232,6 +233,16 @@ TEST_F(TEventOverTest, TitlesAndRowsOfWeekAndDay)
 	EXPECT_EQ(fOver->Title()->ColumnText(5), "01 Thu.");
 	EXPECT_EQ(Rows(), (std::vector<std::string>{"the 30th", "april fool", "mondays"}));
 
+	// The labels and the day heads follow a change of language.
+	EnvGuard language("LANGUAGE");
+	setenv("LANGUAGE", "de", 1);
+	Send(B_LANGUAGE_CHANGED);
+	EXPECT_EQ(fOver->Title()->ColumnText(1), "28 So.");
+	fWindow->Lock();
+	EXPECT_STREQ(dynamic_cast<BControl*>(fWindow->FindView("today"))->Label(), "Heute");
+	fWindow->Unlock();
+	unsetenv("LANGUAGE");
+
 	// A day without the event gives it no row, though it is in the month.
 	Show(3, LocalMoment(2027, 3, 30, 12, 0));
 	EXPECT_EQ(Rows(), (std::vector<std::string>{"the 30th"}));
@@ -251,12 +262,9 @@ TEST_F(TEventOverTest, TodayIsHighlightedOnlyWhereItIsShown)
 		int32 today;
 	};
 	const Case cases[] = {
-	    {1, LocalMoment(2027, 3, 2, 12, 0), 32, 31},
-	    {1, LocalMoment(2027, 4, 2, 12, 0), 31, -1},
-	    {1, LocalMoment(2026, 3, 2, 12, 0), 32, -1},
-	    {2, LocalMoment(2027, 3, 28, 12, 0), 8, 4},
-	    {2, LocalMoment(2027, 4, 4, 12, 0), 8, -1},
-	    {3, LocalMoment(2027, 3, 31, 18, 0), 32, 1},
+	    {1, LocalMoment(2027, 3, 2, 12, 0), 32, 31},  {1, LocalMoment(2027, 4, 2, 12, 0), 31, -1},
+	    {1, LocalMoment(2026, 3, 2, 12, 0), 32, -1},  {2, LocalMoment(2027, 3, 28, 12, 0), 8, 4},
+	    {2, LocalMoment(2027, 4, 4, 12, 0), 8, -1},   {3, LocalMoment(2027, 3, 31, 18, 0), 32, 1},
 	    {3, LocalMoment(2027, 3, 30, 18, 0), 32, -1},
 	};
 	for (const Case& c : cases) {
@@ -271,7 +279,8 @@ TEST_F(TEventOverTest, ManyEventsOutsideTheMonthLeaveEveryRowReachable)
 {
 	// The 31st weighs nothing in the order: those events sort among the others.
 	for (int i = 0; i < 40; i++)
-		make_event("elsewhere " + std::to_string(i), "PT1H", LocalMoment(2027, 6, 1 + i % 28, 9, 0));
+		make_event("elsewhere " + std::to_string(i), "PT1H",
+		           LocalMoment(2027, 6, 1 + i % 28, 9, 0));
 	for (int i = 0; i < 25; i++)
 		make_event("here " + std::to_string(i), "PT1H", LocalMoment(2027, 3, 1 + i, 9, 0));
 	for (int i = 0; i < 5; i++)
