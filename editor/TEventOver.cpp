@@ -470,9 +470,24 @@ TEventOver::EventsImMonat(BList* list, Datum* date)
 			}
 		}
 		link->PokeDays(date);
+		if (link->fKind == 4)
+			_MarkInFollowingWeekDays(link, date, lastOfMonth);
 		link->fDayMask[kMaskLength] = '\0';
 		link->SetAttentionValue();
 	}
+}
+
+void
+TEventOver::_MarkInFollowingWeekDays(EvCLink* link, Datum* date, int lastOfMonth)
+{
+	// The day marks cover the first four days of the following month; a week that
+	// begins on the 30th or 31st shows its 5th and 6th too.
+	long moment = link->fStart;
+	const Datum start(moment);
+	const int32 ahead = FutureDays(date, (Datum*)&start);
+	const int32 place = lastOfMonth + 7 + start.fDay;
+	if (ahead >= 1 && ahead <= 6 && start.fMonth != date->fMonth && place < kMaskLength)
+		link->fDayMask[place] = '1';
 }
 
 void

@@ -65,6 +65,7 @@ private:
 	void _GiveDate();
 	void _ShowMonthOnButton();
 	void _SetLabels();
+	void _MarkInFollowingWeekDays(EvCLink* link, Datum* date, int lastOfMonth);
 	void _ReadAndSort();
 	void _SetMode(int32 mode);
 	void _Layout();

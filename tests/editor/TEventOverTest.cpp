@@ -243,6 +243,12 @@ TEST_F(TEventOverTest, TitlesAndRowsOfWeekAndDay)
 	fWindow->Unlock();
 	unsetenv("LANGUAGE");
 
+	// A week that begins on the 31st shows the following month's first six days.
+	make_event("friday the 5th", "PT1H", LocalMoment(2027, 2, 5, 9, 0));
+	Show(2, LocalMoment(2027, 2, 3, 12, 0));
+	EXPECT_EQ(fOver->Title()->ColumnText(1), "31 Sun.");
+	EXPECT_EQ(Rows(), (std::vector<std::string>{"friday the 5th", "mondays"}));
+
 	// A day without the event gives it no row, though it is in the month.
 	Show(3, LocalMoment(2027, 3, 30, 12, 0));
 	EXPECT_EQ(Rows(), (std::vector<std::string>{"the 30th"}));
