@@ -5,7 +5,7 @@
 
 // The keys of the dictionaries: reproduced exactly, blanks included. A text "eN"
 // at number N is a reserved slot, shown literally.
-const char* eLabel[181] = {
+const char* eLabel[188] = {
     "File",                                          // 0
     "New Event",                                     // 1
     "Save",                                          // 2
@@ -186,14 +186,21 @@ const char* eLabel[181] = {
     "(select/add) your own Categorie.. ",                                              // 177
     "e178",                                                                            // 178
     "e179",                                                                            // 179
-    nullptr, // 180: ends the table
+    "Snooze 5 minutes",                                                                // 180
+    "Snooze 1 hour",                                                                   // 181
+    "Dismiss",                                                                         // 182
+    "Missed alarms",                                                                   // 183
+    "and %n more",                                                                     // 184
+    "Open the event at its alarm",                                                     // 185
+    "Show notifications",                                                              // 186
+    nullptr, // 187: ends the table
 };
 
 const char*
 getLabel(int n)
 {
-	// Callers pass 0 to 179; anything else gets an empty text rather than a crash.
-	if (n < 0 || n >= 180)
+	// Callers pass 0 to 186; anything else gets an empty text rather than a crash.
+	if (n < 0 || n >= 187)
 		return "";
 	return be_locale->GetString(eLabel[n]);
 }

@@ -66,12 +66,12 @@ protected:
 
 } // namespace
 
-TEST_F(LabelsTest, TableHas180TextsAndANullEnd)
+TEST_F(LabelsTest, TableHas187TextsAndANullEnd)
 {
-	for (int n = 0; n < 180; n++)
+	for (int n = 0; n < 187; n++)
 		EXPECT_NE(eLabel[n], nullptr) << n;
-	EXPECT_EQ(eLabel[180], nullptr);
-	EXPECT_EQ(sizeof(eLabel) / sizeof(eLabel[0]), 181u);
+	EXPECT_EQ(eLabel[187], nullptr);
+	EXPECT_EQ(sizeof(eLabel) / sizeof(eLabel[0]), 188u);
 }
 
 TEST_F(LabelsTest, BlanksAreKept)
@@ -159,10 +159,10 @@ TEST_F(LabelsTest, GermanAbbreviationsKeepTheirDot)
 {
 	std::vector<std::string> english;
 	setenv("LANGUAGE", "en", 1);
-	for (int n = 0; n < 180; n++)
+	for (int n = 0; n < 187; n++)
 		english.push_back(getLabel(n));
 	setenv("LANGUAGE", "de", 1);
-	for (int n = 0; n < 180; n++) {
+	for (int n = 0; n < 187; n++) {
 		const std::string german = getLabel(n);
 		if (english[n].size() > 1 && english[n].back() == '.' &&
 		    english[n].find(' ') == std::string::npos) {
@@ -210,7 +210,7 @@ TEST_F(LabelsTest, EveryTextHasAGermanTranslation)
 	    "Jun.",    "Jul.",  "Aug.",      "Sep.",      "Nov.",     "Version",
 	    "r-stats", "April", "August",    "September", "November", "DTEND 2 DTSTART"};
 	setenv("LANGUAGE", "de", 1);
-	for (int n = 0; n < 180; n++) {
+	for (int n = 0; n < 187; n++) {
 		if (is_reserved(n))
 			continue;
 		const char* german = getLabel(n);
@@ -230,7 +230,7 @@ TEST_F(LabelsTest, EveryTextHasAGermanTranslation)
 TEST_F(LabelsTest, OutOfRangeGivesAnEmptyText)
 {
 	EXPECT_STREQ(getLabel(-1), "");
-	EXPECT_STREQ(getLabel(180), "");
+	EXPECT_STREQ(getLabel(187), "");
 	EXPECT_STREQ(getLabel(100000), "");
 }
 
