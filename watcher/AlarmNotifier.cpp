@@ -65,9 +65,7 @@ StartText(const BNode& node)
 
 } // namespace
 
-AlarmNotifier::AlarmNotifier(const BMessenger& target) : fTarget(target)
-{
-}
+AlarmNotifier::AlarmNotifier(const BMessenger& target) : fTarget(target) {}
 
 bool
 AlarmNotifier::ShowAlarm(const char* path)

@@ -93,9 +93,7 @@ plain_text(const char* text, bool lines, bool markup)
 
 } // namespace
 
-BNotification::BNotification(notification_type type) : fType(type)
-{
-}
+BNotification::BNotification(notification_type type) : fType(type) {}
 
 void
 BNotification::AddAction(const char* key, const char* label)

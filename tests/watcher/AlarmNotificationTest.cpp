@@ -44,8 +44,8 @@ public:
 	explicit NotificationServer(const std::string& capabilities)
 	{
 		const std::string parameters = "{\"capabilities\": \"" + capabilities + "\"}";
-		std::vector<std::string> args = {kMock,  "-m", "dbusmock", "--session",
-		                                  "-t",   "notification_daemon", "-p", parameters};
+		std::vector<std::string> args = {
+		    kMock, "-m", "dbusmock", "--session", "-t", "notification_daemon", "-p", parameters};
 		std::vector<char*> argv;
 		for (std::string& arg : args)
 			argv.push_back(arg.data());
@@ -92,7 +92,8 @@ public:
 		// Each call is its time and its arguments: "(uint64 1765098843, [<...>, ...])".
 		const std::string calls = Calls(method);
 		int count = 0;
-		for (size_t at = calls.find(", [<"); at != std::string::npos; at = calls.find(", [<", at + 1))
+		for (size_t at = calls.find(", [<"); at != std::string::npos;
+		     at = calls.find(", [<", at + 1))
 			count++;
 		return count;
 	}
@@ -100,8 +101,9 @@ public:
 	// The user chose the action of the notification.
 	void Choose(int32 id, const char* action) const
 	{
-		Mock("EmitSignal", {"org.freedesktop.Notifications", "ActionInvoked", "us",
-		                    "[<uint32 " + std::to_string(id) + ">, <'" + action + "'>]"},
+		Mock("EmitSignal",
+		     {"org.freedesktop.Notifications", "ActionInvoked", "us",
+		      "[<uint32 " + std::to_string(id) + ">, <'" + action + "'>]"},
 		     nullptr);
 	}
 
@@ -172,19 +174,30 @@ protected:
 		for (time_t at = from; at <= to; at++)
 			Tick(view, at);
 	}
+
+	// The item, ticked past the alarm of an event made due 3 seconds from now.
+	DeskbarEventView* MakeAndFire()
+	{
+		DeskbarEventView* view = Make();
+		TickThrough(view, fNow + 1, fNow + 3);
+		return view;
+	}
+
+	ClockGuard fClock{2026, 12, 7, 9, 0};
+	const time_t fNow = fClock.Now();
+	const time_t fDueIn3 = fNow + 300 + 3; // the start of such an event, with "PT5M"
 };
 
 TEST_F(AlarmNotificationTest, AFiredAlarmNotifiesAndASnoozeFiresItAgainWritingNothingElse)
 {
 	NotificationServer server("actions body body-markup persistence");
 	ASSERT_TRUE(server.Running());
-	ClockGuard clock(2026, 12, 7, 9, 0);
-	const time_t now = clock.Now();
-	const std::string tea = EventFiles::Make("tea", "PT5M", now + 300 + 3);
-	SetText(tea, kAttrSummary, "<b>Tea</b>\a & cake");
+	const time_t now = fNow;
+	const std::string tea = EventFiles::Make("tea", "PT5M", fDueIn3);
+	// A broken UTF-8 byte too: the bus takes only valid UTF-8.
+	SetText(tea, kAttrSummary, "<b>Tea</b>\a & cake\xff");
 	SetText(tea, kAttrLocation, "Room <1> & more");
-	DeskbarEventView* view = Make();
-	TickThrough(view, now + 1, now + 3);
+	DeskbarEventView* view = MakeAndFire();
 	EXPECT_EQ(WatcherRecords::Opened(tea), 1);
 	EXPECT_EQ(WatcherRecords::Pops(), 1);
 
@@ -192,7 +205,8 @@ TEST_F(AlarmNotificationTest, AFiredAlarmNotifiesAndASnoozeFiresItAgainWritingNo
 	EXPECT_EQ(server.Count("Notify"), 1) << notify;
 	// The title is plain text; the body is markup to this server, so it is escaped.
 	for (const char* part :
-	     {"<'Pendulo'>", "<'text-x-Kalimo'>", "<'<b>Tea</b> & cake'>", "Room &lt;1&gt; &amp; more",
+	     {"<'Pendulo'>", "<'text-x-Kalimo'>", "<'<b>Tea</b> & cake\xEF\xBF\xBD'>",
+	      "Room &lt;1&gt; &amp; more",
 	      "['default', 'Open', 'snooze-5', 'Snooze 5 minutes', 'snooze-60', 'Snooze 1 hour', "
 	      "'dismiss', 'Dismiss']",
 	      "'urgency': <byte 0x02>", "'resident': <true>"})
@@ -227,11 +241,9 @@ TEST_F(AlarmNotificationTest, ASnoozeSurvivesARestartAndDismissEndsTheAlarm)
 {
 	NotificationServer server("actions body");
 	ASSERT_TRUE(server.Running());
-	ClockGuard clock(2026, 12, 7, 9, 0);
-	const time_t now = clock.Now();
-	const std::string call = EventFiles::Make("call", "PT5M", now + 300 + 3);
-	DeskbarEventView* view = Make();
-	TickThrough(view, now + 1, now + 3);
+	const time_t now = fNow;
+	const std::string call = EventFiles::Make("call", "PT5M", fDueIn3);
+	DeskbarEventView* view = MakeAndFire();
 	server.Choose(1, "snooze-60");
 	ASSERT_TRUE(Until([&] { return Snoozed(call); }));
 
@@ -275,8 +287,7 @@ TEST_F(AlarmNotificationTest, TheEventOpensWhereNoNotificationCanBeAnswered)
 	    {"actions body", false, true, 1, 0},
 	    {"actions body", true, false, 0, 1},
 	};
-	ClockGuard clock(2026, 12, 7, 9, 0);
-	const time_t now = clock.Now();
+	const time_t now = fNow;
 	int n = 0;
 	for (const auto& test : kCases) {
 		SCOPED_TRACE(n);
@@ -289,10 +300,9 @@ TEST_F(AlarmNotificationTest, TheEventOpensWhereNoNotificationCanBeAnswered)
 			prefs.PutBool("alarm_notifies", test.notify);
 			prefs.PutBool("alarm_opens_event", test.open);
 		}
-		const std::string event = EventFiles::Make("event " + std::to_string(n++), "PT5M", now + 303);
+		const std::string event = EventFiles::Make("event " + std::to_string(n++), "PT5M", fDueIn3);
 		UiTest::QuitWindow(fWindow);
-		DeskbarEventView* view = Make();
-		TickThrough(view, now + 1, now + 3);
+		MakeAndFire();
 		EXPECT_EQ(WatcherRecords::Opened(event), test.opened);
 		if (server) {
 			EXPECT_EQ(server->Count("Notify"), test.notified);
@@ -306,8 +316,7 @@ TEST_F(AlarmNotificationTest, MissedAlarmsComeInOneNotificationThatOpensTheirQue
 {
 	NotificationServer server("actions body body-markup");
 	ASSERT_TRUE(server.Running());
-	ClockGuard clock(2026, 12, 7, 9, 0);
-	const time_t now = clock.Now();
+	const time_t now = fNow;
 	for (int i = 1; i <= 6; i++)
 		EventFiles::Make("missed " + std::to_string(i), "PT5M", now - 600 * i);
 	const std::string markup = EventFiles::Make("markup", "PT5M", now - 60);
