@@ -48,8 +48,12 @@ NotificationBus::_Connect()
 void
 NotificationBus::_Disconnect()
 {
-	delete fNotifier;
-	fNotifier = nullptr;
+	// Its own signal may be what brought the disconnection.
+	if (fNotifier != nullptr) {
+		fNotifier->setEnabled(false);
+		fNotifier->deleteLater();
+		fNotifier = nullptr;
+	}
 	if (fConnection != nullptr) {
 		dbus_connection_close(fConnection);
 		dbus_connection_unref(fConnection);
