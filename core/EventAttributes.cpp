@@ -15,3 +15,4 @@ const char* kAttrStart = "EVENT:tStart";
 const char* kAttrEnd = "EVENT:tEnd";
 const char* kAttrWarn = "EVENT:Warn";
 const char* kAttrExtd = "EVENT:Extd";
+const char* kAttrSnooze = "EVENT:Snooze";

@@ -17,5 +17,7 @@ extern const char* kAttrStart;
 extern const char* kAttrEnd;
 extern const char* kAttrWarn;
 extern const char* kAttrExtd;
+// 'TIME': the moment an alarm was put off to, until it has fired again.
+extern const char* kAttrSnooze;
 
 #endif // EVENT_ATTRIBUTES_H

@@ -186,13 +186,20 @@ const char* eLabel[kLabelCount + 1] = {
     "(select/add) your own Categorie.. ",                                              // 177
     "e178",                                                                            // 178
     "e179",                                                                            // 179
-    "Back (Left, Page Up)",                                                            // 180
-    "Forward (Right, Page Down)",                                                      // 181
-    "Today (T, Home)",                                                                 // 182
-    "Month (M)",                                                                       // 183
-    "Week (W)",                                                                        // 184
-    "Day (D)",                                                                         // 185
-    "Pick a date (G)",                                                                 // 186
+    "Snooze 5 minutes",                                                                // 180
+    "Snooze 1 hour",                                                                   // 181
+    "Dismiss",                                                                         // 182
+    "Missed alarms",                                                                   // 183
+    "and %n more",                                                                     // 184
+    "Open the event at its alarm",                                                     // 185
+    "Show notifications",                                                              // 186
+    "Back (Left, Page Up)",                                                            // 187
+    "Forward (Right, Page Down)",                                                      // 188
+    "Today (T, Home)",                                                                 // 189
+    "Month (M)",                                                                       // 190
+    "Week (W)",                                                                        // 191
+    "Day (D)",                                                                         // 192
+    "Pick a date (G)",                                                                 // 193
     nullptr, // kLabelCount: ends the table
 };
 

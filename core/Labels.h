@@ -4,7 +4,7 @@
 
 // The label table: every text shown to the user, by number, in English. Entry
 // kLabelCount is null and ends the table.
-const int kLabelCount = 187;
+const int kLabelCount = 194;
 extern const char* eLabel[kLabelCount + 1];
 
 // The translation of label n for the current language, or its English text.

@@ -38,7 +38,9 @@ Prefs::LoadPrefs()
 	          GetRect("nextE_window_rect", &fNextWindowRect, BRect(80, 180, 380, 340)) &&
 	          GetBool("window_by_begin", &fWindowByBegin, false) &&
 	          GetBool("use_sound", &fUseSound, false) && GetInt("time_format", &fTimeFormat, 0) &&
-	          GetInt("on_workspace", &fOnWorkspace, -1);
+	          GetInt("on_workspace", &fOnWorkspace, -1) &&
+	          GetBool("alarm_opens_event", &fOpenAtAlarm, true) &&
+	          GetBool("alarm_notifies", &fNotifyAtAlarm, true);
 	if (!ok)
 		fError = true;
 	return ok;

@@ -39,6 +39,10 @@ public:
 	bool fUseSound = false;
 	int32 fTimeFormat = 0;
 	int32 fOnWorkspace = -1;
+	// Whether a fired alarm opens its event in the editor ("alarm_opens_event") and
+	// shows a desktop notification ("alarm_notifies"); both on unless switched off.
+	bool fOpenAtAlarm = true;
+	bool fNotifyAtAlarm = true;
 	bool fError = false;
 	BFile* fFile = nullptr;
 

@@ -56,13 +56,11 @@ HoldsNoAttr(BNode* node, const char* name)
 	return node->GetAttrInfo(name, &info) == B_ENTRY_NOT_FOUND;
 }
 
-// Whether the node holds the state's word and icons already, so that setting the
-// state would change nothing.
+// Whether the node, whose state word is current, holds the state's word and icons
+// already, so that setting the state would change nothing.
 bool
-HoldsWatcherState(BNode* node, int state)
+HoldsWatcherState(BNode* node, int state, const char* current)
 {
-	char current[5] = {};
-	node->ReadAttr(kAttrWarn, B_STRING_TYPE, 0, current, 4);
 	if (strcmp(current, kStateWords[state]) != 0)
 		return false;
 	if (state != 3)
@@ -120,6 +118,8 @@ struct ScannedEvent {
 	unsigned long alarmSecs;
 	long days;
 	time_t moment;
+	// Its alarm passed unseen: this scan found it passed, the last did not.
+	bool newlyPassed;
 };
 
 // Starts the query of the events that carry the attribute.
@@ -170,12 +170,24 @@ ScanAlarmedEvents(BQuery& query, uint32 openMode, bool startToTheSecond, Visit v
 		bool fromRule = false;
 		if (strcmp(alarm, "Rule") == 0)
 			fromRule = ReadTimeAttr(&node, kAttrNextA, &moment) == B_OK;
+		// An alarm put off is due at the moment it was put off to; once that has
+		// passed, the snooze is spent and the event's own alarm counts again.
+		time_t snooze = 0;
+		bool snoozed = ReadTimeAttr(&node, kAttrSnooze, &snooze) == B_OK;
+		if (snoozed && snooze < nowValue) {
+			node.RemoveAttr(kAttrSnooze);
+			snoozed = false;
+		}
+		if (snoozed) {
+			moment = snooze;
+			strcpy(alarm, "Snooze");
+		}
 		long value = moment;
 		struct tm local;
 		Datum start =
 		    localTimes.Convert(value, &local) ? Datum(value, local, false) : Datum(value, false);
 		// The user's style shows minutes only: such a moment counts from its minute.
-		if ((fromRule || !startToTheSecond) && start.fTm.tm_sec != 0) {
+		if (!snoozed && (fromRule || !startToTheSecond) && start.fTm.tm_sec != 0) {
 			local = start.fTm;
 			value -= local.tm_sec;
 			local.tm_sec = 0;
@@ -185,11 +197,14 @@ ScanAlarmedEvents(BQuery& query, uint32 openMode, bool startToTheSecond, Visit v
 		unsigned long alarmSecs = 0;
 		long days = -1;
 		const int state = AlarmValueAt(start, now, alarm, &alarmSecs, &days);
-		if (!HoldsWatcherState(&node, state)) {
+		char current[5] = {};
+		node.ReadAttr(kAttrWarn, B_STRING_TYPE, 0, current, 4);
+		if (!HoldsWatcherState(&node, state, current)) {
 			BFile file(&entry, openMode);
 			SetWatcherState(&file, state);
 		}
-		visit(ScannedEvent{entry, state, alarmSecs, days, moment});
+		const bool newlyPassed = state == kAlarmPassed && strcmp(current, kStateWords[3]) != 0;
+		visit(ScannedEvent{entry, state, alarmSecs, days, moment, newlyPassed});
 	}
 }
 
@@ -239,7 +254,7 @@ AlarmEvents(BList* lost)
 }
 
 void
-AllEventInAlert(BList* list, bool summary, bool sortUp)
+AllEventInAlert(BList* list, bool summary, bool sortUp, BList* missed)
 {
 	// A failed query is no "no alarms": the list keeps what the last scan found,
 	// and the next scan asks again.
@@ -255,6 +270,9 @@ AllEventInAlert(BList* list, bool summary, bool sortUp)
 	int32 nextCount = 0;
 	const time_t now = real_time_clock();
 	ScanAlarmedEvents(query, B_READ_WRITE, true, [&](const ScannedEvent& event) {
+		if (event.newlyPassed && missed != nullptr)
+			missed->AddItem(
+			    new EvCLink(event.entry, (int)event.days, event.alarmSecs, (long)event.moment, 0));
 		if (event.state == 1) {
 			today += "\n";
 			today += event.entry.Name();

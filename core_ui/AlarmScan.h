@@ -15,8 +15,11 @@ status_t AlarmEvents(BList* lost);
 // Empties the list (deleting its records), then appends a record for every event
 // due within a day; sorted by the alarm's second of the day when sortUp; with
 // summary, shows the day's summary alert. When the query fails, says so in the
-// trace and leaves the list as it was.
-void AllEventInAlert(BList* list, bool summary, bool sortUp);
+// trace and leaves the list as it was. An event whose alarm is put off ("EVENT:Snooze")
+// is due at that moment; a snooze that has passed is removed. When missed is given, a
+// record is appended to it for every event that this scan found passed and the last
+// did not (the caller deletes them).
+void AllEventInAlert(BList* list, bool summary, bool sortUp, BList* missed = nullptr);
 // Stores the state word and the warning icon of one event file; writes nothing
 // that is already so.
 void SetWatcherState(BFile* file, long state, bool unused = false);

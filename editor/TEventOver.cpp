@@ -56,13 +56,13 @@ struct ControlSpec {
 	uint32 what;
 };
 const ControlSpec kControls[] = {
-    {"ose", false, 119, nullptr, 186, kMsgOverSelect},
-    {"omo", true, 95, nullptr, 183, kMsgOverMonth},
-    {"owe", true, 73, nullptr, 184, kMsgOverWeek},
-    {"oda", true, 93, nullptr, 185, kMsgOverDay},
-    {"dec", false, -1, " - ", 180, kMsgOverBack},
-    {"add", false, -1, " + ", 181, kMsgOverForward},
-    {"today", false, 98, nullptr, 182, kMsgOverToday},
+    {"ose", false, 119, nullptr, 193, kMsgOverSelect},
+    {"omo", true, 95, nullptr, 190, kMsgOverMonth},
+    {"owe", true, 73, nullptr, 191, kMsgOverWeek},
+    {"oda", true, 93, nullptr, 192, kMsgOverDay},
+    {"dec", false, -1, " - ", 187, kMsgOverBack},
+    {"add", false, -1, " + ", 188, kMsgOverForward},
+    {"today", false, 98, nullptr, 189, kMsgOverToday},
 };
 
 BRect

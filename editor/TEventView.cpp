@@ -668,6 +668,15 @@ TEventView::_WriteEvent(BString* problem)
 		return failed(field, result == B_ENTRY_NOT_FOUND ? B_OK : result);
 	};
 
+	// A snooze puts off the alarm as it was: another start or alarm ends it.
+	time_t storedStart = 0;
+	BString storedAlarm;
+	ReadTimeAttr(fFile, kAttrStart, &storedStart);
+	fFile->ReadAttrString(kAttrAlarm, &storedAlarm);
+	// The field shows minutes only: only another minute is another start.
+	if (storedStart / 60 != fStart->fTime / 60 || storedAlarm != fAlarmValue)
+		remove("snooze", kAttrSnooze);
+
 	write("summary", kAttrSummary, fField[kFieldSummary]->Text());
 	fField[kFieldDescription]->SetText(fDescription->Text());
 	write("description", kAttrDescription, fDescription->Text());

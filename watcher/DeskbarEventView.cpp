@@ -1,6 +1,7 @@
 // Kalimo watcher. MIT licence.
 #include "DeskbarEventView.h"
 
+#include "AlarmNotifier.h"
 #include "EventXWindow.h"
 #include "WatcherMessages.h"
 
@@ -10,6 +11,7 @@
 #include <BootScript.h>
 #include <Datum.h>
 #include <EvCLink.h>
+#include <EventAttributes.h>
 #include <ICalCalendar.h>
 #include <Labels.h>
 #include <Launches.h>
@@ -17,6 +19,7 @@
 #include <Prefs.h>
 #include <Programs.h>
 #include <Settings.h>
+#include <TimeAttr.h>
 
 #include <Alert.h>
 #include <Application.h>
@@ -26,6 +29,8 @@
 #include <InterfaceDefs.h>
 #include <MenuItem.h>
 #include <MessageRunner.h>
+#include <Node.h>
+#include <Notification.h>
 #include <OS.h>
 #include <Path.h>
 #include <PopUpMenu.h>
@@ -107,7 +112,8 @@ DeskbarEventView::DeskbarEventView(BMessage* archive) : EventLView(archive)
 	ResizeTo(17, 16);
 	SetFlags(B_WILL_DRAW | B_PULSE_NEEDED);
 	_Init();
-	AllEventInAlert(fList, false, true);
+	fMissed = new BList;
+	AllEventInAlert(fList, false, true, fMissed);
 	_IndexAlarms();
 	fOopsCount = OopsEvents();
 	// The first scan may take a while over many events: the clock counts from its end.
@@ -147,6 +153,10 @@ DeskbarEventView::~DeskbarEventView()
 	if (_IsOpen(fWatcherWindow) && fWatcherWindow->Lock())
 		fWatcherWindow->Quit();
 	delete fRunner;
+	delete fNotifier;
+	if (fMissed != nullptr)
+		DeleteRecords(fMissed);
+	delete fMissed;
 }
 
 status_t
@@ -194,11 +204,28 @@ DeskbarEventView::AttachedToWindow()
 		const bool atLogin = WatcherStartsAtLogin();
 		fBootScriptItem->SetMarked(atLogin);
 		fBootScriptItem->SetMessage(new BMessage(atLogin ? kMsgBootScriptOff : kMsgBootScriptOn));
+		_MarkAlarmItems();
 	}
 	LanguageChanged();
 	delete fRunner;
 	BMessage repeat(kMsgRepeat);
 	fRunner = new BMessageRunner(BMessenger(this), &repeat, 1000000);
+	if (fNotifier == nullptr)
+		fNotifier = new AlarmNotifier(BMessenger(this));
+	if (fMissed != nullptr) {
+		_NotifyMissed(fMissed);
+		delete fMissed;
+		fMissed = nullptr;
+	}
+}
+
+void
+DeskbarEventView::_MarkAlarmItems()
+{
+	if (fOpenAtAlarmItem != nullptr)
+		fOpenAtAlarmItem->SetMarked(fPrefs->fOpenAtAlarm);
+	if (fNotifyItem != nullptr)
+		fNotifyItem->SetMarked(fPrefs->fNotifyAtAlarm);
 }
 
 void
@@ -323,8 +350,18 @@ DeskbarEventView::_FireDue()
 			continue;
 		fFired[key] = fLastTick;
 		record->fSeconds = (uint32)(alarm - 5);
-		printf("dpv alarm: %s\n", record->fEntry->Path());
-		Tracker::Open(record->fEntry->Path());
+		const char* path = record->fEntry->Path();
+		printf("dpv alarm: %s\n", path);
+		// A snooze is spent once its alarm has fired.
+		BNode node(path);
+		time_t snooze;
+		if (ReadTimeAttr(&node, kAttrSnooze, &snooze) == B_OK)
+			node.RemoveAttr(kAttrSnooze);
+		const bool notified =
+		    fPrefs->fNotifyAtAlarm && fNotifier != nullptr && fNotifier->ShowAlarm(path);
+		// Without a notification to answer, the event opens as it always did.
+		if (fPrefs->fOpenAtAlarm || !notified)
+			Tracker::Open(path);
 		system_beep(kAlarmSound);
 		fTicksSinceScan = 120;
 		return;
@@ -337,7 +374,8 @@ DeskbarEventView::_Rescan()
 	CloseToolWindows(true, true);
 	fTicksSinceScan = 0;
 	const bigtime_t start = system_time();
-	AllEventInAlert(fList, false, true);
+	BList missed;
+	AllEventInAlert(fList, false, true, &missed);
 	_IndexAlarms();
 	fOopsCount = OopsEvents();
 	printf("dpv rescan: %ld due, %ld missed, %.1f ms\n", (long)fList->CountItems(),
@@ -345,6 +383,27 @@ DeskbarEventView::_Rescan()
 	_ReadClock();
 	_UpdateToolTip();
 	Invalidate(Bounds());
+	_NotifyMissed(&missed);
+}
+
+void
+DeskbarEventView::_NotifyMissed(BList* missed)
+{
+	BList unseen;
+	for (int32 i = 0; i < missed->CountItems(); i++) {
+		EvCLink* record = (EvCLink*)missed->ItemAt(i);
+		// Fired here, it is passed now, but it was seen.
+		const std::string path = std::string(record->fEntry->Path()) + "|";
+		auto fired = fFired.lower_bound(path);
+		if (fired != fFired.end() && fired->first.compare(0, path.size(), path) == 0)
+			delete record;
+		else
+			unseen.AddItem(record);
+	}
+	missed->MakeEmpty();
+	if (fPrefs->fNotifyAtAlarm && fNotifier != nullptr)
+		fNotifier->ShowMissed(&unseen);
+	DeleteRecords(&unseen);
 }
 
 void
@@ -526,8 +585,25 @@ DeskbarEventView::MessageReceived(BMessage* message)
 	case kMsgWindowQuit:
 		fWatcherWindow = nullptr;
 		fPrefs->LoadPrefs();
+		_MarkAlarmItems();
 		break;
 	case kMsgRepeat:
+		break;
+	case B_NOTIFICATION_ACTION:
+	case B_NOTIFICATION_CLOSED:
+		// A snooze makes the event due again: the digit counts it at once.
+		if (fNotifier != nullptr && fNotifier->MessageReceived(message))
+			_Rescan();
+		break;
+	case kMsgOpenAtAlarm:
+		fPrefs->fOpenAtAlarm = !fPrefs->fOpenAtAlarm;
+		fPrefs->PutBool("alarm_opens_event", fPrefs->fOpenAtAlarm);
+		_MarkAlarmItems();
+		break;
+	case kMsgNotifyAtAlarm:
+		fPrefs->fNotifyAtAlarm = !fPrefs->fNotifyAtAlarm;
+		fPrefs->PutBool("alarm_notifies", fPrefs->fNotifyAtAlarm);
+		_MarkAlarmItems();
 		break;
 	case B_LANGUAGE_CHANGED:
 		LanguageChanged();

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+class AlarmNotifier;
 class BBitmap;
 class BMessageRunner;
 class BWindow;
@@ -23,7 +24,8 @@ class Prefs;
 
 // The watcher proper: the Deskbar item "Pendulo". It keeps the alarms of the coming
 // 24 hours (the alarm scan's due list), shows their number in its icon, and on each
-// second's pulse opens the event whose alarm has come and plays "Kalimo pops". It
+// second's pulse opens the event whose alarm has come, shows a notification of it
+// (from which the alarm can be put off) and plays "Kalimo pops". It
 // rescans every 150 seconds, after an alarm, at a new day, and at once when the wall
 // clock jumped (a resume, a clock or daylight-saving change), so that alarms in the
 // skipped stretch are marked missed; no alarm fires twice.
@@ -67,6 +69,10 @@ private:
 	void _IndexAlarms();
 	void _FireDue();
 	void _UpdateToolTip();
+	// Notifies the alarms that passed unseen, from a scan's records (deleted here),
+	// leaving out those this watcher fired.
+	void _NotifyMissed(BList* missed);
+	void _MarkAlarmItems();
 	bool _IsOpen(BWindow* window) const;
 
 	BMessageRunner* fRunner = nullptr;
@@ -90,6 +96,9 @@ private:
 	// The alarms fired, by event file, moment and second of the day, with when they
 	// fired: a rescan after the clock went back must not fire them again.
 	std::map<std::string, time_t> fFired;
+	AlarmNotifier* fNotifier = nullptr;
+	// The alarms the first scan found missed, notified once the item is attached.
+	BList* fMissed = nullptr;
 };
 
 #endif // DESKBAR_EVENT_VIEW_H

@@ -119,6 +119,11 @@ EventLView::Init()
 	fMenu->AddSeparatorItem();
 	fAboutItem = new BMenuItem(getLabel(13), new BMessage(kMsgAbout));
 	fMenu->AddItem(fAboutItem);
+	fMenu->AddSeparatorItem();
+	fOpenAtAlarmItem = new BMenuItem(getLabel(185), new BMessage(kMsgOpenAtAlarm));
+	fMenu->AddItem(fOpenAtAlarmItem);
+	fNotifyItem = new BMenuItem(getLabel(186), new BMessage(kMsgNotifyAtAlarm));
+	fMenu->AddItem(fNotifyItem);
 	printf("rV Init done\n");
 }
 
@@ -151,6 +156,8 @@ EventLView::LanguageChanged()
 	fWarnItem->SetLabel(getLabel(125));
 	fRemoveItem->SetLabel(getLabel(33));
 	fAboutItem->SetLabel(getLabel(13));
+	fOpenAtAlarmItem->SetLabel(getLabel(185));
+	fNotifyItem->SetLabel(getLabel(186));
 	if (fQueryMenu != nullptr) {
 		fQueryMenu->Superitem()->SetLabel(getLabel(15));
 		for (int32 i = 0; i < 5; i++)

@@ -49,6 +49,8 @@ protected:
 	BMenuItem* fBootScriptItem = nullptr;
 	BMenuItem* fWorkspaceItems[kWorkspaceItems] = {};
 	BMenuItem* fAboutItem = nullptr;
+	BMenuItem* fOpenAtAlarmItem = nullptr;
+	BMenuItem* fNotifyItem = nullptr;
 };
 
 // Loads the dictionaries the watcher's labels come from.

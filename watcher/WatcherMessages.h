@@ -28,6 +28,8 @@ enum : uint32 {
 	kMsgWindowQuit = 'Ervq',
 	kMsgRepeat = 'E_RP',
 	kMsgIncoming = 'RFID',
+	kMsgOpenAtAlarm = 'EvAO',   // the check item: a fired alarm opens its event
+	kMsgNotifyAtAlarm = 'EvAN', // the check item: a fired alarm shows a notification
 };
 
 // The commands of the watcher's menu that its Deskbar item carries out.
@@ -42,6 +44,8 @@ IsWatcherMenuCommand(uint32 what)
 	case kMsgBootScriptOn:
 	case kMsgBootScriptOff:
 	case kMsgWorkspaceCurrent:
+	case kMsgOpenAtAlarm:
+	case kMsgNotifyAtAlarm:
 		return true;
 	default:
 		return (what >= kMsgQuery1 && what <= kMsgQuery6) ||

@@ -135,6 +135,42 @@ TEST_F(AlarmScanTest, PassedAlarmsAreMarkedAndUnmarkedWhenMovedAhead)
 	EXPECT_EQ(OopsEvents(), 0);
 }
 
+TEST_F(AlarmScanTest, ASnoozedAlarmIsDueAtItsSnoozeUntilThatHasPassed)
+{
+	ClockGuard clock(2026, 12, 7, 9, 0);
+	const time_t now = clock.Now();
+	// Both alarms fired at 08:55 and were put off: one to 09:10:30, one to 08:59.
+	const std::string ahead = Event("ahead", "PT5M", now);
+	const std::string spent = Event("spent", "PT5M", now);
+	const std::string once = Event("once missed", "PT5M", now - 60);
+	BNode(ahead.c_str()).WriteAttr("EVENT:Warn", B_STRING_TYPE, 0, "OOPS", 5);
+	BNode(once.c_str()).WriteAttr("EVENT:Warn", B_STRING_TYPE, 0, "OOPS", 5);
+	BNode aheadNode(ahead.c_str());
+	BNode spentNode(spent.c_str());
+	WriteTimeAttr(&aheadNode, kAttrSnooze, now + 630);
+	WriteTimeAttr(&spentNode, kAttrSnooze, now - 60);
+
+	BList list;
+	BList missed;
+	testing::internal::CaptureStdout();
+	AllEventInAlert(&list, false, true, &missed);
+	testing::internal::GetCapturedStdout();
+	EXPECT_EQ(Names(list), std::vector<std::string>{"ahead"});
+	ASSERT_EQ(list.CountItems(), 1);
+	EXPECT_EQ(((EvCLink*)list.ItemAt(0))->fSeconds, 9u * 3600 + 630);
+	EXPECT_EQ(((EvCLink*)list.ItemAt(0))->fNextAlarm, now + 630);
+	EXPECT_EQ(Warn(ahead), "wait");
+	time_t kept = 0;
+	EXPECT_EQ(ReadTimeAttr(&aheadNode, kAttrSnooze, &kept), B_OK);
+	// A snooze that passed unseen is gone; the event's own alarm has passed too.
+	EXPECT_EQ(ReadTimeAttr(&spentNode, kAttrSnooze, &kept), B_ENTRY_NOT_FOUND);
+	EXPECT_EQ(Warn(spent), "OOPS");
+	// Only what this scan found passed counts as missed, not what was "OOPS" before.
+	EXPECT_EQ(Names(missed), std::vector<std::string>{"spent"});
+	Empty(list);
+	Empty(missed);
+}
+
 TEST_F(AlarmScanTest, RuleEventsAreJudgedByTheirNextOccurrence)
 {
 	ClockGuard clock(2026, 12, 7, 9, 0);

@@ -173,6 +173,28 @@ TEST_F(TEventViewTest, RuleAlarmWritesRuleWaitAndNextAlarmAndOtherAlarmsRemoveTh
 	EXPECT_EQ(TextAttr(ref, kAttrWarn), "wait") << "the warning word stays";
 }
 
+TEST_F(TEventViewTest, ASnoozeEndsWhenTheEventIsSavedWithAnotherStartOrAlarm)
+{
+	entry_ref ref = MakeEvent("tea", {{kAttrAlarm, "PT5M"}}, LocalMoment(2026, 12, 7, 10, 0));
+	auto snooze = [&] {
+		BNode node(&ref);
+		WriteTimeAttr(&node, kAttrSnooze, LocalMoment(2026, 12, 7, 9, 58));
+	};
+	snooze();
+	TEventView* view = Open(&ref);
+	view->Field(kFieldSummary)->SetText("Tea time");
+	view->Save();
+	EXPECT_TRUE(HasAttr(ref, kAttrSnooze)) << "the same start and alarm keep it";
+
+	choose_alarm(view, "PT15M");
+	view->Save();
+	EXPECT_FALSE(HasAttr(ref, kAttrSnooze));
+	snooze();
+	commit_start(view, "2026/12/07 11:00");
+	view->Save();
+	EXPECT_FALSE(HasAttr(ref, kAttrSnooze));
+}
+
 TEST_F(TEventViewTest, LinksAndAttendeesSetTheExtendedFlagsAndButtons)
 {
 	entry_ref ref = MakeEvent("meeting", {}, LocalMoment(2026, 12, 9, 10, 0));

@@ -46,3 +46,21 @@ EventFiles::Warn(const std::string& path)
 	BNode(path.c_str()).ReadAttrString(kAttrWarn, &warn);
 	return warn.String();
 }
+
+std::map<std::string, std::string>
+EventFiles::Attributes(const std::string& path)
+{
+	std::map<std::string, std::string> attributes;
+	BNode node(path.c_str());
+	char name[B_ATTR_NAME_LENGTH];
+	while (node.GetNextAttrName(name) == B_OK) {
+		attr_info info;
+		std::string value;
+		if (node.GetAttrInfo(name, &info) == B_OK) {
+			value.resize((size_t)info.size);
+			node.ReadAttr(name, info.type, 0, value.data(), value.size());
+		}
+		attributes[name] = value;
+	}
+	return attributes;
+}

@@ -4,6 +4,7 @@
 #define EVENT_FILES_H
 
 #include <ctime>
+#include <map>
 #include <string>
 
 namespace EventFiles
@@ -16,6 +17,8 @@ void CreateIndexes();
 std::string Make(const std::string& name, const char* alarm, time_t start, time_t nextAlarm = 0);
 // The state word the scans wrote into the event ("" when none).
 std::string Warn(const std::string& path);
+// Every attribute of the file with its value, to see what a step changed.
+std::map<std::string, std::string> Attributes(const std::string& path);
 
 } // namespace EventFiles
 

@@ -4,6 +4,7 @@
 #include "EventFiles.h"
 #include "TestHome.h"
 #include "UiTest.h"
+#include "WatcherItemTest.h"
 #include "WatcherRecords.h"
 
 #include <DeskbarEventView.h>
@@ -27,53 +28,8 @@
 namespace
 {
 
-class DeskbarEventViewTest : public AppTest
+class DeskbarEventViewTest : public WatcherItemTest
 {
-protected:
-	void SetUp() override
-	{
-		AppTest::SetUp();
-		EventFiles::CreateIndexes();
-		fRecords.emplace();
-	}
-
-	void TearDown() override
-	{
-		UiTest::QuitWindow(fWindow);
-		AppTest::TearDown();
-	}
-
-	// The item as the Deskbar makes it: from the archive of the view handed to it,
-	// in a window that is not shown, so that only the test's ticks count.
-	DeskbarEventView* Make(bool show = false)
-	{
-		DeskbarEventView handed(BRect(0, 0, 15, 14));
-		BMessage archive;
-		EXPECT_EQ(handed.Archive(&archive), B_OK);
-		testing::internal::CaptureStdout();
-		auto* view = dynamic_cast<DeskbarEventView*>(DeskbarEventView::Instantiate(&archive));
-		testing::internal::GetCapturedStdout();
-		fWindow = new BWindow(BRect(100, 100, 140, 130), "Deskbar", B_TITLED_WINDOW, 0);
-		fWindow->AddChild(view);
-		if (show)
-			fWindow->Show();
-		return view;
-	}
-
-	// One tick at the moment given.
-	void Tick(DeskbarEventView* view, time_t at)
-	{
-		pin_real_time_clock(at);
-		testing::internal::CaptureStdout();
-		fWindow->Lock();
-		view->Pulse();
-		fWindow->Unlock();
-		testing::internal::GetCapturedStdout();
-	}
-
-	TimeZoneGuard fZone{"Europe/Berlin"};
-	std::optional<WatcherRecords> fRecords;
-	BWindow* fWindow = nullptr;
 };
 
 TEST_F(DeskbarEventViewTest, FiresEachAlarmOnceAtItsSecondAndRescansAfter)
@@ -262,10 +218,11 @@ TEST_F(DeskbarEventViewTest, TheMenuCarriesTheCommandsAndMarksWorkspaceAndBootSc
 	DeskbarEventView* view = Make();
 	BPopUpMenu* menu = view->PopUpMenu();
 	ASSERT_NE(menu, nullptr);
-	EXPECT_EQ(Labels(menu), (std::vector<std::string>{
-	                            "New Event", "", "Countdown", "ReScan Events", "Warn", "Open Query",
-	                            "", "Remove from deskbar", "", "Start via UserBootscript",
-	                            "open on Workspace", "", "About"}));
+	EXPECT_EQ(Labels(menu),
+	          (std::vector<std::string>{
+	              "New Event", "", "Countdown", "ReScan Events", "Warn", "Open Query", "",
+	              "Remove from deskbar", "", "Start via UserBootscript", "open on Workspace", "",
+	              "About", "", "Open the event at its alarm", "Show notifications"}));
 	EXPECT_EQ(Labels(menu->ItemAt(5)->Submenu()),
 	          (std::vector<std::string>{"Active", "Idle", "Url", "Mail", "Rule"}));
 	BMenu* workspaces = menu->ItemAt(10)->Submenu();
@@ -296,6 +253,18 @@ TEST_F(DeskbarEventViewTest, TheMenuCarriesTheCommandsAndMarksWorkspaceAndBootSc
 	send(boot->Message()->what);
 	EXPECT_FALSE(boot->IsMarked());
 	EXPECT_FALSE(WatcherStartsAtLogin());
+
+	// The alarm's two switches, on until switched off, kept with the watcher's settings.
+	for (int32 index : {14, 15}) {
+		BMenuItem* item = menu->ItemAt(index);
+		const char* key = index == 14 ? "alarm_opens_event" : "alarm_notifies";
+		EXPECT_TRUE(item->IsMarked()) << key;
+		send(item->Message()->what);
+		EXPECT_FALSE(item->IsMarked()) << key;
+		bool kept = true;
+		Prefs().GetBool(key, &kept, true);
+		EXPECT_FALSE(kept) << key;
+	}
 }
 
 TEST_F(DeskbarEventViewTest, CountdownClosesItselfTwentyTicksLaterAndKeepsItsFrame)

@@ -16,17 +16,15 @@ const char* BroadcastBus::kPath = "/io/kalimo/Roster";
 const char* BroadcastBus::kInterface = "io.kalimo.Roster";
 const char* BroadcastBus::kMember = "Broadcast";
 
-// The session bus, when the session has one. Without an address libdbus would try to
-// start a bus of its own ("autolaunch"), and a bus nobody else uses reaches nobody.
-static DBusConnection*
-open_session_bus()
+DBusConnection*
+BroadcastBus::OpenSessionBus(const char* user)
 {
 	const char* address = getenv("DBUS_SESSION_BUS_ADDRESS");
 	if (address == nullptr || address[0] == '\0') {
 		const char* runtime = getenv("XDG_RUNTIME_DIR");
 		struct stat st;
 		if (runtime == nullptr || stat((std::string(runtime) + "/bus").c_str(), &st) != 0) {
-			fprintf(stderr, "broadcast: no D-Bus session bus\n");
+			fprintf(stderr, "%s: no D-Bus session bus\n", user);
 			return nullptr;
 		}
 	}
@@ -35,7 +33,7 @@ open_session_bus()
 	dbus_error_init(&error);
 	DBusConnection* connection = dbus_bus_get_private(DBUS_BUS_SESSION, &error);
 	if (connection == nullptr) {
-		fprintf(stderr, "broadcast: no D-Bus session bus: %s\n",
+		fprintf(stderr, "%s: no D-Bus session bus: %s\n", user,
 		        error.message != nullptr ? error.message : "unknown error");
 		dbus_error_free(&error);
 		return nullptr;
@@ -54,7 +52,7 @@ close_bus(DBusConnection* connection)
 status_t
 BroadcastBus::Send(const std::vector<char>& flat)
 {
-	DBusConnection* connection = open_session_bus();
+	DBusConnection* connection = OpenSessionBus("broadcast");
 	if (connection == nullptr)
 		return B_ERROR;
 	DBusMessage* signal = dbus_message_new_signal(kPath, kInterface, kMember);
@@ -79,7 +77,7 @@ BroadcastBus::Send(const std::vector<char>& flat)
 
 BroadcastListener::BroadcastListener()
 {
-	fConnection = open_session_bus();
+	fConnection = BroadcastBus::OpenSessionBus("broadcast");
 	if (fConnection == nullptr) {
 		fStatus = B_ERROR;
 		return;

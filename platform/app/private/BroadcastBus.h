@@ -19,6 +19,11 @@ extern const char* kPath;
 extern const char* kInterface;
 extern const char* kMember;
 
+// A private connection to the session bus, when the session has one; null (logged for
+// user) when not. Without an address libdbus would try to start a bus of its own
+// ("autolaunch"), and a bus nobody else uses reaches nobody.
+DBusConnection* OpenSessionBus(const char* user);
+
 // B_OK once the bus has the signal; B_ERROR when there is no session bus (logged; no
 // bus is ever started for it), B_NO_MEMORY.
 status_t Send(const std::vector<char>& flat);
