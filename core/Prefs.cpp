@@ -46,6 +46,20 @@ Prefs::LoadPrefs()
 	return ok;
 }
 
+void
+Prefs::ToggleOpenAtAlarm()
+{
+	fOpenAtAlarm = !fOpenAtAlarm;
+	PutBool("alarm_opens_event", fOpenAtAlarm);
+}
+
+void
+Prefs::ToggleNotifyAtAlarm()
+{
+	fNotifyAtAlarm = !fNotifyAtAlarm;
+	PutBool("alarm_notifies", fNotifyAtAlarm);
+}
+
 bool
 Prefs::Save()
 {

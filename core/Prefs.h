@@ -32,6 +32,9 @@ public:
 	bool PutStr(const char* key, const char* value);
 	bool PutShutDowmTime(time_t time);
 	bool PutStartUpTime(time_t time);
+	// Turns one of the two settings of a fired alarm over and stores it.
+	void ToggleOpenAtAlarm();
+	void ToggleNotifyAtAlarm();
 
 	BRect fPrefsWindowRect;
 	BRect fNextWindowRect;

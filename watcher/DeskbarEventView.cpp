@@ -222,10 +222,7 @@ DeskbarEventView::AttachedToWindow()
 void
 DeskbarEventView::_MarkAlarmItems()
 {
-	if (fOpenAtAlarmItem != nullptr)
-		fOpenAtAlarmItem->SetMarked(fPrefs->fOpenAtAlarm);
-	if (fNotifyItem != nullptr)
-		fNotifyItem->SetMarked(fPrefs->fNotifyAtAlarm);
+	MarkAlarmItems(fPrefs->fOpenAtAlarm, fPrefs->fNotifyAtAlarm);
 }
 
 void
@@ -596,13 +593,11 @@ DeskbarEventView::MessageReceived(BMessage* message)
 			_Rescan();
 		break;
 	case kMsgOpenAtAlarm:
-		fPrefs->fOpenAtAlarm = !fPrefs->fOpenAtAlarm;
-		fPrefs->PutBool("alarm_opens_event", fPrefs->fOpenAtAlarm);
+		fPrefs->ToggleOpenAtAlarm();
 		_MarkAlarmItems();
 		break;
 	case kMsgNotifyAtAlarm:
-		fPrefs->fNotifyAtAlarm = !fPrefs->fNotifyAtAlarm;
-		fPrefs->PutBool("alarm_notifies", fPrefs->fNotifyAtAlarm);
+		fPrefs->ToggleNotifyAtAlarm();
 		_MarkAlarmItems();
 		break;
 	case B_LANGUAGE_CHANGED:

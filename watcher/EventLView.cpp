@@ -145,6 +145,15 @@ EventLView::AttachedToWindow()
 }
 
 void
+EventLView::MarkAlarmItems(bool opensEvent, bool notifies)
+{
+	if (fOpenAtAlarmItem != nullptr)
+		fOpenAtAlarmItem->SetMarked(opensEvent);
+	if (fNotifyItem != nullptr)
+		fNotifyItem->SetMarked(notifies);
+}
+
+void
 EventLView::LanguageChanged()
 {
 	LoadWatcherLanguage();

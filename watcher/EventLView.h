@@ -24,6 +24,8 @@ public:
 	BPopUpMenu* PopUpMenu() const { return fMenu; }
 	// Sends the chosen items' messages to the handler.
 	void SetMenuTarget(BHandler* target);
+	// Ticks the two check items of a fired alarm as the settings say.
+	void MarkAlarmItems(bool opensEvent, bool notifies);
 
 	virtual void AttachedToWindow();
 	virtual void MouseDown(BPoint where);

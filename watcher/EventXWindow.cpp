@@ -39,6 +39,7 @@ EventXWindow::EventXWindow(BRect frame, BMessenger* creator, Prefs* prefs)
 	fMenuView = new EventLView(BRect(10, 4, 30, 24), "inWin");
 	fBackground->AddChild(fMenuView);
 	fMenuView->SetMenuTarget(this);
+	fMenuView->MarkAlarmItems(fPrefs->fOpenAtAlarm, fPrefs->fNotifyAtAlarm);
 
 	fQuitButton = new BButton(BRect(bounds.right - 80, 4, bounds.right - 10, 18), "quit", "Quit",
 	                          new BMessage(kMsgRemove), B_FOLLOW_RIGHT | B_FOLLOW_TOP);
@@ -71,6 +72,24 @@ EventXWindow::MessageReceived(BMessage* message)
 		break;
 	case kMsgIncoming:
 		(new BAlert("Info", "RFID\n..incoming Message", "OK"))->Go(nullptr);
+		break;
+	case kMsgOpenAtAlarm:
+	case kMsgNotifyAtAlarm:
+		// A Deskbar item keeps the setting itself; the watcher program watches nothing,
+		// so its window stores it.
+		if (fOwnProgram) {
+			if (message->what == kMsgOpenAtAlarm)
+				fPrefs->ToggleOpenAtAlarm();
+			else
+				fPrefs->ToggleNotifyAtAlarm();
+		} else {
+			fCreator.SendMessage(message);
+			if (message->what == kMsgOpenAtAlarm)
+				fPrefs->fOpenAtAlarm = !fPrefs->fOpenAtAlarm;
+			else
+				fPrefs->fNotifyAtAlarm = !fPrefs->fNotifyAtAlarm;
+		}
+		fMenuView->MarkAlarmItems(fPrefs->fOpenAtAlarm, fPrefs->fNotifyAtAlarm);
 		break;
 	default:
 		// The menu's other commands are the creator's.

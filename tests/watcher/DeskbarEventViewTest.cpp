@@ -9,6 +9,7 @@
 
 #include <DeskbarEventView.h>
 #include <EvCLink.h>
+#include <EventLView.h>
 #include <Prefs.h>
 #include <WatcherMessages.h>
 
@@ -321,6 +322,23 @@ TEST_F(DeskbarEventViewTest, TheWatcherWindowOpensAtItsKeptCornerAndEndsAlone)
 	ASSERT_NE(window, nullptr);
 	EXPECT_EQ(window->Frame(), BRect(200, 150, 545, 230));
 	EXPECT_EQ(open(), window); // brought forward, not a second one
+
+	// Its menu ticks the alarm's switches as the item keeps them.
+	window->Lock();
+	EventLView* menuView = dynamic_cast<EventLView*>(window->FindView("inWin"));
+	ASSERT_NE(menuView, nullptr);
+	BMenuItem* notify = menuView->PopUpMenu()->ItemAt(15);
+	EXPECT_TRUE(notify->IsMarked());
+	window->Unlock();
+	window->PostMessage(kMsgNotifyAtAlarm);
+	ASSERT_TRUE(UiTest::WaitUntil([&] {
+		bool kept = true;
+		Prefs().GetBool("alarm_notifies", &kept, true);
+		return !kept;
+	}));
+	window->Lock();
+	EXPECT_FALSE(notify->IsMarked());
+	window->Unlock();
 
 	window->Lock();
 	window->MoveTo(300, 250);
