@@ -18,4 +18,9 @@ extern const char* kAttrEnd;
 extern const char* kAttrWarn;
 extern const char* kAttrExtd;
 
+// The attribute indexes the queries of the programs run on, created on the boot
+// volume when missing.
+extern const char* const kEventIndexes[6];
+void CreateEventIndexes();
+
 #endif // EVENT_ATTRIBUTES_H

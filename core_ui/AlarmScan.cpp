@@ -65,7 +65,7 @@ HoldsWatcherState(BNode* node, int state)
 	node->ReadAttr(kAttrWarn, B_STRING_TYPE, 0, current, 4);
 	if (strcmp(current, kStateWords[state]) != 0)
 		return false;
-	if (state != 3)
+	if (state != kAlarmPassed)
 		return HoldsNoAttr(node, kLargeIcon) && HoldsNoAttr(node, kMiniIcon);
 	return HoldsIcon(node, kLargeIcon, WarningIcon(B_LARGE_ICON)) &&
 	       HoldsIcon(node, kMiniIcon, WarningIcon(B_MINI_ICON));
@@ -198,14 +198,14 @@ ScanAlarmedEvents(BQuery& query, uint32 openMode, bool startToTheSecond, Visit v
 void
 SetWatcherState(BFile* file, long state, bool)
 {
-	if (file == nullptr || file->InitCheck() != B_OK || state < 0 || state > 3)
+	if (file == nullptr || file->InitCheck() != B_OK || state < 0 || state > kAlarmPassed)
 		return;
 	char current[5] = {};
 	file->ReadAttr(kAttrWarn, B_STRING_TYPE, 0, current, 4);
 	if (strcmp(current, kStateWords[state]) != 0)
 		file->WriteAttr(kAttrWarn, B_STRING_TYPE, 0, kStateWords[state], 5);
 
-	if (state != 3) {
+	if (state != kAlarmPassed) {
 		// Removing what is not there changes nothing on the file.
 		file->RemoveAttr(kLargeIcon);
 		file->RemoveAttr(kMiniIcon);
@@ -232,7 +232,7 @@ AlarmEvents(BList* lost)
 		return status;
 	}
 	ScanAlarmedEvents(query, B_READ_ONLY, false, [lost](const ScannedEvent& event) {
-		if (event.state == 3 && lost != nullptr)
+		if (event.state == kAlarmPassed && lost != nullptr)
 			lost->AddItem(new EvCLink(event.entry, (int)event.days, event.alarmSecs, 0, 0));
 	});
 	return B_OK;
@@ -255,13 +255,13 @@ AllEventInAlert(BList* list, bool summary, bool sortUp)
 	int32 nextCount = 0;
 	const time_t now = real_time_clock();
 	ScanAlarmedEvents(query, B_READ_WRITE, true, [&](const ScannedEvent& event) {
-		if (event.state == 1) {
+		if (event.state == kAlarmWithinDay) {
 			today += "\n";
 			today += event.entry.Name();
 			todayCount++;
-		} else if (event.state == 2)
+		} else if (event.state == kAlarmAhead)
 			nextCount++;
-		if (list == nullptr || (event.state != 1 && event.state != 2))
+		if (list == nullptr || (event.state != kAlarmWithinDay && event.state != kAlarmAhead))
 			return;
 		if ((event.moment >= now && event.moment <= now + 86400) || event.days == 0) {
 			EvCLink* link =

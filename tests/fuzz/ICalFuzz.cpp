@@ -64,7 +64,7 @@ LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 	require(fields.alarmStatus == 0 || fields.alarmStatus == 1 || fields.alarmStatus == 4,
 	        "alarm status");
 
-	ICalEventData event;
+	EventRecord event;
 	event.summary = fields.field[kFieldSummary];
 	event.description = fields.field[kFieldDescription];
 	event.location = fields.field[kFieldLocation];

@@ -16,11 +16,7 @@
 void
 EventFiles::CreateIndexes()
 {
-	BVolume volume;
-	BVolumeRoster().GetBootVolume(&volume);
-	for (const char* name : {"EVENT:Start", "EVENT:End", "EVENT:Description", "EVENT:Alarm",
-	                         "EVENT:Extd", "EVENT:Warn"})
-		fs_create_index(volume.Device(), name, B_STRING_TYPE, 0);
+	CreateEventIndexes();
 }
 
 std::string
@@ -45,4 +41,22 @@ EventFiles::Warn(const std::string& path)
 	BString warn;
 	BNode(path.c_str()).ReadAttrString(kAttrWarn, &warn);
 	return warn.String();
+}
+
+EventFiles::Attributes
+EventFiles::AttributesOf(const std::string& path)
+{
+	Attributes all;
+	BNode node(path.c_str());
+	char name[B_ATTR_NAME_LENGTH];
+	node.RewindAttrs();
+	while (node.GetNextAttrName(name) == B_OK) {
+		attr_info info;
+		if (node.GetAttrInfo(name, &info) != B_OK)
+			continue;
+		std::string data((size_t)info.size, '\0');
+		node.ReadAttr(name, info.type, 0, data.data(), data.size());
+		all[name] = {info.type, data};
+	}
+	return all;
 }
