@@ -27,6 +27,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
@@ -59,6 +60,13 @@ const char* kHelp =
 const time_t kDay = 86400;
 // A year and a day: spans beyond it are no agenda.
 const long kMaxHours = 24 * 367;
+
+bool
+is_regular_file(const std::string& path)
+{
+	struct stat info;
+	return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
 
 // A text of the user's on one line of the terminal, without its control characters.
 std::string
@@ -263,9 +271,9 @@ KalimoCli::_Import()
 		if (ICalCalendar::Blocks(text).empty())
 			return _Fail(file, "no event (BEGIN:VEVENT) in this file", kUsage);
 		entry_ref ref;
-		status = get_ref_for_path(file.c_str(), &ref);
-		if (status != B_OK)
-			return _Fail(file, strerror_be(status), kUsage);
+		// The events are named after the file: a pipe or a device has no such name.
+		if (!is_regular_file(file) || get_ref_for_path(file.c_str(), &ref) != B_OK)
+			return _Fail(file, "not a regular file", kUsage);
 		calendars.push_back(ref);
 	}
 
@@ -338,8 +346,8 @@ KalimoCli::_Export()
 		// the times as its fields hold them, to the minute.
 		if (!is_menu_alarm(event.alarm))
 			event.alarm = A_times[0];
-		for (auto [has, moment] : {std::pair{event.hasStart, &event.start},
-		                           std::pair{event.hasEnd, &event.end}}) {
+		for (auto [has, moment] :
+		     {std::pair{event.hasStart, &event.start}, std::pair{event.hasEnd, &event.end}}) {
 			long value = (long)*moment;
 			*moment = ICalImport::FieldTime(has ? BString(Datum(value).Styled(1)) : BString());
 		}
@@ -497,8 +505,9 @@ KalimoCli::_Missed()
 		if (listed.event.warn.FindFirst("OOPS") >= 0)
 			missed.push_back(listed);
 	}
-	std::stable_sort(missed.begin(), missed.end(),
-	                 [](const Listed& a, const Listed& b) { return a.event.start < b.event.start; });
+	std::stable_sort(missed.begin(), missed.end(), [](const Listed& a, const Listed& b) {
+		return a.event.start < b.event.start;
+	});
 	for (const Listed& listed : missed)
 		_PrintLine(listed.event.start, listed);
 	return kOk;

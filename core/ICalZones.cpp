@@ -92,7 +92,8 @@ private:
 		}
 		if (parsed == nullptr)
 			return nullptr;
-		for (icalcomponent* block = icalcomponent_get_first_component(parsed, ICAL_VTIMEZONE_COMPONENT);
+		for (icalcomponent* block =
+		         icalcomponent_get_first_component(parsed, ICAL_VTIMEZONE_COMPONENT);
 		     block != nullptr;
 		     block = icalcomponent_get_next_component(parsed, ICAL_VTIMEZONE_COMPONENT)) {
 			icalproperty* id = icalcomponent_get_first_property(block, ICAL_TZID_PROPERTY);

@@ -226,9 +226,9 @@ TEST_F(CliTest, AgendaMissedAndScanListTheAlarms)
 	ASSERT_EQ(0, Cli({"agenda"}, &output));
 	EXPECT_EQ(std::vector<std::string>({line(now + 3600, soon)}), Lines(output));
 	ASSERT_EQ(0, Cli({"agenda", "--hours", "48"}, &output));
-	EXPECT_EQ(std::vector<std::string>(
-	              {line(now + 3600, soon), line(now + 30 * 3600 - 300, later)}),
-	          Lines(output));
+	EXPECT_EQ(
+	    std::vector<std::string>({line(now + 3600, soon), line(now + 30 * 3600 - 300, later)}),
+	    Lines(output));
 	struct tm day;
 	const time_t laterAlarm = now + 30 * 3600 - 300;
 	localtime_r(&laterAlarm, &day);

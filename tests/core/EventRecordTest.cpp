@@ -130,7 +130,9 @@ TEST_F(EventRecordTest, AStoredEventLoadsAndSavesUnchanged)
 {
 	const int32 start = (int32)LocalMoment(2024, 3, 31, 1, 30);
 	const Attributes written = {
-	    {kAttrSummary, {B_STRING_TYPE, Text("Gr\xC3\xBC\xC3\x9F" "e")}},
+	    {kAttrSummary,
+	     {B_STRING_TYPE, Text("Gr\xC3\xBC\xC3\x9F"
+	                          "e")}},
 	    {kAttrDescription, {B_STRING_TYPE, Text("line 1\nline 2")}},
 	    {kAttrLocation, {B_STRING_TYPE, Text("")}},
 	    {kAttrCategorie, {B_STRING_TYPE, Text("Work")}},
@@ -177,8 +179,8 @@ TEST_F(EventRecordTest, ExtendedFlagsFollowTheDescription)
 // A moment the four bytes cannot hold leaves the file as it was, not half saved.
 TEST_F(EventRecordTest, AnUnstorableMomentWritesNothing)
 {
-	for (auto [start, end] : {std::pair<time_t, time_t>{(time_t)INT32_MAX + 60, 0},
-	                          {0, (time_t)INT32_MIN - 60}}) {
+	for (auto [start, end] :
+	     {std::pair<time_t, time_t>{(time_t)INT32_MAX + 60, 0}, {0, (time_t)INT32_MIN - 60}}) {
 		EventRecord event = Dentist();
 		event.start = start;
 		event.end = end;

@@ -49,8 +49,8 @@ class ZoneTest : public ICalTest, public testing::WithParamInterface<ZoneCase>
 // tests run in Berlin.
 TEST_P(ZoneTest, StartIsLocalTime)
 {
-	for (const auto& [date, expected] : {std::pair{"20240115", GetParam().winter},
-	                                     std::pair{"20240715", GetParam().summer}}) {
+	for (const auto& [date, expected] :
+	     {std::pair{"20240115", GetParam().winter}, std::pair{"20240715", GetParam().summer}}) {
 		std::string line = GetParam().start;
 		line.replace(line.find("YMD"), 3, date);
 		BString report;
@@ -65,20 +65,18 @@ TEST_P(ZoneTest, StartIsLocalTime)
 
 INSTANTIATE_TEST_SUITE_P(
     Zones, ZoneTest,
-    testing::Values(ZoneCase{"DTSTART:YMDT120000Z", "2024.01.15 13:00", "2024.07.15 14:00", ""},
-                    ZoneCase{"DTSTART;TZID=Office Time:YMDT080000", "2024.01.15 14:00",
-                             "2024.07.15 14:00", ""},
-                    ZoneCase{"DTSTART;TZID=\"Office Time\":YMDT080000", "2024.01.15 14:00",
-                             "2024.07.15 14:00", ""},
-                    ZoneCase{"DTSTART;TZID=Asia/Tokyo:YMDT080000", "2024.01.15 00:00",
-                             "2024.07.15 01:00", ""},
-                    ZoneCase{"DTSTART;TZID=Mars/Olympus:YMDT080000", "2024.01.15 08:00",
-                             "2024.07.15 08:00", "Mars/Olympus"},
-                    ZoneCase{"DTSTART;TZID=../../../etc/passwd:YMDT080000", "2024.01.15 08:00",
-                             "2024.07.15 08:00", "../../../etc/passwd"},
-                    ZoneCase{"DTSTART:YMDT080000", "2024.01.15 08:00", "2024.07.15 08:00", ""},
-                    ZoneCase{"DTSTART;VALUE=DATE:YMD", "2024.01.15 00:00", "2024.07.15 00:00",
-                             ""}));
+    testing::Values(
+        ZoneCase{"DTSTART:YMDT120000Z", "2024.01.15 13:00", "2024.07.15 14:00", ""},
+        ZoneCase{"DTSTART;TZID=Office Time:YMDT080000", "2024.01.15 14:00", "2024.07.15 14:00", ""},
+        ZoneCase{"DTSTART;TZID=\"Office Time\":YMDT080000", "2024.01.15 14:00", "2024.07.15 14:00",
+                 ""},
+        ZoneCase{"DTSTART;TZID=Asia/Tokyo:YMDT080000", "2024.01.15 00:00", "2024.07.15 01:00", ""},
+        ZoneCase{"DTSTART;TZID=Mars/Olympus:YMDT080000", "2024.01.15 08:00", "2024.07.15 08:00",
+                 "Mars/Olympus"},
+        ZoneCase{"DTSTART;TZID=../../../etc/passwd:YMDT080000", "2024.01.15 08:00",
+                 "2024.07.15 08:00", "../../../etc/passwd"},
+        ZoneCase{"DTSTART:YMDT080000", "2024.01.15 08:00", "2024.07.15 08:00", ""},
+        ZoneCase{"DTSTART;VALUE=DATE:YMD", "2024.01.15 00:00", "2024.07.15 00:00", ""}));
 
 // The invitation of the report: stored at 08:00 Berlin time instead of 14:00.
 TEST_F(ICalTest, AnInvitationFromNewYorkLandsAtItsHourHere)
