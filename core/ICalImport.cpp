@@ -44,16 +44,21 @@ struct StartMoment {
 	std::string yearly;
 };
 
-StartMoment
-start_moment(const BString& startText)
+// The moment of a Start or End text, read in the user's format.
+Datum
+field_datum(const BString& text)
 {
 	DateFormatGuard format;
 	// Datum may write the current time into a short text: a buffer of our own.
-	char buffer[64];
-	const size_t length = std::min((size_t)startText.Length(), sizeof(buffer) - 1);
-	memcpy(buffer, startText.String(), length);
-	buffer[length] = '\0';
-	Datum start(buffer);
+	std::vector<char> buffer(std::max<size_t>((size_t)text.Length() + 1, 32), '\0');
+	memcpy(buffer.data(), text.String(), (size_t)text.Length());
+	return Datum(buffer.data());
+}
+
+StartMoment
+start_moment(const BString& startText)
+{
+	const Datum start = field_datum(startText);
 	StartMoment moment;
 	moment.hour = start.fHour;
 	moment.minute = start.fMinute;
@@ -293,11 +298,7 @@ ICalImport::DateField(const char* value)
 time_t
 ICalImport::FieldTime(const BString& text)
 {
-	DateFormatGuard format;
-	// Datum may write the current time into a short text: a buffer of our own.
-	std::vector<char> buffer(std::max<size_t>((size_t)text.Length() + 1, 32), '\0');
-	memcpy(buffer.data(), text.String(), (size_t)text.Length());
-	return Datum(buffer.data()).fTime;
+	return field_datum(text).fTime;
 }
 
 void

@@ -80,7 +80,7 @@ public:
 	BPopUpMenu* CategorieMenu() const { return fCategorieMenu; }
 	bool HasFile() const { return fHasFile; }
 	// The event as the fields show it, with the times of the last load or
-	// recalculation.
+	// recalculation; for an attached view, which has its fields.
 	EventRecord Record() const;
 
 private:
