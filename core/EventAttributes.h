@@ -20,4 +20,9 @@ extern const char* kAttrExtd;
 // 'TIME': the moment an alarm was put off to, until it has fired again.
 extern const char* kAttrSnooze;
 
+// The attribute indexes the queries of the programs run on, created on the boot
+// volume when missing.
+extern const char* const kEventIndexes[6];
+void CreateEventIndexes();
+
 #endif // EVENT_ATTRIBUTES_H

@@ -7,6 +7,7 @@
 #include "Labels.h"
 
 #include <Directory.h>
+#include <Errors.h>
 #include <File.h>
 #include <FindDirectory.h>
 #include <NodeInfo.h>
@@ -63,11 +64,13 @@ ICalCalendar::SeparatFromText(const char* calendarName, const char* text, size_t
 {
 	fCreated.clear();
 	fDiscarded.clear();
+	fFailed.clear();
 	fNextNumber.clear();
 	if (text == nullptr)
 		length = 0;
 	std::string calendar(text != nullptr ? text : "", length);
 	ICalText::RemoveAll(calendar, '\0');
+	fZones = ICalZones(calendar);
 
 	BPath folderPath;
 	status_t status = GetEventsFolder(&folderPath);
@@ -82,8 +85,63 @@ ICalCalendar::SeparatFromText(const char* calendarName, const char* text, size_t
 		const std::string_view block = std::string_view(calendar).substr(first, last - first);
 		entry_ref ref;
 		// A file that cannot be made is skipped; only the made ones count.
-		if (_CreateEventFile(folder, EventName(prefix, block), block, &ref) == B_OK)
+		const std::string name = EventName(prefix, block);
+		const status_t created = _CreateEventFile(folder, name, block, &ref);
+		if (created == B_OK)
 			fCreated.push_back(ref);
+		else
+			fFailed.push_back(name + ": " + strerror_be(created));
+	}
+	return B_OK;
+}
+
+status_t
+ICalCalendar::ImportCalendar(const entry_ref* calendar, EventRecord* event,
+                             const End2StartQuestion& ask)
+{
+	fNotes.clear();
+	const status_t status = SeparatFromCalendar(calendar);
+	if (status != B_OK || event == nullptr)
+		return status;
+	const std::vector<entry_ref> created = fCreated;
+	for (size_t i = 0; i < created.size(); i++) {
+		const entry_ref& ref = created[i];
+		EventRecord imported;
+		imported.start = event->start;
+		imported.end = event->end;
+		imported.hasStart = event->hasStart;
+		imported.hasEnd = event->hasEnd;
+
+		ICalImport import;
+		import.SetTo(&ref);
+		// The file holds the event alone; its zones are the calendar's.
+		import.SetZones(fZones);
+		ICalFields fields;
+		BString report;
+		import.ImportEvent(imported, fields, &report);
+		if (ask && ask(imported, (int32)(created.size() - i - 1)))
+			imported.start = imported.end;
+		if (fields.ruleNotTranslated) {
+			BString line;
+			line << "No alarm rule for " << ref.name << ": \"" << fields.untranslatedRule
+			     << "\" cannot be written as one.";
+			fNotes.push_back(line.String());
+		}
+		if (fields.unknownZone.Length() > 0) {
+			BString line;
+			line << ref.name << ": unknown time zone \"" << fields.unknownZone
+			     << "\": its times are read as local time.";
+			fNotes.push_back(line.String());
+		}
+
+		BFile file(&ref, B_READ_WRITE);
+		BString problem;
+		if (imported.Save(&file, &problem) != B_OK) {
+			if (ICalImport::sTrace)
+				printf(" -- not saved: %s\n", problem.String());
+			Discard(ref, problem.String());
+		}
+		*event = imported;
 	}
 	return B_OK;
 }

@@ -2,10 +2,14 @@
 #ifndef ICAL_CALENDAR_H
 #define ICAL_CALENDAR_H
 
+#include "EventRecord.h"
+#include "ICalZones.h"
+
 #include <Entry.h>
 #include <String.h>
 #include <SupportDefs.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -34,6 +38,27 @@ public:
 	// The same for a calendar text; calendarName gives the names' prefix.
 	status_t SeparatFromText(const char* calendarName, const char* text, size_t length);
 
+	// Whether the start of an imported event should take its end's time; remaining
+	// is the number of events still to come after it.
+	using End2StartQuestion = std::function<bool(const EventRecord& event, int32 remaining)>;
+	// "Import Calendar" whole: splits the calendar, then imports each created file
+	// into a record and saves it there. Each event starts from an empty one with
+	// the times of the event before it (the first with those of *event); after
+	// it, *event is the last imported. An event that cannot be saved is
+	// discarded. Without a question, no start moves. The result is that of the
+	// split.
+	status_t ImportCalendar(const entry_ref* calendar, EventRecord* event,
+	                        const End2StartQuestion& ask);
+	// What the last ImportCalendar could not bring in whole, a line each: a
+	// recurrence no rule could say ("No alarm rule for <name>: \"<parts>\" cannot
+	// be written as one.") and a time zone not known ("<name>: unknown time zone
+	// \"<zone>\": its times are read as local time.").
+	const std::vector<std::string>& Notes() const { return fNotes; }
+
+	// The events of the last split whose file could not be made, a line each:
+	// "<name>: <reason>". The editor skips them, as it always has.
+	const std::vector<std::string>& Failed() const { return fFailed; }
+
 	// Only events whose file was created and written count.
 	int32 CountImported() const { return (int32)(fCreated.size() - fDiscarded.size()); }
 	// The created files, in the calendar's order.
@@ -41,6 +66,8 @@ public:
 	// An event of Created() that could not be saved whole: its file is removed, it
 	// no longer counts as imported, and the summary names it with the reason.
 	void Discard(const entry_ref& event, const char* reason);
+	// The discarded events, a line each: "<name>: <reason>".
+	const std::vector<std::string>& Discarded() const { return fDiscarded; }
 	// " Imported <n> Events.\n\n" and label 115; then the discarded events, one line
 	// each: "Not imported: <name>: <reason>".
 	BString SummaryText() const;
@@ -68,6 +95,9 @@ private:
 
 	std::vector<entry_ref> fCreated;
 	std::vector<std::string> fDiscarded;
+	std::vector<std::string> fNotes;
+	ICalZones fZones;
+	std::vector<std::string> fFailed;
 	// The next number to try after a name, so many events of one summary do not
 	// probe the same names again and again.
 	std::map<std::string, int32> fNextNumber;

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 // Backslashes first become "\\", so a text holding "C:\notes" does not come back
 // with a line break; then line breaks become "\n".
@@ -44,7 +45,7 @@ canonical(time_t value)
 }
 
 BString
-ComposeExportText(const ICalEventData& event)
+ComposeExportText(const EventRecord& event)
 {
 	std::string text;
 	text += "BEGIN:VCALENDAR";
@@ -79,6 +80,24 @@ ComposeExportText(const ICalEventData& event)
 		break;
 	}
 	text += std::string("\n") + KEYMARKS[15] + "\nEND:VCALENDAR" + "\n";
+	return BString(text.c_str(), (int32)text.size());
+}
+
+BString
+ComposeExportText(const std::vector<EventRecord>& events)
+{
+	static const std::string kCalendarEnd = "\nEND:VCALENDAR\n";
+	std::string text;
+	for (const EventRecord& event : events) {
+		const BString one = ComposeExportText(event);
+		const std::string_view whole(one.String(), (size_t)one.Length());
+		const size_t block = whole.find(KEYMARKS[3]);
+		if (text.empty())
+			text = whole.substr(0, block);
+		text += whole.substr(block, whole.size() - kCalendarEnd.size() - block);
+	}
+	if (!events.empty())
+		text += kCalendarEnd;
 	return BString(text.c_str(), (int32)text.size());
 }
 

@@ -2,10 +2,13 @@
 #ifndef ICAL_EXPORT_H
 #define ICAL_EXPORT_H
 
+#include "EventRecord.h"
+
 #include <String.h>
 #include <SupportDefs.h>
 
 #include <ctime>
+#include <vector>
 
 class BMessage;
 
@@ -13,26 +16,15 @@ class BMessage;
 // "directory" and string "name" (the file chosen).
 enum { kExportMessage = '4exp' };
 
-// What the export needs of an event view.
-struct ICalEventData {
-	BString summary;     // field 0
-	BString description; // the description text view's text
-	BString location;    // field 5
-	BString categorie;   // field 6
-	BString group;       // field 2
-	BString alarm = "None";
-	BString rule;
-	// The view's start and end time values, as parsed at its last load or
-	// recalculation; written as local time followed by "Z".
-	time_t start = 0;
-	time_t end = 0;
-};
-
-// The one-event iCalendar text of an event, lines ending in "\n", carrying our own
+// The one-event iCalendar text of an event (its times written as local time
+// followed by "Z"), lines ending in "\n", carrying our own
 // alarm values and rule strings so that the import restores them. Backslashes and
 // line breaks of the summary and the description are escaped ("\\", "\n"), as the
 // import reads them back.
-BString ComposeExportText(const ICalEventData& event);
+BString ComposeExportText(const EventRecord& event);
+// Several events as one calendar: the head of the first, then each event's block
+// as ComposeExportText writes it, and one end. One event gives exactly its text.
+BString ComposeExportText(const std::vector<EventRecord>& events);
 
 // Writes the export text of a '4exp' message into the chosen file, created or
 // emptied. B_OK; B_BAD_VALUE without a message; B_BAD_TYPE for another message;

@@ -1,6 +1,7 @@
 // Kalimo core library. MIT licence.
 #include "ICalImport.h"
 
+#include "DateFormatGuard.h"
 #include "Datum.h"
 #include "ICalText.h"
 #include "Rules.h"
@@ -12,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 const char* KEYMARKS[37] = {
@@ -28,43 +30,11 @@ const char* KEYMARKS[37] = {
 bool ICalImport::sTrace = true;
 
 static const size_t npos = std::string::npos;
-// The menu's alarm values are the first twelve of A_times; "Error" has no item.
-static const int kMenuAlarms = 12;
 // Trace lines show this much of a value; a value may be megabytes.
 static const int kTraceBytes = 256;
 
 namespace
 {
-
-// Datum reads stored texts in the canonical order (format 0) and shows them in
-// the user's, the format in force at the call. One value stays alive meanwhile: a
-// Datum built while none is alive reloads the format from the settings and would
-// undo ours.
-class CanonicalFormat
-{
-public:
-	CanonicalFormat() : fUser(Datum::fDFormat), fKeeper(fZero, false) { Datum::fDFormat = 0; }
-	~CanonicalFormat() { Restore(); }
-	void Restore() { Datum::fDFormat = fUser; }
-
-private:
-	int32 fUser;
-	long fZero = 0;
-	Datum fKeeper;
-};
-
-// The same keeper for texts in the user's format.
-class UserFormat
-{
-public:
-	UserFormat() : fUser(Datum::fDFormat), fKeeper(fZero, false) { Datum::fDFormat = fUser; }
-	~UserFormat() { Datum::fDFormat = fUser; }
-
-private:
-	int32 fUser;
-	long fZero = 0;
-	Datum fKeeper;
-};
 
 // What the rule translation needs of the event's start.
 struct StartMoment {
@@ -74,16 +44,21 @@ struct StartMoment {
 	std::string yearly;
 };
 
+// The moment of a Start or End text, read in the user's format.
+Datum
+field_datum(const BString& text)
+{
+	DateFormatGuard format;
+	// Datum may write the current time into a short text: a buffer of our own.
+	std::vector<char> buffer(std::max<size_t>((size_t)text.Length() + 1, 32), '\0');
+	memcpy(buffer.data(), text.String(), (size_t)text.Length());
+	return Datum(buffer.data());
+}
+
 StartMoment
 start_moment(const BString& startText)
 {
-	UserFormat format;
-	// Datum may write the current time into a short text: a buffer of our own.
-	char buffer[64];
-	const size_t length = std::min((size_t)startText.Length(), sizeof(buffer) - 1);
-	memcpy(buffer, startText.String(), length);
-	buffer[length] = '\0';
-	Datum start(buffer);
+	const Datum start = field_datum(startText);
 	StartMoment moment;
 	moment.hour = start.fHour;
 	moment.minute = start.fMinute;
@@ -206,6 +181,7 @@ ICalImport::SetText(const char* text, size_t length)
 	if (text == nullptr || length == 0)
 		return;
 	fText = ICalText::Clean(std::string_view(text, length));
+	fZones = ICalZones(fText);
 
 	size_t begin = fText.find("BEGIN:VEVENT");
 	const char* endWord = "END:VEVENT";
@@ -228,7 +204,8 @@ ICalImport::SetText(const char* text, size_t length)
 }
 
 bool
-ICalImport::_Locate(const char* keyword, size_t* valueStart, size_t* valueEnd) const
+ICalImport::_Locate(const char* keyword, size_t* valueStart, size_t* valueEnd,
+                    size_t* keywordAt) const
 {
 	if (keyword == nullptr || keyword[0] == '\0')
 		return false;
@@ -240,6 +217,8 @@ ICalImport::_Locate(const char* keyword, size_t* valueStart, size_t* valueEnd) c
 		return false;
 	*valueStart = colon + 1;
 	*valueEnd = ICalText::ValueEnd(fText, *valueStart);
+	if (keywordAt != nullptr)
+		*keywordAt = at;
 	return true;
 }
 
@@ -249,8 +228,8 @@ ICalImport::SegmentFromPlain(const char* keyword, long field, ICalFields& fields
 {
 	if (field < 0 || field >= kFieldCount)
 		return false;
-	size_t start, end;
-	if (!_Locate(keyword, &start, &end)) {
+	size_t start, end, at;
+	if (!_Locate(keyword, &start, &end, &at)) {
 		if (report != nullptr)
 			*report << (keyword != nullptr ? keyword : "(null)") << " nf.\n";
 		return false;
@@ -258,9 +237,20 @@ ICalImport::SegmentFromPlain(const char* keyword, long field, ICalFields& fields
 
 	std::string value = fText.substr(start, end - start);
 	BString text;
-	if (field == kFieldStart || field == kFieldEnd)
-		text = DateField(value.c_str());
-	else {
+	if (field == kFieldStart || field == kFieldEnd) {
+		const size_t name = at + strlen(keyword);
+		const std::string_view parameters =
+		    std::string_view(fText).substr(name, start - 1 > name ? start - 1 - name : 0);
+		std::string unknown;
+		text = DateField(fZones.LocalValue(parameters, value, &unknown).c_str());
+		if (!unknown.empty()) {
+			const std::string shown = ICalText::Printable(head_of(unknown, kTraceBytes));
+			fields.unknownZone.SetTo(shown.c_str(), (int32)shown.size());
+			if (report != nullptr)
+				*report << "\nUnknown time zone \"" << fields.unknownZone
+				        << "\": read as local time\n";
+		}
+	} else {
 		if (field == kFieldSummary || field == kFieldDescription) {
 			BString escaped(value.c_str(), (int32)value.size());
 			IsoToUtf(escaped);
@@ -290,19 +280,25 @@ ICalImport::DateField(const char* value)
 	std::string text = value != nullptr ? value : "";
 	ICalText::RemoveAll(text, '\r');
 	ICalText::Trim(text);
-	// A date without a time is midnight; a time zone's "Z" is cut off with the
-	// rest after the seconds, and the digits are taken as local time.
+	// A date without a time is midnight; a "Z" is cut off with the rest after the
+	// seconds, and the digits are taken as local time (converted by then).
 	if (text.find_first_of("Tt") == npos)
 		text += "T000000";
 	if (text.size() > 15)
 		text.resize(15);
 
-	CanonicalFormat format;
+	DateFormatGuard format(0);
 	char buffer[32];
 	memcpy(buffer, text.c_str(), text.size() + 1);
 	Datum moment(buffer);
 	format.Restore();
 	return BString(moment.Styled(1));
+}
+
+time_t
+ICalImport::FieldTime(const BString& text)
+{
+	return field_datum(text).fTime;
 }
 
 void
@@ -409,7 +405,7 @@ ICalImport::ImportLook4Alarm(ICalFields& fields, BString* report) const
 	ICalText::Trim(value);
 
 	const char* alarm = nullptr;
-	for (int i = 0; i < kMenuAlarms; i++) {
+	for (int i = 0; i < kMenuAlarmCount; i++) {
 		if (value == A_times[i])
 			alarm = A_times[i];
 	}
@@ -447,17 +443,11 @@ ICalImport::ImportLook4Alarm(ICalFields& fields, BString* report) const
 		if (negative)
 			lead = -lead;
 
-		static const struct {
-			long long upTo;
-			const char* alarm;
-		} kSteps[] = {
-		    {300, "PT5M"},  {600, "PT10M"},  {900, "PT15M"},  {1800, "PT30M"}, {3600, "PT1H"},
-		    {7200, "PT2H"}, {10800, "PT3H"}, {21600, "PT6H"}, {86400, "PT1D"},
-		};
-		alarm = "PT2D";
-		for (const auto& step : kSteps) {
-			if (lead <= step.upTo) {
-				alarm = step.alarm;
+		// The shortest lead of the menu that covers it, two days at most.
+		alarm = A_times[10];
+		for (int step = 1; step < 10; step++) {
+			if (lead <= kAlarmLeads[step]) {
+				alarm = A_times[step];
 				break;
 			}
 		}
@@ -724,4 +714,49 @@ ICalImport::ImportFromPlain(ICalFields& fields, BString* report) const
 {
 	ImportFields(fields, report);
 	ImportAlarms(fields, report);
+}
+
+void
+ICalImport::ImportEvent(EventRecord& event, ICalFields& fields, BString* report) const
+{
+	fields = ICalFields();
+	fields.field[kFieldSummary] = event.summary;
+	fields.field[kFieldDescription] = event.description;
+	fields.field[kFieldGroup] = event.group;
+	fields.field[kFieldLocation] = event.location;
+	fields.field[kFieldCategorie] = event.categorie;
+	for (auto [field, has, moment] : {std::tuple{kFieldStart, event.hasStart, event.start},
+	                                  std::tuple{kFieldEnd, event.hasEnd, event.end}}) {
+		if (has) {
+			long value = (long)moment;
+			fields.field[field] = Datum(value).Styled(1);
+		}
+	}
+	fields.alarm = event.alarm;
+	fields.rule = event.rule;
+
+	ImportFields(fields, report);
+	// The end is never before the start: a later start takes the end along.
+	const time_t start = FieldTime(fields.field[kFieldStart]);
+	const time_t end = fields.fieldSet[kFieldEnd] || !event.hasEnd
+	                       ? FieldTime(fields.field[kFieldEnd])
+	                       : event.end;
+	if (start > end) {
+		fields.field[kFieldEnd] = fields.field[kFieldStart];
+		fields.fieldSet[kFieldEnd] = true;
+	}
+	ImportAlarms(fields, report);
+
+	event.summary = fields.field[kFieldSummary];
+	event.description = fields.field[kFieldDescription];
+	event.group = fields.field[kFieldGroup];
+	event.location = fields.field[kFieldLocation];
+	event.categorie = fields.field[kFieldCategorie];
+	event.start = FieldTime(fields.field[kFieldStart]);
+	event.end = FieldTime(fields.field[kFieldEnd]);
+	event.hasStart = event.hasEnd = true;
+	if (fields.alarmSet)
+		event.alarm = fields.alarm;
+	if (fields.ruleSet)
+		event.rule = fields.rule;
 }

@@ -2,6 +2,9 @@
 #ifndef ICAL_IMPORT_H
 #define ICAL_IMPORT_H
 
+#include "EventRecord.h"
+#include "ICalZones.h"
+
 #include <Entry.h>
 #include <String.h>
 #include <SupportDefs.h>
@@ -25,9 +28,9 @@ enum {
 	kFieldCount = 7
 };
 
-// The texts of an event view that an import reads and fills. The view copies its
-// controls in, lets the import work, and copies back what the flags name: the
-// import knows no widgets, so the view can be built and tested on its own.
+// The texts of an event as its view shows them, which an import reads and fills
+// (ImportEvent makes them of a record and the record of them again); the flags
+// tell a view what the import found, so it sets only those fields.
 struct ICalFields {
 	// By field number. Start and End hold texts in the user's date format
 	// (Datum::Styled(1)); field 1 is the description text view's text.
@@ -46,6 +49,7 @@ struct ICalFields {
 	bool ruleSet = false;           // TStatusView::SetRuleText(rule)
 	bool ruleNotTranslated = false; // a recurrence the rule language cannot say
 	BString untranslatedRule;       // then its parts ("FREQ=WEEKLY;INTERVAL=2"), printable
+	BString unknownZone;            // a TZID no zone is known by (printable): local time
 };
 
 // The iCalendar reader of one event: a keyword scan over the import text, as the
@@ -54,7 +58,8 @@ struct ICalFields {
 // The import text is what the file holds with NUL bytes removed and folded lines
 // joined; when it holds an event (or to-do) block, only the first such block is
 // read, so a calendar's time-zone definitions (whose DTSTART and RRULE come first
-// in the file) never pass for the event's own.
+// in the file) never pass for the event's own. Those definitions convert the
+// event's zoned times to local time (ICalZones).
 //
 // It does not recalculate the alarm (the view's UpdateAlarmCalc), ask which time
 // to keep, or touch the link and attendee buttons: those are the view's.
@@ -72,6 +77,9 @@ public:
 	void SetText(const char* text, size_t length);
 
 	const std::string& Text() const { return fText; }
+	// The zones the times are read in: those of the text SetText was given, or of
+	// the calendar an event file was cut from.
+	void SetZones(const ICalZones& zones) { fZones = zones; }
 	bool IsEmpty() const { return fText.empty(); }
 
 	// One property into one field: the value runs from the ":" after the first
@@ -97,6 +105,12 @@ public:
 	void ImportFields(ICalFields& fields, BString* report) const;
 	void ImportAlarms(ICalFields& fields, BString* report) const;
 	void ImportFromPlain(ICalFields& fields, BString* report) const;
+	// The import of one event into a record, as the editor's "Import" makes it:
+	// the properties over what the record holds, an end that a later start moves
+	// up to it, the alarm, the rule, the attendees and, without an end, DUE. The
+	// times are those the Start and End fields then show (to the minute). fields
+	// receives the texts and what the import found, for a view to show.
+	void ImportEvent(EventRecord& event, ICalFields& fields, BString* report) const;
 
 	// Escaped text into plain UTF-8, in place: quoted-printable umlauts, RFC 5545
 	// backslash escapes, carriage returns; a final line break goes.
@@ -108,6 +122,9 @@ public:
 	// A DTSTART, DTEND or DUE value as the Start or End field shows it: the date
 	// (and time) read as local time, in the user's date format.
 	static BString DateField(const char* value);
+	// The moment of a Start or End text in the user's date format; a text of
+	// fewer than 8 characters reads as now.
+	static time_t FieldTime(const BString& text);
 	// The bytes of a file, at most kMaxImportSize of them: B_OK, B_BAD_VALUE, or the
 	// error of opening or reading it (data is then empty).
 	static status_t ReadFile(const char* path, std::string* data);
@@ -117,7 +134,10 @@ public:
 	static bool sTrace;
 
 private:
-	bool _Locate(const char* keyword, size_t* valueStart, size_t* valueEnd) const;
+	// Where the value of the first occurrence of keyword starts and ends; its
+	// parameters run from after the keyword to the value's ":".
+	bool _Locate(const char* keyword, size_t* valueStart, size_t* valueEnd,
+	             size_t* keywordAt = nullptr) const;
 	// A recurrence in the forms the rule editor writes, with the start's time of
 	// day; false for one no form can say: the reason goes into the report, the
 	// rule's parts (their head, printable) into parts.
@@ -125,6 +145,7 @@ private:
 	                    std::string* parts, BString* report) const;
 
 	std::string fText;
+	ICalZones fZones;
 };
 
 #endif // ICAL_IMPORT_H

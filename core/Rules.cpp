@@ -1,6 +1,7 @@
 // Kalimo core library. MIT licence.
 #include "Rules.h"
 
+#include "DateFormatGuard.h"
 #include "Datum.h"
 
 #include <OS.h>
@@ -15,6 +16,9 @@
 
 const char* A_times[14] = {"None", "PT5M", "PT10M", "PT15M", "PT30M", "PT1H",  "PT2H",
                            "PT3H", "PT6H", "PT1D",  "PT2D",  "Rule",  "Error", nullptr};
+
+const long kAlarmLeads[kMenuAlarmCount] = {0,    300,   600,   900,   1800,   3600,
+                                           7200, 10800, 21600, 86400, 172800, 0};
 
 const char* S_DAYS[7] = {"SU", "MO", "TU", "WE", "TH", "FR", "SA"};
 
@@ -31,11 +35,6 @@ const int kListedYearlyCandidates = 400;
 const long kOneDay = 86400;
 const long kTwoDays = 172800;
 const long kThreeDays = 259200;
-
-// AlarmOffset compares against the table up to "Rule"; "Error" is never a value.
-const int kComparedAlarms = 12;
-const long kLeads[kComparedAlarms] = {0,    300,   600,   900,   1800,   3600,
-                                      7200, 10800, 21600, 86400, 172800, 0};
 
 // The text of a rule in trace lines: a rule may be of any length.
 const int kTracedRule = 60;
@@ -193,19 +192,6 @@ day_number(const struct tm& parts)
 	return day_number((long long)parts.tm_year + 1900, (long long)parts.tm_mon + 1, parts.tm_mday);
 }
 
-// A Datum built while no other is alive reloads the date format from the settings;
-// the caller's format must hold across our own values and after them.
-class FormatKeeper
-{
-public:
-	FormatKeeper() : fFormat(Datum::fDFormat) {}
-	~FormatKeeper() { Restore(); }
-	void Restore() { Datum::fDFormat = fFormat; }
-
-private:
-	int32 fFormat;
-};
-
 // A trace line put together by hand: the alarm scan traces every alarmed event,
 // and printf's reading of its format would cost more than the judgement itself.
 class TraceLine
@@ -295,7 +281,7 @@ std::vector<long long>
 search_occurrences(const Rule& parsed, int window, size_t maxHits, bool listing)
 {
 	std::vector<long long> hits;
-	FormatKeeper keeper;
+	DateFormatGuard keeper;
 	long nowValue = real_time_clock();
 	// Kept alive for the walk: the candidates then do not read the settings again.
 	Datum today(nowValue, false);
@@ -395,7 +381,7 @@ GetNextRuleAlert(char* rule)
 	printf("NextRuleAlert [%.*s] kind %d at %02d:%02d\n", kTracedRule, rule, parsed.kind,
 	       parsed.hour, parsed.minute);
 
-	FormatKeeper keeper;
+	DateFormatGuard keeper;
 	std::vector<long long> hits = search_occurrences(parsed, kCandidates[parsed.kind], 1, false);
 	long long found = hits.empty() ? 0 : hits.front();
 
@@ -421,7 +407,7 @@ ListRuleAlerts(const char* rule, int maxHits, int32* hits)
 	printf("RuleAlerts [%.*s] kind %d at %02d:%02d\n", kTracedRule, rule, parsed.kind, parsed.hour,
 	       parsed.minute);
 
-	FormatKeeper keeper;
+	DateFormatGuard keeper;
 	// A yearly rule is listed over more than a year, so that one hit of each
 	// listed month shows.
 	const int window = parsed.kind == kYearly ? kListedYearlyCandidates : kCandidates[parsed.kind];
@@ -442,13 +428,14 @@ ListRuleAlerts(const char* rule, int maxHits, int32* hits)
 }
 
 long
-AlarmOffset(char* alarm)
+AlarmOffset(const char* alarm)
 {
+	// Compared up to "Rule"; "Error" is never a value.
 	if (alarm == nullptr)
 		return 0;
-	for (int i = 0; i < kComparedAlarms; i++) {
+	for (int i = 0; i < kMenuAlarmCount; i++) {
 		if (alarm[0] == A_times[i][0] && strcmp(alarm, A_times[i]) == 0)
-			return kLeads[i];
+			return kAlarmLeads[i];
 	}
 	return 0;
 }
@@ -459,10 +446,9 @@ AlarmValue(char* start, char* alarm, unsigned long* alarmSecs, long* days)
 	if (start == nullptr || alarm == nullptr || strcmp(alarm, A_times[0]) == 0)
 		return kAlarmNone;
 
-	FormatKeeper keeper;
+	DateFormatGuard keeper;
 	long nowValue = real_time_clock();
 	Datum now(nowValue, false);
-	keeper.Restore();
 	// Datum reads at most 31 characters and writes "now" over a short text; our copy
 	// has room for that, the caller's text may not.
 	char text[32];

@@ -14,12 +14,20 @@ extern const char* A_times[14];
 // The weekday words of the rule language, Sunday first ("SU" ... "SA").
 extern const char* S_DAYS[7];
 
-// States of AlarmValue, in the order the alarm scan names them.
-enum {
+// The alarm menu offers the first twelve values of A_times ("Error" has no item);
+// their lead times in seconds, by the same index: 0 for "None" and "Rule".
+const int kMenuAlarmCount = 12;
+extern const long kAlarmLeads[kMenuAlarmCount];
+
+// Alarm states. AlarmValue judges 0-3, which the alarm scan stores as "idle",
+// "wait", "next" and "OOPS"; an event view shows them as no alarm, today, a later
+// day and passed, and 4 for an alarm that follows the event's rule.
+enum alarm_state {
 	kAlarmNone = 0,      // no alarm
-	kAlarmWithinDay = 1, // the alarm moment lies within the coming 24 hours
+	kAlarmWithinDay = 1, // the alarm moment lies within the coming 24 hours (today)
 	kAlarmAhead = 2,     // one day or more ahead
-	kAlarmPassed = 3     // the alarm moment has passed
+	kAlarmPassed = 3,    // the alarm moment has passed
+	kAlarmRule = 4       // the alarm follows the rule (an event view's status only)
 };
 
 // The first occurrence after now of a repetition rule such as "W1 MO WE 07:45  #",
@@ -40,7 +48,7 @@ int ListRuleAlerts(const char* rule, int maxHits, int32* hits = nullptr);
 
 // The lead time in seconds of an alarm value: 300 for "PT5M" ... 172800 for
 // "PT2D"; 0 for "None", "Rule" and any other text.
-long AlarmOffset(char* alarm);
+long AlarmOffset(const char* alarm);
 
 // The alarm state (kAlarm...) of an event starting at start (a date text read by
 // Datum in the format of Datum::fDFormat at the call) with the alarm value alarm.

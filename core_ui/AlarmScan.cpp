@@ -63,7 +63,7 @@ HoldsWatcherState(BNode* node, int state, const char* current)
 {
 	if (strcmp(current, kStateWords[state]) != 0)
 		return false;
-	if (state != 3)
+	if (state != kAlarmPassed)
 		return HoldsNoAttr(node, kLargeIcon) && HoldsNoAttr(node, kMiniIcon);
 	return HoldsIcon(node, kLargeIcon, WarningIcon(B_LARGE_ICON)) &&
 	       HoldsIcon(node, kMiniIcon, WarningIcon(B_MINI_ICON));
@@ -213,14 +213,14 @@ ScanAlarmedEvents(BQuery& query, uint32 openMode, bool startToTheSecond, Visit v
 void
 SetWatcherState(BFile* file, long state, bool)
 {
-	if (file == nullptr || file->InitCheck() != B_OK || state < 0 || state > 3)
+	if (file == nullptr || file->InitCheck() != B_OK || state < 0 || state > kAlarmPassed)
 		return;
 	char current[5] = {};
 	file->ReadAttr(kAttrWarn, B_STRING_TYPE, 0, current, 4);
 	if (strcmp(current, kStateWords[state]) != 0)
 		file->WriteAttr(kAttrWarn, B_STRING_TYPE, 0, kStateWords[state], 5);
 
-	if (state != 3) {
+	if (state != kAlarmPassed) {
 		// Removing what is not there changes nothing on the file.
 		file->RemoveAttr(kLargeIcon);
 		file->RemoveAttr(kMiniIcon);
@@ -247,7 +247,7 @@ AlarmEvents(BList* lost)
 		return status;
 	}
 	ScanAlarmedEvents(query, B_READ_ONLY, false, [lost](const ScannedEvent& event) {
-		if (event.state == 3 && lost != nullptr)
+		if (event.state == kAlarmPassed && lost != nullptr)
 			lost->AddItem(new EvCLink(event.entry, (int)event.days, event.alarmSecs, 0, 0));
 	});
 	return B_OK;
@@ -273,13 +273,13 @@ AllEventInAlert(BList* list, bool summary, bool sortUp, BList* missed)
 		if (event.newlyPassed && missed != nullptr)
 			missed->AddItem(
 			    new EvCLink(event.entry, (int)event.days, event.alarmSecs, (long)event.moment, 0));
-		if (event.state == 1) {
+		if (event.state == kAlarmWithinDay) {
 			today += "\n";
 			today += event.entry.Name();
 			todayCount++;
-		} else if (event.state == 2)
+		} else if (event.state == kAlarmAhead)
 			nextCount++;
-		if (list == nullptr || (event.state != 1 && event.state != 2))
+		if (list == nullptr || (event.state != kAlarmWithinDay && event.state != kAlarmAhead))
 			return;
 		if ((event.moment >= now && event.moment <= now + 86400) || event.days == 0) {
 			EvCLink* link =

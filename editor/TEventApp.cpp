@@ -47,9 +47,6 @@ const BRect kFirstFrame(136, 70, 706, 346);
 const char* const kQueryOrder[6] = {"Ev_Rule", "Ev_Aktiv", "Ev_Idle",
                                     "Ev_Warn", "Ev_Url",   "Ev_Mail"};
 
-const char* const kIndexes[6] = {"EVENT:Start", "EVENT:End",  "EVENT:Description",
-                                 "EVENT:Alarm", "EVENT:Extd", "EVENT:Warn"};
-
 // The text attributes the file manager shows of an event.
 struct TextColumn {
 	const char* publicName;
@@ -164,11 +161,7 @@ TEventApp::CreateQuery(const char* folder, const char* name, const char* predica
 void
 TEventApp::_CreateIndexes()
 {
-	BVolume volume;
-	if (BVolumeRoster().GetBootVolume(&volume) != B_OK)
-		return;
-	for (const char* name : kIndexes)
-		fs_create_index(volume.Device(), name, B_STRING_TYPE, 0);
+	CreateEventIndexes();
 }
 
 void

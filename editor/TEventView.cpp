@@ -15,6 +15,7 @@
 #include <Button.h>
 #include <Datum.h>
 #include <EventAttributes.h>
+#include <EventRecord.h>
 #include <ExportStarten.h>
 #include <File.h>
 #include <FilePanel.h>
@@ -59,17 +60,15 @@ set_shown(BView* view, bool show)
 		view->Hide();
 }
 
-// The alarm menu: the values of A_times with their labels.
+// The alarm menu's labels, by the index of its value in A_times.
 struct AlarmItem {
 	int label;
 	int unit; // 0: none
-	long seconds;
 };
 
-const AlarmItem kAlarmItems[12] = {{111, 0, 0},     {41, 90, 300},    {42, 90, 600},
-                                   {43, 90, 900},   {44, 90, 1800},   {45, 91, 3600},
-                                   {46, 92, 7200},  {47, 92, 10800},  {48, 92, 21600},
-                                   {49, 93, 86400}, {50, 94, 172800}, {51, 0, 0}};
+const AlarmItem kAlarmItems[kMenuAlarmCount] = {{111, 0}, {41, 90}, {42, 90}, {43, 90},
+                                                {44, 90}, {45, 91}, {46, 92}, {47, 92},
+                                                {48, 92}, {49, 93}, {50, 94}, {51, 0}};
 
 const char* kRuleValue = "Rule";
 const char* kNoneValue = "None";
@@ -146,13 +145,6 @@ bool
 contains(const BString& text, const char* what)
 {
 	return text.FindFirst(what) >= 0;
-}
-
-// "open Url" takes either kind of web address, so the "U" flag does too.
-bool
-has_web_address(const BString& text)
-{
-	return contains(text, "http:") || contains(text, "https:");
 }
 
 } // namespace
@@ -237,7 +229,7 @@ TEventView::_BuildControls()
 	fBox->AddChild(fField[kFieldEnd]);
 
 	fAlarmMenu = new BPopUpMenu(getLabel(27));
-	for (int i = 0; i < 12; i++) {
+	for (int i = 0; i < kMenuAlarmCount; i++) {
 		BString label(getLabel(kAlarmItems[i].label));
 		if (kAlarmItems[i].unit != 0)
 			label << getLabel(kAlarmItems[i].unit);
@@ -316,52 +308,40 @@ TEventView::_BuildControls()
 void
 TEventView::_Load()
 {
-	BString text;
-	if (fHasFile && fFile->ReadAttrString(kAttrAlarm, &text) == B_OK)
-		SetAlarmMenu(&text);
-	else if (!fHasFile)
-		fAlarmMenu->ItemAt(0)->SetMarked(true);
-
-	BString warn;
+	EventRecord event;
 	if (fHasFile) {
-		if (fFile->ReadAttrString(kAttrSummary, &text) == B_OK)
-			fField[kFieldSummary]->SetText(text.String());
-		if (fFile->ReadAttrString(kAttrDescription, &text) == B_OK) {
-			_SetDescription(text.String());
-			fHasLink = has_web_address(text);
-		}
-		if (fFile->ReadAttrString(kAttrLocation, &text) == B_OK)
-			fField[kFieldLocation]->SetText(text.String());
-		if (fFile->ReadAttrString(kAttrGroup, &text) == B_OK)
-			fField[kFieldGroup]->SetText(text.String());
-		if (fFile->ReadAttrString(kAttrCategorie, &text) == B_OK)
-			fField[kFieldCategorie]->SetText(text.String());
-		if (fFile->ReadAttrString(kAttrExRule, &text) == B_OK)
-			fRule = text;
-		fFile->ReadAttrString(kAttrWarn, &warn);
+		event.Load(fFile);
+		SetAlarmMenu(&event.alarm);
+		fField[kFieldSummary]->SetText(event.summary.String());
+		_SetDescription(event.description.String());
+		fHasLink = EventRecord::HasWebAddress(event.description.String());
+		fField[kFieldLocation]->SetText(event.location.String());
+		fField[kFieldGroup]->SetText(event.group.String());
+		fField[kFieldCategorie]->SetText(event.categorie.String());
+		fRule = event.rule;
 
-		time_t value;
-		if (ReadTimeAttr(fFile, kAttrEnd, &value) == B_OK) {
-			long time = (long)value;
+		if (event.hasEnd) {
+			long time = (long)event.end;
 			fField[kFieldEnd]->SetText(Datum(time).Styled(1));
 		} else
 			printf("GetAttrInfo ERR  E_ETIME\n");
-		if (ReadTimeAttr(fFile, kAttrStart, &value) == B_OK) {
-			long time = (long)value;
+		if (event.hasStart) {
+			long time = (long)event.start;
 			fField[kFieldStart]->SetText(Datum(time).Styled(1));
 		} else
 			printf("GetAttrInfo ERR  E_STIME \n");
-		if (ReadTimeAttr(fFile, kAttrNextA, &value) == B_OK) {
-			long time = (long)value;
+		if (event.hasNextAlarm) {
+			long time = (long)event.nextAlarm;
 			fNextAlarm = new Datum(time);
 		} else
 			printf("GetAttrInfo ERR  E_NEXTA \n");
-	}
+	} else
+		fAlarmMenu->ItemAt(0)->SetMarked(true);
 
 	BRect statusFrame(10, 238, Bounds().right - 10, Bounds().bottom - 7);
 	statusFrame = fBox->ConvertFromParent(statusFrame);
-	fStatus = new TStatusView(statusFrame, "RuleInfo", fRule.String(), warn.String(), fNextAlarm,
-	                          B_FOLLOW_LEFT_RIGHT | B_FOLLOW_BOTTOM, B_WILL_DRAW);
+	fStatus = new TStatusView(statusFrame, "RuleInfo", fRule.String(), event.warn.String(),
+	                          fNextAlarm, B_FOLLOW_LEFT_RIGHT | B_FOLLOW_BOTTOM, B_WILL_DRAW);
 	fBox->AddChild(fStatus);
 
 	if (!fHasFile) {
@@ -589,16 +569,6 @@ TEventView::NewFile(entry_ref* ref)
 	Save();
 }
 
-// Why a moment cannot be stored, or null when it can.
-static const char*
-unstorable_reason(time_t moment)
-{
-	if (IsStorableTime(moment))
-		return nullptr;
-	return moment > 0 ? "dates after 2038-01-19 cannot be stored"
-	                  : "dates before 1901-12-13 cannot be stored";
-}
-
 status_t
 TEventView::Save(BString* problem)
 {
@@ -621,6 +591,23 @@ TEventView::Save(BString* problem)
 	return B_OK;
 }
 
+EventRecord
+TEventView::Record() const
+{
+	EventRecord event;
+	event.summary = fField[kFieldSummary]->Text();
+	event.description = fDescription->Text();
+	event.location = fField[kFieldLocation]->Text();
+	event.categorie = fField[kFieldCategorie]->Text();
+	event.group = fField[kFieldGroup]->Text();
+	event.alarm = fAlarmValue;
+	event.rule = fRule;
+	event.start = fStart->fTime;
+	event.end = fEnd->fTime;
+	event.hasStart = event.hasEnd = true;
+	return event;
+}
+
 status_t
 TEventView::_WriteEvent(BString* problem)
 {
@@ -629,78 +616,12 @@ TEventView::_WriteEvent(BString* problem)
 		*problem = "there is no file to save into";
 		return B_NO_INIT;
 	}
-	int32 next = 0;
-	if (fAlarmStatus == kStatusRule) {
-		printf(" save next valid Alert..\n");
-		const int32 format = Datum::fDFormat;
-		Datum::fDFormat = 0;
-		std::vector<char> rule(fRule.String(), fRule.String() + fRule.Length() + 1);
-		next = *GetNextRuleAlert(rule.data());
-		Datum::fDFormat = format;
-	}
-	// Refused before anything is written, so that the file keeps its old dates
-	// rather than a mixture.
-	const struct {
-		const char* field;
-		time_t moment;
-	} kMoments[] = {{"start", fStart->fTime}, {"end", fEnd->fTime}, {"next alarm", next}};
-	for (const auto& moment : kMoments) {
-		if (const char* reason = unstorable_reason(moment.moment)) {
-			*problem << moment.field << ": " << reason;
-			return B_RESULT_NOT_REPRESENTABLE;
-		}
-	}
-
-	status_t status = B_OK;
-	auto failed = [&](const char* field, status_t result) {
-		if (result >= B_OK || status != B_OK)
-			return status != B_OK;
-		status = result;
-		*problem << field << ": " << strerror_be(result);
-		return true;
-	};
-	auto write = [&](const char* field, const char* name, const char* text) {
-		const ssize_t written = fFile->WriteAttr(name, B_STRING_TYPE, 0, text, strlen(text) + 1);
-		return failed(field, written < 0 ? (status_t)written : B_OK);
-	};
-	auto remove = [&](const char* field, const char* name) {
-		const status_t result = fFile->RemoveAttr(name);
-		return failed(field, result == B_ENTRY_NOT_FOUND ? B_OK : result);
-	};
-
-	// A snooze puts off the alarm as it was: another start or alarm ends it.
-	time_t storedStart = 0;
-	BString storedAlarm;
-	ReadTimeAttr(fFile, kAttrStart, &storedStart);
-	fFile->ReadAttrString(kAttrAlarm, &storedAlarm);
-	// The field shows minutes only: only another minute is another start.
-	if (storedStart / 60 != fStart->fTime / 60 || storedAlarm != fAlarmValue)
-		remove("snooze", kAttrSnooze);
-
-	write("summary", kAttrSummary, fField[kFieldSummary]->Text());
+	// The times are those of the last load or recalculation, not a fresh parse.
+	EventRecord event = Record();
 	fField[kFieldDescription]->SetText(fDescription->Text());
-	write("description", kAttrDescription, fDescription->Text());
-	write("location", kAttrLocation, fField[kFieldLocation]->Text());
-	write("category", kAttrCategorie, fField[kFieldCategorie]->Text());
-	write("group", kAttrGroup, fField[kFieldGroup]->Text());
-	write("alarm", kAttrAlarm, fAlarmValue.String());
-
 	CheckLink();
 	CheckAttendees();
-	write("links", kAttrExtd, fExtended.String());
-
-	if (fAlarmStatus == kStatusRule) {
-		write("rule", kAttrExRule, fRule.String());
-		write("alarm state", kAttrWarn, "wait");
-	} else
-		remove("rule", kAttrExRule);
-
-	failed("start", WriteTimeAttr(fFile, kAttrStart, fStart->fTime));
-	failed("end", WriteTimeAttr(fFile, kAttrEnd, fEnd->fTime));
-	if (fAlarmStatus == kStatusRule)
-		failed("next alarm", WriteTimeAttr(fFile, kAttrNextA, next));
-	else
-		remove("next alarm", kAttrNextA);
+	const status_t status = event.Save(fFile, problem);
 	if (status != B_OK)
 		return status;
 
@@ -749,15 +670,15 @@ long
 TEventView::IsAlarmAktiv(bool)
 {
 	if (fAlarmValue == kNoneValue)
-		return kStatusNone;
+		return kAlarmNone;
 	if (fAlarmValue == kRuleValue)
-		return kStatusRule;
+		return kAlarmRule;
 	if (fStart == nullptr || fNow == nullptr)
-		return kStatusNone;
+		return kAlarmNone;
 
 	int32 days = calendar_days(*fNow, *fStart);
 	if (days < 0)
-		return kStatusPassed;
+		return kAlarmPassed;
 	long lead = AlarmVInSec();
 	if (lead == 172800 && days >= 2) {
 		days -= 2;
@@ -771,21 +692,17 @@ TEventView::IsAlarmAktiv(bool)
 		days -= 1;
 		rest += 86400;
 		if (rest < 0)
-			return kStatusPassed;
+			return kAlarmPassed;
 	}
 	if (days < 0)
-		return kStatusPassed;
-	return days > 0 ? kStatusLater : kStatusToday;
+		return kAlarmPassed;
+	return days > 0 ? kAlarmAhead : kAlarmWithinDay;
 }
 
 long
 TEventView::AlarmVInSec() const
 {
-	for (int i = 0; i < 12; i++) {
-		if (fAlarmValue == A_times[i])
-			return kAlarmItems[i].seconds;
-	}
-	return 0;
+	return AlarmOffset(fAlarmValue.String());
 }
 
 bool
@@ -793,7 +710,7 @@ TEventView::SetAlarmMenu(BString* value)
 {
 	if (value == nullptr)
 		return false;
-	for (int i = 0; i < 12; i++) {
+	for (int i = 0; i < kMenuAlarmCount; i++) {
 		if (*value == A_times[i]) {
 			fAlarmValue = *value;
 			if (fAlarmMenu != nullptr)
@@ -866,7 +783,7 @@ TEventView::TextSelected()
 void
 TEventView::CheckLink()
 {
-	fHasLink = has_web_address(BString(fDescription->Text()));
+	fHasLink = EventRecord::HasWebAddress(fDescription->Text());
 	fExtended.SetByteAt(1, fHasLink ? 'U' : 'u');
 	if (fRuleView == nullptr)
 		set_shown(fUrlButton, fHasLink);

@@ -3,8 +3,10 @@
 #define T_EVENT_VIEW_H
 
 #include <Entry.h>
+#include <EventRecord.h>
 #include <ICalImport.h>
 #include <List.h>
+#include <Rules.h>
 #include <String.h>
 #include <View.h>
 
@@ -24,9 +26,6 @@ class EBox;
 class TEventRuleView;
 class TStatusView;
 class TTextControl;
-
-// The alarm status an event view computes.
-enum { kStatusNone = 0, kStatusToday = 1, kStatusLater = 2, kStatusPassed = 3, kStatusRule = 4 };
 
 // The editing surface of one event: its attributes in controls, its alarm status,
 // and the writing of every attribute back to the event file.
@@ -80,6 +79,9 @@ public:
 	BPopUpMenu* GroupMenu() const { return fGroupMenu; }
 	BPopUpMenu* CategorieMenu() const { return fCategorieMenu; }
 	bool HasFile() const { return fHasFile; }
+	// The event as the fields show it, with the times of the last load or
+	// recalculation; for an attached view, which has its fields.
+	EventRecord Record() const;
 
 private:
 	void _BuildControls();
@@ -89,13 +91,14 @@ private:
 	void _AddMenuPieces(BPopUpMenu* menu, const char* text, uint32 what, const char* field);
 	void _FinishMenu(BPopUpMenu* menu, uint32 what);
 	void _ShowEndField();
-	void _TakeFields(ICalFields& fields) const;
 	void _ApplyFields(const ICalFields& fields);
-	void _AskEnd2Start();
-	// A recurrence the import could not make a rule of: an alert, or a line of
-	// the calendar's summary.
-	void _TellUntranslatedRule(const BString& rule);
-	void _ClearForImport();
+	// Whether the start should take the end's time: the question, or the answer
+	// given for all remaining events of a calendar.
+	bool _AskEnd2Start();
+	// What an import could not bring in as it was (a recurrence, a time zone).
+	void _TellImported(const BString& text);
+	// The fields, alarm and rule of an event, as the last of a calendar import.
+	void _ShowRecord(const EventRecord& event);
 	static Datum* _ParseDatum(const char* text);
 
 	status_t _WriteEvent(BString* problem);
@@ -135,7 +138,7 @@ private:
 
 	bool fHasLink = false;
 	bool fHasAttendees = false;
-	long fAlarmStatus = kStatusNone;
+	long fAlarmStatus = kAlarmNone;
 	long fDateFormat;
 	BList fList;
 	BFilePanel* fExportPanel = nullptr;
@@ -143,9 +146,6 @@ private:
 	// end-to-start question for all of them (-1: ask).
 	int32 fImportsLeft = 0;
 	int32 fEnd2StartForAll = -1;
-	// While a calendar is imported: the recurrences no rule could say, one line
-	// each, for the summary; otherwise null and each import says so itself.
-	std::vector<std::string>* fUntranslatedRules = nullptr;
 };
 
 #endif // T_EVENT_VIEW_H

@@ -3,11 +3,14 @@
 // and the export of the event shown.
 #include "TEventView.h"
 
+#include "EditorMessages.h"
+
 #include "TStatusView.h"
 #include "TTextControl.h"
 
 #include <Alert.h>
 #include <AnyAlert.h>
+#include <Application.h>
 #include <Datum.h>
 #include <File.h>
 #include <FilePanel.h>
@@ -22,23 +25,14 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 void
 TEventView::PrintToFile()
 {
-	ICalEventData event;
-	event.summary = fField[kFieldSummary]->Text();
-	event.description = fDescription->Text();
-	event.location = fField[kFieldLocation]->Text();
-	event.categorie = fField[kFieldCategorie]->Text();
-	event.group = fField[kFieldGroup]->Text();
-	event.alarm = fAlarmValue;
-	event.rule = fRule;
-	event.start = fStart->fTime;
-	event.end = fEnd->fTime;
 	BMessage message(kExportMessage);
-	message.AddString("savetext", ComposeExportText(event).String());
+	message.AddString("savetext", ComposeExportText(Record()).String());
 
 	delete fExportPanel;
 	BMessenger target(this);
@@ -49,17 +43,6 @@ TEventView::PrintToFile()
 	if (find_directory(B_USER_DIRECTORY, &home) == B_OK)
 		fExportPanel->SetPanelDirectory(home.Path());
 	fExportPanel->Show();
-}
-
-void
-TEventView::_TakeFields(ICalFields& fields) const
-{
-	fields = ICalFields();
-	for (long n = 0; n < kFieldCount; n++)
-		fields.field[n] = n == kFieldDescription ? fDescription->Text() : fField[n]->Text();
-	fields.alarm = fAlarmValue;
-	fields.rule = fRule;
-	fields.alarmStatus = (int32)fAlarmStatus;
 }
 
 void
@@ -101,43 +84,41 @@ TEventView::ImportFromPlain()
 	else
 		import.SetTo(fRef);
 
+	EventRecord event = Record();
 	ICalFields fields;
-	_TakeFields(fields);
-	import.ImportFields(fields, &report);
+	import.ImportEvent(event, fields, &report);
 	_ApplyFields(fields);
 	UpdateAlarmCalc();
-	_TakeFields(fields);
-	import.ImportAlarms(fields, &report);
-	_ApplyFields(fields);
 	// The state follows from the imported alarm and start, as for any event.
 	fAlarmStatus = IsAlarmAktiv();
 	fStatus->StateToColor(fAlarmStatus);
 	CheckLink();
 	CheckAttendees();
-	_AskEnd2Start();
-	if (fields.ruleNotTranslated)
-		_TellUntranslatedRule(fields.untranslatedRule);
+	if (_AskEnd2Start())
+		ToggleEnd2Start();
+	if (fields.ruleNotTranslated) {
+		BString text;
+		text << "No alarm rule was set: the recurrence \"" << fields.untranslatedRule
+		     << "\" cannot be written as one. The event keeps its alarm.";
+		_TellImported(text);
+	}
+	if (fields.unknownZone.Length() > 0) {
+		BString text;
+		text << "The time zone \"" << fields.unknownZone
+		     << "\" is not known: the times are read as local time.";
+		_TellImported(text);
+	}
 }
 
 void
-TEventView::_TellUntranslatedRule(const BString& rule)
+TEventView::_TellImported(const BString& text)
 {
-	if (fUntranslatedRules != nullptr) {
-		BString line;
-		line << "No alarm rule for " << (fRef != nullptr ? fRef->name : "") << ": \"" << rule
-		     << "\" cannot be written as one.";
-		fUntranslatedRules->push_back(line.String());
-		return;
-	}
-	BString text;
-	text << "No alarm rule was set: the recurrence \"" << rule
-	     << "\" cannot be written as one. The event keeps its alarm.";
 	(new BAlert("KalimoAsk", text.String(), "OK", nullptr, nullptr, B_WIDTH_AS_USUAL,
 	            B_WARNING_ALERT))
 	    ->Go();
 }
 
-void
+bool
 TEventView::_AskEnd2Start()
 {
 	int32 answer = fEnd2StartForAll;
@@ -160,22 +141,7 @@ TEventView::_AskEnd2Start()
 				fEnd2StartForAll = answer;
 		}
 	}
-	if (answer == 1)
-		ToggleEnd2Start();
-}
-
-void
-TEventView::_ClearForImport()
-{
-	for (long n = 0; n < kFieldCount; n++) {
-		if (n != kFieldStart && n != kFieldEnd)
-			SetField(n, "", true);
-	}
-	fAlarmValue = A_times[0];
-	fAlarmMenu->ItemAt(0)->SetMarked(true);
-	fRule = "";
-	fStatus->SetRuleText(&fRule, nullptr);
-	fAlarmStatus = kStatusNone;
+	return answer == 1;
 }
 
 void
@@ -187,41 +153,65 @@ TEventView::SeparatFromCalendar(entry_ref* ref)
 		return;
 	}
 	ICalCalendar calendar;
-	calendar.SeparatFromCalendar(ref);
-
-	entry_ref* calendarRef = fRef;
-	BFile* calendarFile = fFile;
-	const bool calendarHasFile = fHasFile;
-	const std::vector<entry_ref>& created = calendar.Created();
+	EventRecord event = Record();
 	fEnd2StartForAll = -1;
-	std::vector<std::string> untranslated;
-	fUntranslatedRules = &untranslated;
-	for (size_t i = 0; i < created.size(); i++) {
-		entry_ref event = created[i];
-		_ClearForImport();
-		fRef = &event;
-		fImportsLeft = (int32)(created.size() - i - 1);
-		ImportFromPlain();
-		BFile file(&event, B_READ_WRITE);
-		fFile = &file;
-		fHasFile = file.InitCheck() == B_OK;
-		BString problem;
-		if (Save(&problem) != B_OK)
-			calendar.Discard(event, problem.String());
-	}
+	calendar.ImportCalendar(ref, &event, [this](const EventRecord&, int32 remaining) {
+		fImportsLeft = remaining;
+		return _AskEnd2Start();
+	});
 	fImportsLeft = 0;
 	fEnd2StartForAll = -1;
-	fUntranslatedRules = nullptr;
-	fRef = calendarRef;
-	fFile = calendarFile;
-	fHasFile = calendarHasFile;
+	if (!calendar.Created().empty())
+		_ShowRecord(event);
+	// The application hears of every saved event, as of a save from the window.
+	for (int32 i = 0; i < calendar.CountImported(); i++)
+		be_app_messenger.SendMessage(kMsgEventSaved);
 
 	std::string summary = calendar.SummaryText().String();
+	const std::vector<std::string>& notes = calendar.Notes();
 	// A long list would not fit the alert: its head and how many more.
-	const size_t kShownRules = 10;
-	for (size_t i = 0; i < untranslated.size() && i < kShownRules; i++)
-		summary += "\n" + untranslated[i];
-	if (untranslated.size() > kShownRules)
-		summary += "\n... and " + std::to_string(untranslated.size() - kShownRules) + " more.";
+	const size_t kShownNotes = 10;
+	for (size_t i = 0; i < notes.size() && i < kShownNotes; i++)
+		summary += "\n" + notes[i];
+	if (notes.size() > kShownNotes)
+		summary += "\n... and " + std::to_string(notes.size() - kShownNotes) + " more.";
 	AnyAlert(summary.data(), (char*)" OK ");
+}
+
+void
+TEventView::_ShowRecord(const EventRecord& event)
+{
+	const struct {
+		long field;
+		const BString& text;
+	} kTexts[] = {{kFieldSummary, event.summary},
+	              {kFieldDescription, event.description},
+	              {kFieldGroup, event.group},
+	              {kFieldLocation, event.location},
+	              {kFieldCategorie, event.categorie}};
+	for (const auto& text : kTexts)
+		SetField(text.field, text.text.String(), true);
+	for (auto [field, moment] : {std::pair{kFieldStart, event.start}, {kFieldEnd, event.end}}) {
+		long value = (long)moment;
+		fField[field]->SetText(Datum(value).Styled(1));
+		fField[field]->Update();
+	}
+	delete fStart;
+	delete fEnd;
+	fStart = _ParseDatum(fField[kFieldStart]->Text());
+	fEnd = _ParseDatum(fField[kFieldEnd]->Text());
+	BString alarm(event.alarm);
+	if (!SetAlarmMenu(&alarm)) {
+		fAlarmValue = A_times[0];
+		fAlarmMenu->ItemAt(0)->SetMarked(true);
+	}
+	fRule = event.rule;
+	fStatus->SetRuleText(&fRule, nullptr);
+	fAlarmStatus = IsAlarmAktiv();
+	fStatus->InvalidateState();
+	fStatus->StateToColor(fAlarmStatus);
+	ToggleStartLabel();
+	_ShowEndField();
+	CheckLink();
+	CheckAttendees();
 }

@@ -3,6 +3,7 @@
 
 #include "EditorMessages.h"
 
+#include <DateFormatGuard.h>
 #include <Datum.h>
 #include <Labels.h>
 #include <Rules.h>
@@ -163,14 +164,11 @@ TStatusView::StateToColor(long state)
 	BString status;
 	if (state >= 3) {
 		// Rules are stored in the canonical order, whatever the user reads.
-		const int32 format = Datum::fDFormat;
-		Datum::fDFormat = 0;
+		DateFormatGuard canonical(0);
 		std::string rule = fCurrentRule.String();
 		const int32* next = GetNextRuleAlert(rule.data());
 		long moment = next != nullptr ? *next : 0;
-		Datum::fDFormat = format;
-		// The new value is made first: with no value alive a Datum reloads the
-		// format from the settings.
+		canonical.Restore();
 		Datum* shown = new Datum(moment);
 		delete fShownNext;
 		fShownNext = shown;

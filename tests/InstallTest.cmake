@@ -13,7 +13,8 @@ endif()
 foreach(file bin/Kalimo share/locale/de/LC_MESSAGES/Kalimo.mo share/mime/packages/kalimo.xml
 		share/icons/hicolor/scalable/apps/Kalimo.svg share/icons/hicolor/scalable/apps/Pendulo.svg
 		share/icons/hicolor/scalable/mimetypes/text-x-Kalimo.svg share/applications/Kalimo.desktop
-		bin/Pendulo bin/Pendulo.so bin/be-deskbar share/applications/Pendulo.desktop)
+		bin/Pendulo bin/Pendulo.so bin/be-deskbar share/applications/Pendulo.desktop
+		bin/kalimo-cli share/man/man1/kalimo-cli.1)
 	if(NOT EXISTS "${prefix}/${file}")
 		message(FATAL_ERROR "not installed: ${file}")
 	endif()

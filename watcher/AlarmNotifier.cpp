@@ -3,6 +3,7 @@
 
 #include <Programs.h>
 
+#include <DateFormatGuard.h>
 #include <Datum.h>
 #include <EvCLink.h>
 #include <EventAttributes.h>
@@ -55,12 +56,9 @@ StartText(const BNode& node)
 	if (node.ReadAttrString(kAttrAlarm, &alarm) == B_OK && alarm == "Rule" &&
 	    ReadTimeAttr(&node, kAttrNextA, &next) == B_OK)
 		start = next;
-	const int32 format = Datum::fDFormat;
-	Datum::fDFormat = (int32)GetGlobalDateFormat();
+	const DateFormatGuard shown((int32)GetGlobalDateFormat());
 	long value = start;
-	const BString text = Datum(value, false).Styled(1);
-	Datum::fDFormat = format;
-	return text;
+	return BString(Datum(value, false).Styled(1));
 }
 
 } // namespace

@@ -23,10 +23,10 @@ namespace
 
 // The export
 
-ICalEventData
+EventRecord
 Dentist()
 {
-	ICalEventData event;
+	EventRecord event;
 	event.summary = "Dentist";
 	event.description = "Bring card";
 	event.location = "Main St 5";
@@ -65,7 +65,7 @@ TEST_F(ICalTest, ExportsTheWorkedExampleByteForByte)
 
 TEST_F(ICalTest, ExportWithoutAlarmHasNoAlarmAndNoRule)
 {
-	ICalEventData event = Dentist();
+	EventRecord event = Dentist();
 	for (const char* alarm : {"None", "PT45M", ""}) {
 		event.alarm = alarm;
 		const std::string text = Str(ComposeExportText(event));
@@ -77,7 +77,7 @@ TEST_F(ICalTest, ExportWithoutAlarmHasNoAlarmAndNoRule)
 
 TEST_F(ICalTest, ExportOfARuleWritesItUnchanged)
 {
-	ICalEventData event = Dentist();
+	EventRecord event = Dentist();
 	event.alarm = "Rule";
 	event.rule = "W1 MO WE FR 07:45  #";
 	const std::string text = Str(ComposeExportText(event));
@@ -88,7 +88,7 @@ TEST_F(ICalTest, ExportOfARuleWritesItUnchanged)
 
 TEST_F(ICalTest, ExportOfDescriptionsAndShortTexts)
 {
-	ICalEventData event = Dentist();
+	EventRecord event = Dentist();
 	event.description = "a\nb";
 	EXPECT_NE(std::string::npos,
 	          Str(ComposeExportText(event)).find("\nDESCRIPTION:a\\nb \n\nLOCATION"));
@@ -106,7 +106,7 @@ TEST_F(ICalTest, ExportOfDescriptionsAndShortTexts)
 
 TEST_F(ICalTest, ExportOfLocationCategoriesAndGroup)
 {
-	ICalEventData event = Dentist();
+	EventRecord event = Dentist();
 	event.categorie = "Health";
 	event.group = "Family";
 	EXPECT_NE(std::string::npos,
@@ -117,7 +117,7 @@ TEST_F(ICalTest, ExportOfLocationCategoriesAndGroup)
 
 TEST_F(ICalTest, ExportEscapesBackslashes)
 {
-	ICalEventData event = Dentist();
+	EventRecord event = Dentist();
 	event.summary = "Back\\up";
 	event.description = "See C:\\notes\nthen";
 	const std::string text = Str(ComposeExportText(event));
@@ -136,7 +136,7 @@ class ICalRoundTripTest : public ICalTest, public testing::WithParamInterface<Ro
 
 TEST_P(ICalRoundTripTest, ExportThenImportRestoresTheEvent)
 {
-	ICalEventData event;
+	EventRecord event;
 	event.summary = "Check C:\\new folder";
 	event.description = "Path C:\\notes\nsecond line\n\\n stays";
 	event.location = "Room 4, Main Building";
@@ -172,7 +172,7 @@ INSTANTIATE_TEST_SUITE_P(Alarms, ICalRoundTripTest,
 
 TEST_F(ICalTest, RoundTripWithoutAlarmKeepsNone)
 {
-	ICalEventData event = Dentist();
+	EventRecord event = Dentist();
 	event.alarm = "None";
 	ICalFields fields = Import(Str(ComposeExportText(event)));
 	EXPECT_EQ("None", Str(fields.alarm));

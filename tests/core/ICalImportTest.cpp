@@ -145,12 +145,14 @@ INSTANTIATE_TEST_SUITE_P(Formats, ICalDateTest,
                                          DateCase{1, "12/24/2005 00:00"},
                                          DateCase{2, "24.12.2005 00:00"}));
 
-TEST_F(ICalTest, UniversalTimeIsTakenAsLocalTime)
+// A "Z" is universal time: read as local time, as it once was, every calendar of
+// Google or Outlook would ring an hour early or late here.
+TEST_F(ICalTest, UniversalTimeBecomesLocalTime)
 {
 	ICalFields fields =
 	    Import(Event("DTSTART:20051224T183000Z\nDTEND:20051224T200000Z\nSUMMARY:Eve\n"));
-	EXPECT_EQ("2005.12.24 18:30", Str(fields.field[kFieldStart]));
-	EXPECT_EQ("2005.12.24 20:00", Str(fields.field[kFieldEnd]));
+	EXPECT_EQ("2005.12.24 19:30", Str(fields.field[kFieldStart]));
+	EXPECT_EQ("2005.12.24 21:00", Str(fields.field[kFieldEnd]));
 }
 
 TEST_F(ICalTest, TimeWithoutSecondsIsNotCompletedAgain)
@@ -612,7 +614,8 @@ TEST_F(ICalTest, ReadsAQuotedPrintableVCalendar)
 	ICalFields fields = Import(Sample("vcal10.vcs"));
 	EXPECT_EQ("Grüße an die Familie", Str(fields.field[kFieldSummary]));
 	EXPECT_EQ("Bescherung\nUm 18:30 = Abendessen", Str(fields.field[kFieldDescription]));
-	EXPECT_EQ("2005.12.24 18:30", Str(fields.field[kFieldStart]));
+	// Its start is written in universal time: 18:30 UTC is 19:30 in Berlin.
+	EXPECT_EQ("2005.12.24 19:30", Str(fields.field[kFieldStart]));
 	EXPECT_EQ("PERSONAL", Str(fields.field[kFieldCategorie]));
 	EXPECT_TRUE(fields.alarmNotFound);
 }

@@ -2,6 +2,7 @@
 // The event view's iCalendar import: what it tells the user, and the flags of what
 // it brings in.
 #include "EditorTest.h"
+#include "EventFiles.h"
 #include "TestHome.h"
 
 #include <TEventView.h>
@@ -16,6 +17,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
@@ -132,6 +134,19 @@ TEST_F(TEventViewICalTest, RecurrenceWithoutARuleIsToldToTheUser)
 	}
 }
 
+TEST_F(TEventViewICalTest, AnUnknownTimeZoneIsToldAndReadAsLocalTime)
+{
+	TEventView* view =
+	    OpenWith("mars.ics", "BEGIN:VEVENT\nSUMMARY:Landing\n"
+	                         "DTSTART;TZID=Mars/Olympus:20261210T090000\nEND:VEVENT\n");
+	const char* told = "The time zone \"Mars/Olympus\" is not known: the times are read as local "
+	                   "time.";
+	AlertAnswers answers({{kEnd2Start, 1}, {told, 0}});
+	view->ImportFromPlain();
+	EXPECT_EQ(answers.shown, std::vector<std::string>({kEnd2Start, told}));
+	EXPECT_STREQ(view->GetField(kFieldStart), "2026.12.10 09:00");
+}
+
 TEST_F(TEventViewICalTest, CalendarSummaryNamesTheRecurrencesLeftOut)
 {
 	const std::string path = TestHome::MakeFile(
@@ -154,4 +169,53 @@ TEST_F(TEventViewICalTest, CalendarSummaryNamesTheRecurrencesLeftOut)
 		                           "cannot be written as one.",
 		                           0) != nullptr;
 	}));
+}
+
+// "Import Calendar" and kalimo-cli make the same event files of the same calendars,
+// byte for byte; the command line answers the question as "No".
+class CalendarImportTest : public EventViewTest
+{
+protected:
+	void SetUp() override
+	{
+		EventViewTest::SetUp();
+		SetGlobalDateFormat(0);
+		Datum::fDFormat = 0;
+	}
+
+	TimeZoneGuard fZone{"Europe/Berlin"};
+};
+
+std::map<std::string, EventFiles::Attributes>
+EventsIn(const std::string& folder)
+{
+	std::map<std::string, EventFiles::Attributes> events;
+	for (const auto& entry : std::filesystem::directory_iterator(folder))
+		events[entry.path().filename().string()] = EventFiles::AttributesOf(entry.path().string());
+	return events;
+}
+
+TEST_F(CalendarImportTest, TheCommandLineImportsAsTheEditorDoes)
+{
+	namespace fs = std::filesystem;
+	const std::string events = TestHome::Path() + "/events";
+	TEventView* view = nullptr;
+	for (const char* name : {"apple.ics", "google.ics", "outlook.ics", "vcal10.vcs", "work.ics"}) {
+		const std::string calendar = TestHome::Path() + "/" + name;
+		fs::copy_file(std::string(KALIMO_TEST_DATA) + "/ical/" + name, calendar,
+		              fs::copy_options::overwrite_existing);
+		fs::remove_all(events);
+		ASSERT_EQ(0, TestHome::Run({KALIMO_CLI, "import", calendar})) << name;
+		const auto made = EventsIn(events);
+		fs::remove_all(events);
+
+		entry_ref ref = RefFor(calendar);
+		if (view == nullptr)
+			view = Open(&ref);
+		AlertAnswers answers(
+		    {{kEnd2Start, 1}, {"Apply this answer to the 1 remaining event too?", 1}});
+		view->SeparatFromCalendar(&ref);
+		EXPECT_FALSE(made.empty()) << name;
+		EXPECT_EQ(made, EventsIn(events)) << name;
+	}
 }

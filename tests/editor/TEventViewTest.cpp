@@ -98,7 +98,7 @@ TEST_F(TEventViewTest, NewEventShowsDefaultsAndSavesNothingWithoutAFile)
 	EXPECT_TRUE(view->Field(kFieldEnd)->IsHidden());
 	EXPECT_STREQ(view->Field(kFieldStart)->Label(), getLabel(168));
 	view->Save();
-	EXPECT_EQ(view->AlarmStatus(), kStatusNone);
+	EXPECT_EQ(view->AlarmStatus(), kAlarmNone);
 }
 
 TEST_F(TEventViewTest, SaveWritesEveryAttributeInTheUsersTexts)
@@ -109,7 +109,7 @@ TEST_F(TEventViewTest, SaveWritesEveryAttributeInTheUsersTexts)
 	EXPECT_STREQ(view->GetField(kFieldSummary), "Dentist");
 	EXPECT_STREQ(view->GetField(kFieldStart), "2026.12.09 10:30");
 	EXPECT_STREQ(marked_alarm(view)->Label(), (BString(getLabel(45)) << getLabel(91)).String());
-	EXPECT_EQ(view->AlarmStatus(), kStatusLater);
+	EXPECT_EQ(view->AlarmStatus(), kAlarmAhead);
 
 	view->SetField(kFieldLocation, "Main Street 5", true);
 	view->SetField(kFieldGroup, "Health", true);
@@ -155,7 +155,7 @@ TEST_F(TEventViewTest, RuleAlarmWritesRuleWaitAndNextAlarmAndOtherAlarmsRemoveTh
 	choose_alarm(view, "Rule");
 	EXPECT_FALSE(view->Field(kFieldEnd)->IsHidden()) << "a rule shows the End field";
 	EXPECT_STREQ(view->Field(kFieldStart)->Label(), getLabel(20));
-	EXPECT_EQ(view->AlarmStatus(), kStatusRule);
+	EXPECT_EQ(view->AlarmStatus(), kAlarmRule);
 	EXPECT_TRUE(view->CheckSave());
 	view->GetNewRuleText("W1 MO WE FR 07:45  #");
 	view->Save();
@@ -234,24 +234,24 @@ TEST_F(TEventViewTest, AlarmStatusCountsCalendarDaysAndLeadTime)
 	// Now is Monday 2026-12-07 02:00.
 	entry_ref ref = MakeEvent("soon", {{kAttrAlarm, "PT2D"}}, LocalMoment(2026, 12, 9, 3, 0));
 	TEventView* view = Open(&ref);
-	EXPECT_EQ(view->AlarmStatus(), kStatusToday) << "two days ahead, later in the day";
+	EXPECT_EQ(view->AlarmStatus(), kAlarmWithinDay) << "two days ahead, later in the day";
 	commit_start(view, "2026/12/09 01:00");
-	EXPECT_EQ(view->AlarmStatus(), kStatusPassed) << "two days ahead, earlier in the day";
+	EXPECT_EQ(view->AlarmStatus(), kAlarmPassed) << "two days ahead, earlier in the day";
 
 	choose_alarm(view, "PT1H");
 	commit_start(view, "2026/12/07 02:30");
-	EXPECT_EQ(view->AlarmStatus(), kStatusPassed) << "the hour's lead reaches into the past";
+	EXPECT_EQ(view->AlarmStatus(), kAlarmPassed) << "the hour's lead reaches into the past";
 	commit_start(view, "2026/12/07 03:30");
-	EXPECT_EQ(view->AlarmStatus(), kStatusToday);
+	EXPECT_EQ(view->AlarmStatus(), kAlarmWithinDay);
 	commit_start(view, "2026/12/08 00:30");
-	EXPECT_EQ(view->AlarmStatus(), kStatusToday) << "the alarm at 23:30 is still today";
+	EXPECT_EQ(view->AlarmStatus(), kAlarmWithinDay) << "the alarm at 23:30 is still today";
 	commit_start(view, "2026/12/08 03:30");
-	EXPECT_EQ(view->AlarmStatus(), kStatusLater);
+	EXPECT_EQ(view->AlarmStatus(), kAlarmAhead);
 	commit_start(view, "2026/12/01 03:30");
-	EXPECT_EQ(view->AlarmStatus(), kStatusPassed);
+	EXPECT_EQ(view->AlarmStatus(), kAlarmPassed);
 
 	choose_alarm(view, "None");
-	EXPECT_EQ(view->AlarmStatus(), kStatusNone);
+	EXPECT_EQ(view->AlarmStatus(), kAlarmNone);
 }
 
 TEST_F(TEventViewTest, WheelStepsTheSelectedDatePartAndWraps)
@@ -471,7 +471,7 @@ TEST_F(TEventViewTest, ImportedRuleSetsTheRuleAlarm)
 	view->ImportFromPlain();
 	EXPECT_STREQ(view->AlarmValueText().String(), "Rule");
 	EXPECT_STREQ(view->RuleText().String(), "W1 MO WE 06:30  #");
-	EXPECT_EQ(view->AlarmStatus(), kStatusRule);
+	EXPECT_EQ(view->AlarmStatus(), kAlarmRule);
 	EXPECT_FALSE(view->Field(kFieldEnd)->IsHidden(view->Field(kFieldEnd)));
 }
 
@@ -582,7 +582,7 @@ TEST_F(TEventViewTest, CalendarImportCountsOnlyEventsSavedWholeAndKeepsTheCalend
 	BFile(&calendar, B_WRITE_ONLY | B_ERASE_FILE).Write(past, sizeof(past) - 1);
 	answer(kEnd2Start, 1);
 	view->ImportFromPlain();
-	EXPECT_EQ(view->AlarmStatus(), kStatusPassed);
+	EXPECT_EQ(view->AlarmStatus(), kAlarmPassed);
 	ASSERT_TRUE(fWindow->Lock());
 	fWindow->Quit();
 	fWindow = nullptr;
@@ -609,7 +609,7 @@ TEST_F(TEventViewTest, ExportOpensASavePanelWithTheEventText)
 
 	// The panel's answer writes the file.
 	BMessage chosen(kExportMessage);
-	ICalEventData event;
+	EventRecord event;
 	event.summary = "Dentist";
 	chosen.AddString("savetext", ComposeExportText(event).String());
 	entry_ref home;

@@ -64,7 +64,12 @@ LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 	require(fields.alarmStatus == 0 || fields.alarmStatus == 1 || fields.alarmStatus == 4,
 	        "alarm status");
 
-	ICalEventData event;
+	// The record's import with its zones and times, as the calendar split runs it.
+	EventRecord imported;
+	ICalFields importedFields;
+	import.ImportEvent(imported, importedFields, nullptr);
+
+	EventRecord event;
 	event.summary = fields.field[kFieldSummary];
 	event.description = fields.field[kFieldDescription];
 	event.location = fields.field[kFieldLocation];

@@ -16,11 +16,7 @@
 void
 EventFiles::CreateIndexes()
 {
-	BVolume volume;
-	BVolumeRoster().GetBootVolume(&volume);
-	for (const char* name : {"EVENT:Start", "EVENT:End", "EVENT:Description", "EVENT:Alarm",
-	                         "EVENT:Extd", "EVENT:Warn"})
-		fs_create_index(volume.Device(), name, B_STRING_TYPE, 0);
+	CreateEventIndexes();
 }
 
 std::string
@@ -47,20 +43,20 @@ EventFiles::Warn(const std::string& path)
 	return warn.String();
 }
 
-std::map<std::string, std::string>
-EventFiles::Attributes(const std::string& path)
+EventFiles::Attributes
+EventFiles::AttributesOf(const std::string& path)
 {
-	std::map<std::string, std::string> attributes;
+	Attributes all;
 	BNode node(path.c_str());
 	char name[B_ATTR_NAME_LENGTH];
+	node.RewindAttrs();
 	while (node.GetNextAttrName(name) == B_OK) {
 		attr_info info;
-		std::string value;
-		if (node.GetAttrInfo(name, &info) == B_OK) {
-			value.resize((size_t)info.size);
-			node.ReadAttr(name, info.type, 0, value.data(), value.size());
-		}
-		attributes[name] = value;
+		if (node.GetAttrInfo(name, &info) != B_OK)
+			continue;
+		std::string data((size_t)info.size, '\0');
+		node.ReadAttr(name, info.type, 0, data.data(), data.size());
+		all[name] = {info.type, data};
 	}
-	return attributes;
+	return all;
 }

@@ -3,9 +3,12 @@
 #ifndef EVENT_FILES_H
 #define EVENT_FILES_H
 
+#include <SupportDefs.h>
+
 #include <ctime>
 #include <map>
 #include <string>
+#include <utility>
 
 namespace EventFiles
 {
@@ -17,8 +20,9 @@ void CreateIndexes();
 std::string Make(const std::string& name, const char* alarm, time_t start, time_t nextAlarm = 0);
 // The state word the scans wrote into the event ("" when none).
 std::string Warn(const std::string& path);
-// Every attribute of the file with its value, to see what a step changed.
-std::map<std::string, std::string> Attributes(const std::string& path);
+// Every attribute of a file: its type code and its bytes, by name.
+using Attributes = std::map<std::string, std::pair<type_code, std::string>>;
+Attributes AttributesOf(const std::string& path);
 
 } // namespace EventFiles
 

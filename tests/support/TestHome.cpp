@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <future>
+#include <iterator>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -64,7 +65,7 @@ TestHome::MakeFile(const std::string& relativePath, const std::string& content)
 }
 
 int
-TestHome::Run(const std::vector<std::string>& argv, std::string* output)
+TestHome::Run(const std::vector<std::string>& argv, std::string* output, std::string* errors)
 {
 	int pipeFds[2];
 	if (pipe(pipeFds) != 0)
@@ -72,6 +73,11 @@ TestHome::Run(const std::vector<std::string>& argv, std::string* output)
 	posix_spawn_file_actions_t actions;
 	posix_spawn_file_actions_init(&actions);
 	posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
+	// Standard error into a file: two pipes read one after the other could block.
+	const std::string errorPath = Path() + "/.run-stderr";
+	if (errors != nullptr)
+		posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errorPath.c_str(),
+		                                 O_WRONLY | O_CREAT | O_TRUNC, 0600);
 	posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
 	std::vector<char*> args;
 	for (const std::string& arg : argv)
@@ -93,6 +99,11 @@ TestHome::Run(const std::vector<std::string>& argv, std::string* output)
 	waitpid(child, &status, 0);
 	if (output != nullptr)
 		*output = collected;
+	if (errors != nullptr) {
+		std::ifstream in(errorPath, std::ios::binary);
+		errors->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+		unlink(errorPath.c_str());
+	}
 	return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 

@@ -21,8 +21,10 @@ void Remove();
 // Writes a file (folders created) below the home and returns its full path.
 std::string MakeFile(const std::string& relativePath, const std::string& content = "");
 // Runs a program with an argument vector (no shell) and returns its exit status,
-// with its standard output in *output when given; -1 when it cannot start.
-int Run(const std::vector<std::string>& argv, std::string* output = nullptr);
+// with its standard output in *output and its standard error in *errors when given;
+// -1 when it cannot start.
+int Run(const std::vector<std::string>& argv, std::string* output = nullptr,
+        std::string* errors = nullptr);
 // The result of work that may block on a FIFO at fifo: B_TIMED_OUT when it has not
 // ended within two seconds (the FIFO is then opened from both sides so that it ends).
 status_t ResultWithin(const std::function<status_t()>& work, const std::string& fifo);

@@ -215,7 +215,7 @@ TEST_F(AlarmNotificationTest, AFiredAlarmNotifiesAndASnoozeFiresItAgainWritingNo
 	// The rescan after the alarm marks it passed; this is the file as it then stands.
 	TickThrough(view, now + 4, now + 40);
 	EXPECT_EQ(EventFiles::Warn(tea), "OOPS");
-	const auto before = EventFiles::Attributes(tea);
+	const auto before = EventFiles::AttributesOf(tea);
 
 	server.Choose(1, "snooze-5");
 	ASSERT_TRUE(Until([&] { return view->DueList()->CountItems() == 1; }));
@@ -233,7 +233,7 @@ TEST_F(AlarmNotificationTest, AFiredAlarmNotifiesAndASnoozeFiresItAgainWritingNo
 	EXPECT_EQ(server.Count("Notify"), 2);
 	EXPECT_FALSE(Snoozed(tea));
 	TickThrough(view, now + 341, now + 375);
-	EXPECT_EQ(EventFiles::Attributes(tea), before);
+	EXPECT_EQ(EventFiles::AttributesOf(tea), before);
 	EXPECT_EQ(WatcherRecords::Opened(tea), 2);
 }
 
