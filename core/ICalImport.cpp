@@ -413,10 +413,11 @@ ICalImport::ImportLook4Alarm(ICalFields& fields, BString* report) const
 		// A duration such as "-P1DT1H30M": every number counts in the unit that
 		// follows it (W, D, H, M, S; a number without one is seconds), so
 		// "PT1H30M" is ninety minutes, not one hour.
+		// The sign is left out: calendars write a lead before the start as "-PT15M",
+		// our own export writes it as "PT15M".
 		size_t i = 0;
-		bool negative = false;
 		if (i < value.size() && (value[i] == '+' || value[i] == '-'))
-			negative = value[i++] == '-';
+			i++;
 		// Saturated: any figure this large is far beyond the longest lead.
 		const long long kCap = 1000000000000LL;
 		long long lead = 0, number = 0;
@@ -440,8 +441,6 @@ ICalImport::ImportLook4Alarm(ICalFields& fields, BString* report) const
 			number = 0;
 			inNumber = false;
 		}
-		if (negative)
-			lead = -lead;
 
 		// The shortest lead of the menu that covers it, two days at most.
 		alarm = A_times[10];

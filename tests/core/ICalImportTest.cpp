@@ -271,7 +271,9 @@ TEST_P(ICalTriggerTest, TriggerBecomesAnAlarmOfTheMenu)
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ICalTriggerTest,
-    testing::Values(TriggerCase{":-PT15M", "PT5M"}, TriggerCase{":PT15M", "PT15M"},
+    // A lead before the start, as calendars write it, is that lead.
+    testing::Values(TriggerCase{":-PT15M", "PT15M"}, TriggerCase{":PT15M", "PT15M"},
+                    TriggerCase{":-P1D", "PT1D"}, TriggerCase{":-PT1H30M", "PT2H"},
                     TriggerCase{":PT90M", "PT2H"}, TriggerCase{";VALUE=DURATION:PT45M", "PT1H"},
                     TriggerCase{";RELATED=END:PT30M", "PT30M"}, TriggerCase{":PT1D", "PT1D"},
                     TriggerCase{":PT24H", "PT1D"}, TriggerCase{":PT25H", "PT2D"},
@@ -284,12 +286,12 @@ INSTANTIATE_TEST_SUITE_P(
                     TriggerCase{":P1DT1S", "PT2D"}, TriggerCase{":PT10M1S", "PT15M"},
                     TriggerCase{":pt1h", "PT1H"}, TriggerCase{":PT3W2D", "PT2D"},
                     TriggerCase{":PT600S", "PT10M"}, TriggerCase{":PT0S", "PT5M"},
-                    TriggerCase{":-P0DT0H30M0S", "PT5M"}, TriggerCase{":Rule", "Rule"},
+                    TriggerCase{":-P0DT0H30M0S", "PT30M"}, TriggerCase{":Rule", "Rule"},
                     TriggerCase{":None", "None"},
                     // No overflow, whatever the figure.
                     TriggerCase{":PT99999999999999999999999999999999D", "PT2D"},
                     TriggerCase{":PT9223372036854775807H", "PT2D"},
-                    TriggerCase{":-PT99999999999999999999999999999999D", "PT5M"},
+                    TriggerCase{":-PT99999999999999999999999999999999D", "PT2D"},
                     TriggerCase{":PT", "PT5M"}, TriggerCase{":", "PT5M"},
                     TriggerCase{":19980101T050000Z", "PT2D"}));
 
@@ -594,7 +596,7 @@ TEST_F(ICalTest, ReadsAnOutlookEvent)
 	EXPECT_EQ("2024.04.15 14:00", Str(fields.field[kFieldStart]));
 	EXPECT_EQ("2024.04.15 16:00", Str(fields.field[kFieldEnd]));
 	EXPECT_EQ("Board Room", Str(fields.field[kFieldLocation]));
-	EXPECT_EQ("PT5M", Str(fields.alarm)); // a lead before the start reads as the shortest
+	EXPECT_EQ("PT15M", Str(fields.alarm)); // "-PT15M": fifteen minutes before the start
 	EXPECT_FALSE(fields.ruleSet);
 }
 

@@ -504,7 +504,7 @@ TEST_F(TEventViewTest, CalendarSplitSavesEveryEventAndAsksTheEndQuestionOnce)
 	EXPECT_EQ(TextAttr(team, "BEOS:TYPE"), kEventMimeType);
 	entry_ref review;
 	ASSERT_EQ(BEntry((TestHome::Path() + "/events/work.Review").c_str()).GetRef(&review), B_OK);
-	EXPECT_EQ(TextAttr(review, kAttrAlarm), "PT5M");
+	EXPECT_EQ(TextAttr(review, kAttrAlarm), "PT15M");
 	entry_ref lunch;
 	ASSERT_EQ(BEntry((TestHome::Path() + "/events/work.Lunch").c_str()).GetRef(&lunch), B_OK);
 	EXPECT_EQ(TextAttr(lunch, kAttrAlarm), "None") << "each event starts empty";
