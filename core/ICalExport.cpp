@@ -53,8 +53,10 @@ ComposeExportText(const EventRecord& event)
 	text += std::string("\nVERSION:") + kProgramVersion;
 	text += "\nMETHOD:PUBLISH";
 	text += std::string(KEYMARKS[3]) + "\n";
-	text += std::string(KEYMARKS[10]) + ":" + canonical(event.start) + "Z";
-	text += std::string(KEYMARKS[9]) + ":" + canonical(event.end) + "Z\n";
+	// Local time without a zone ("floating"): a trailing "Z" would say UTC, and every
+	// other calendar would move the event by the local offset.
+	text += std::string(KEYMARKS[10]) + ":" + canonical(event.start);
+	text += std::string(KEYMARKS[9]) + ":" + canonical(event.end) + "\n";
 	text += std::string(KEYMARKS[26]) + ":" + escaped(event.summary) + " \n";
 	if (event.description.Length() > 2)
 		text += "\nDESCRIPTION:" + escaped(event.description) + " \n";
@@ -74,7 +76,8 @@ ComposeExportText(const EventRecord& event)
 		if (event.alarm == "Rule")
 			text += std::string("\nRRULE:") + "FREQ=" + event.rule.String() + "\n";
 		else {
-			text += std::string(KEYMARKS[4]) + KEYMARKS[28] + ":" + event.alarm.String() +
+			// A lead before the start is negative: "PT1H" alone would be an hour after it.
+			text += std::string(KEYMARKS[4]) + KEYMARKS[28] + ":-" + event.alarm.String() +
 			        KEYMARKS[0] + ":DISPLAY" + KEYMARKS[13] + "\n";
 		}
 		break;

@@ -15,7 +15,8 @@ namespace
 
 const char* kBeginZone = "BEGIN:VTIMEZONE";
 const char* kEndZone = "END:VTIMEZONE";
-// Our own export's PRODID line.
+// Our own export's PRODID line: exports before floating times wrote local times
+// with a "Z".
 const char* kOwnProduct = "\nPRODID:-//Zeta - Fennmoor//Kalimo";
 // Definitions beyond this are not read: no calendar needs more for its zones.
 const size_t kMaxDefinitions = 1024 * 1024;

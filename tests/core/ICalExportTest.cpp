@@ -36,6 +36,9 @@ Dentist()
 	return event;
 }
 
+// Times are floating local times and the alarm's lead is negative, as other
+// calendars read them: a "Z" would make them UTC, a positive trigger an alarm after
+// the start.
 TEST_F(ICalTest, ExportsTheWorkedExampleByteForByte)
 {
 	const char* expected = "BEGIN:VCALENDAR\n"
@@ -44,8 +47,8 @@ TEST_F(ICalTest, ExportsTheWorkedExampleByteForByte)
 	                       "METHOD:PUBLISH\n"
 	                       "BEGIN:VEVENT\n"
 	                       "\n"
-	                       "DTSTART:20050301T090000Z\n"
-	                       "DTEND:20050301T100000Z\n"
+	                       "DTSTART:20050301T090000\n"
+	                       "DTEND:20050301T100000\n"
 	                       "\n"
 	                       "SUMMARY:Dentist \n"
 	                       "\n"
@@ -54,7 +57,7 @@ TEST_F(ICalTest, ExportsTheWorkedExampleByteForByte)
 	                       "LOCATION:Main St 5\n"
 	                       "\n"
 	                       "BEGIN:VALARM\n"
-	                       "TRIGGER:PT1H\n"
+	                       "TRIGGER:-PT1H\n"
 	                       "ACTION:DISPLAY\n"
 	                       "END:VALARM\n"
 	                       "\n"
