@@ -120,7 +120,9 @@ numbers_of(const std::string& text)
 	std::istringstream words(text);
 	std::string word;
 	while (words >> word) {
-		if (!word.empty() && std::all_of(word.begin(), word.end(), ::isdigit) && word.size() < 9)
+		const bool digits =
+		    std::all_of(word.begin(), word.end(), [](unsigned char c) { return isdigit(c) != 0; });
+		if (!word.empty() && digits && word.size() < 9)
 			numbers.push_back(std::stol(word));
 	}
 	return numbers;

@@ -161,6 +161,18 @@ TEST_F(TEventOverTest, ListsAlarmedEventsAndMarksTheDaysTheirRulesHit)
 	EXPECT_EQ(fOver->IsValidRuleDay(Record("the 5th of june"), &fourth), 0);
 	EXPECT_EQ(fOver->IsValidRuleDay(Record("the 5th of june"), &fifth), -1);
 	EXPECT_EQ(fOver->IsValidRuleDay(Record("the 5th of march"), &fifth), 1);
+	// Rule texts of any shape give an answer, never a crash.
+	EvCLink odd(*Record("the 5th of march")->fEntry, -1, 0, 2, 0);
+	for (int32 kind : {0, 1, 2, 3}) {
+		for (const char* rule :
+		     {"", "YM1", "YM1 D1 :", "YM1 5 D1:", "\xff\xfe D1 05 ::", "MD D1 ",
+		      "W1 :", "YM1 99999999999 D1 99999999999 1:1", "D1 5 YM1 5 D1 5 10:00"}) {
+			odd.fKind = kind;
+			odd.fRule = rule;
+			const int32 hit = fOver->IsValidRuleDay(&odd, &fifth);
+			EXPECT_TRUE(hit >= -1 && hit <= 1) << kind << " " << rule;
+		}
+	}
 
 	// Month rows: the events of the month, earliest marked day first, one row after
 	// another whatever lies between them in the list.
