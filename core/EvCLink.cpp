@@ -104,7 +104,9 @@ EvCLink::PokeDays(Datum* month)
 		long start = fStart;
 		Datum s(start, false);
 		const int ahead = FutureDays(month, &s);
-		if (ahead >= 1 && ahead <= 6 && s.fDay >= 1 && s.fDay <= 4)
+		// Within the six days after the month's day given: a week that begins on the
+		// 30th or 31st shows the following month's first six days.
+		if (ahead >= 1 && ahead <= 6 && s.fDay >= 1 && s.fDay <= 6)
 			_Mark(s.fDay + 7 + n, s.fDay + 7 + n, '1');
 		if (s.fMonth == month->fMonth && s.fYear == month->fYear) {
 			_Mark(s.fDay + 7, s.fDay + 7, '1');

@@ -136,8 +136,7 @@ holds(const std::vector<long>& numbers, long number)
 
 // A rule taken apart once for all the days of a month.
 struct RuleDays {
-	explicit RuleDays(const EvCLink* link)
-	    : rule(link->fRule.String()), text(link->fRule), kind(link->fKind)
+	explicit RuleDays(const EvCLink* link) : rule(link->fRule.String()), kind(link->fKind)
 	{
 		if (kind != 0)
 			return;
@@ -152,7 +151,6 @@ struct RuleDays {
 	}
 
 	std::string rule;
-	BString text;
 	int32 kind;
 	std::vector<long> days;
 	std::vector<long> months;
@@ -177,10 +175,10 @@ rule_hits(const RuleDays& rule, const Datum& day, const char* weekday)
 		const std::string list = rule.rule.substr(0, rule.rule.find(" D1 "));
 		const char occurrence = (char)('0' + (day.fDay - 1) / 7);
 		const bool listed = list.find(occurrence, 1) != std::string::npos;
-		return rule.text.IFindFirst(weekday) >= 0 && listed ? 1 : 0;
+		return strcasestr(rule.rule.c_str(), weekday) != nullptr && listed ? 1 : 0;
 	}
 	case 2:
-		return rule.text.IFindFirst(weekday) >= 0 ? 1 : 0;
+		return strcasestr(rule.rule.c_str(), weekday) != nullptr ? 1 : 0;
 	default:
 		return 0;
 	}
@@ -211,7 +209,6 @@ delete_records(BList* list)
 
 TEventOver::TEventOver(BRect frame, const char* name, entry_ref* ref)
     : BView(frame, name, B_FOLLOW_ALL_SIDES, B_WILL_DRAW | B_FRAME_EVENTS | B_NAVIGABLE),
-      fDateFormat((int32)GetGlobalDateFormat()),
       fSavedFormat(Datum::fDFormat),
       fRecords(new BList)
 {
@@ -242,7 +239,6 @@ TEventOver::_SetShowTime(time_t moment)
 	long value = moment;
 	delete fShowDatum;
 	fShowDatum = new Datum(value);
-	fShowTime = moment;
 }
 
 void
@@ -360,7 +356,6 @@ TEventOver::_SetLabels()
 void
 TEventOver::SetDateFormat(int32 format)
 {
-	fDateFormat = format;
 	Datum::fDFormat = format;
 }
 
@@ -472,24 +467,9 @@ TEventOver::EventsImMonat(BList* list, Datum* date)
 			}
 		}
 		link->PokeDays(date);
-		if (link->fKind == 4)
-			_MarkInFollowingWeekDays(link, date, lastOfMonth);
 		link->fDayMask[kMaskLength] = '\0';
 		link->SetAttentionValue();
 	}
-}
-
-void
-TEventOver::_MarkInFollowingWeekDays(EvCLink* link, Datum* date, int lastOfMonth)
-{
-	// The day marks cover the first four days of the following month; a week that
-	// begins on the 30th or 31st shows its 5th and 6th too.
-	long moment = link->fStart;
-	const Datum start(moment);
-	const int32 ahead = FutureDays(date, (Datum*)&start);
-	const int32 place = lastOfMonth + 7 + start.fDay;
-	if (ahead >= 1 && ahead <= 6 && start.fMonth != date->fMonth && place < kMaskLength)
-		link->fDayMask[place] = '1';
 }
 
 void
@@ -582,8 +562,7 @@ TEventOver::FixupScrollbar()
 {
 	if (fScrollBar == nullptr)
 		return;
-	const float rowHeight = fViewMode == 3 ? 28.5f : 19.0f;
-	const float content = (fGrid->CountRows() + 1) * rowHeight;
+	const float content = (fGrid->CountRows() + 1) * fGrid->RowHeight();
 	const float visible = fGrid->Bounds().Height();
 	if (content < visible) {
 		if (!fScrollBar->IsHidden())

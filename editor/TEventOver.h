@@ -65,16 +65,13 @@ private:
 	void _GiveDate();
 	void _ShowMonthOnButton();
 	void _SetLabels();
-	void _MarkInFollowingWeekDays(EvCLink* link, Datum* date, int lastOfMonth);
 	void _ReadAndSort();
 	void _SetMode(int32 mode);
 	void _Layout();
 	void _WatchEvents();
 
 	Datum* fShowDatum = nullptr;
-	time_t fShowTime = 0;
 	int32 fViewMode = 1;
-	int32 fDateFormat;
 	int32 fSavedFormat;
 	BList* fRecords;
 

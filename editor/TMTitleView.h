@@ -21,8 +21,6 @@ public:
 	void SetDate(Datum* date) { fDate = date; }
 	void SetMode(int32 mode) { fMode = mode; }
 	void SetColumns(int32 columns) { fColumns = columns; }
-	int32 Mode() const { return fMode; }
-	int32 Columns() const { return fColumns; }
 	// The text of column i as Draw writes it; empty for a column without one.
 	BString ColumnText(int32 column) const;
 

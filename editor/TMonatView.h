@@ -27,8 +27,6 @@ public:
 	void SetDate(Datum* date) { fDate = date; }
 	void SetMode(int32 mode) { fMode = mode; }
 	void SetColumns(int32 columns) { fColumns = columns; }
-	int32 Mode() const { return fMode; }
-	int32 Columns() const { return fColumns; }
 
 	// Removes and deletes every row, the last first; the records of the rows may go.
 	void ClearAllChilds();

@@ -113,6 +113,10 @@ TEST_F(EvCLinkTest, SingleEventInAndJustAfterTheMonth)
 	EXPECT_EQ(link->fDayMask[31 + 9], '1');
 	EXPECT_EQ(link->fDayMask[31 + 8], 'x');
 	EXPECT_EQ(link->fInMonth, 0);
+	// From a Friday 31 January the week runs to 6 February.
+	auto sixth = Link(4, Local(2025, 2, 6));
+	sixth->PokeDays(Month(2025, 1, 31).get());
+	EXPECT_EQ(sixth->fDayMask[31 + 13], '1');
 
 	link->PokeDays(Month(2025, 2).get());
 	EXPECT_EQ(link->fDayMask[9], '1');
