@@ -2,9 +2,8 @@
 #ifndef BENCH_HOME_H
 #define BENCH_HOME_H
 
-#include <TypeConstants.h>
+#include <EventAttributes.h>
 #include <VolumeRoster.h>
-#include <fs_index.h>
 
 #include <cstdlib>
 #include <string>
@@ -20,9 +19,7 @@ MakeBenchHome(const char* name, BVolume* volume)
 	setenv("XDG_DATA_HOME", (home + "/.local/share").c_str(), 1);
 	setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
 	BVolumeRoster().GetBootVolume(volume);
-	for (const char* index : {"EVENT:Start", "EVENT:End", "EVENT:Description", "EVENT:Alarm",
-	                          "EVENT:Extd", "EVENT:Warn"})
-		fs_create_index(volume->Device(), index, B_STRING_TYPE, 0);
+	CreateEventIndexes();
 	return home;
 }
 

@@ -1,6 +1,8 @@
 // Kalimo command line. MIT licence.
 #include "KalimoCli.h"
 
+#include <DateFormatGuard.h>
+
 #include <AlarmScan.h>
 #include <Datum.h>
 #include <EvCLink.h>
@@ -197,7 +199,8 @@ KalimoCli::Run()
 	}
 
 	ICalImport::sTrace = false;
-	Datum::fDFormat = (int32)GetGlobalDateFormat();
+	// The user's date format, read once for all the times printed.
+	DateFormatGuard format((int32)GetGlobalDateFormat());
 	CreateEventIndexes();
 
 	int status;
@@ -408,6 +411,7 @@ KalimoCli::_EventsWith(const char* attribute, std::vector<Listed>* events)
 		_Fail("the events cannot be looked for", strerror_be(status));
 		return false;
 	}
+	events->reserve(query.CountEntries());
 	BEntry entry;
 	while (query.GetNextEntry(&entry) == B_OK) {
 		if (!IsUserEvent(&entry))
@@ -415,7 +419,7 @@ KalimoCli::_EventsWith(const char* attribute, std::vector<Listed>* events)
 		BNode node(&entry);
 		Listed listed{entry.Path(), EventRecord(), 0};
 		if (listed.event.Load(&node) == B_OK)
-			events->push_back(listed);
+			events->push_back(std::move(listed));
 	}
 	std::sort(events->begin(), events->end(),
 	          [](const Listed& a, const Listed& b) { return a.path < b.path; });

@@ -21,8 +21,25 @@ const char* kAttrWarn = "EVENT:Warn";
 const char* kAttrExtd = "EVENT:Extd";
 const char* kAttrSnooze = "EVENT:Snooze";
 
-const char* const kEventIndexes[6] = {"EVENT:Start", "EVENT:End",  "EVENT:Description",
-                                      "EVENT:Alarm", "EVENT:Extd", "EVENT:Warn"};
+const EventIndex kEventIndexes[17] = {
+    {"EVENT:Start", B_STRING_TYPE},
+    {"EVENT:End", B_STRING_TYPE},
+    {"EVENT:Description", B_STRING_TYPE},
+    {"EVENT:Alarm", B_STRING_TYPE},
+    {"EVENT:Extd", B_STRING_TYPE},
+    {"EVENT:Warn", B_STRING_TYPE},
+    {kAttrSummary, B_STRING_TYPE},
+    {kAttrLocation, B_STRING_TYPE},
+    {kAttrCategorie, B_STRING_TYPE},
+    {kAttrGroup, B_STRING_TYPE},
+    {kAttrExRule, B_STRING_TYPE},
+    {kAttrNextA, B_TIME_TYPE},
+    {kAttrStart, B_TIME_TYPE},
+    {kAttrEnd, B_TIME_TYPE},
+    {kAttrSnooze, B_TIME_TYPE},
+    // The alarm scan looks whether a passed event shows its warning icons.
+    {"BEOS:L:STD_ICON", B_LARGE_ICON_TYPE},
+    {"BEOS:M:STD_ICON", B_MINI_ICON_TYPE}};
 
 void
 CreateEventIndexes()
@@ -31,6 +48,6 @@ CreateEventIndexes()
 	if (BVolumeRoster().GetBootVolume(&volume) != B_OK)
 		return;
 	// An index that exists already stays as it is.
-	for (const char* name : kEventIndexes)
-		fs_create_index(volume.Device(), name, B_STRING_TYPE, 0);
+	for (const EventIndex& index : kEventIndexes)
+		fs_create_index(volume.Device(), index.name, index.type, 0);
 }

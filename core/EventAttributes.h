@@ -20,9 +20,16 @@ extern const char* kAttrExtd;
 // 'TIME': the moment an alarm was put off to, until it has fired again.
 extern const char* kAttrSnooze;
 
-// The attribute indexes the queries of the programs run on, created on the boot
-// volume when missing.
-extern const char* const kEventIndexes[6];
+#include <SupportDefs.h>
+
+// The attribute indexes, created on the boot volume when missing: those the queries
+// of the programs run on, and every attribute an event is read by, so that a new
+// process reads its events from the index without opening their files.
+struct EventIndex {
+	const char* name;
+	type_code type;
+};
+extern const EventIndex kEventIndexes[17];
 void CreateEventIndexes();
 
 #endif // EVENT_ATTRIBUTES_H

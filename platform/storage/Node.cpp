@@ -84,7 +84,7 @@ BNode::SetTo(const char* path)
 	std::shared_ptr<NodeCache> cache =
 	    path != nullptr && path[0] == '/' ? NodeCache::Active() : nullptr;
 	if (cache != nullptr) {
-		if (NodeCache::NodeRef node = cache->FindComplete(path)) {
+		if (NodeCache::NodeRef node = cache->FindTrusted(path)) {
 			Unset();
 			fCached = node;
 			fPath = path;
@@ -106,7 +106,7 @@ BNode::_FromMemory() const
 status_t
 BNode::_ReadValue(const char* name, CachedValue* value, std::vector<uint8>* storage) const
 {
-	if (_FromMemory())
+	if (_FromMemory() && fCached->Covers(name))
 		return fCached->Find(name, value) ? B_OK : B_ENTRY_NOT_FOUND;
 	status_t status = _Realize();
 	if (status == B_OK)
@@ -125,6 +125,12 @@ BNode::_Realize() const
 		return B_OK;
 	status_t status;
 	fFd = open_node(fPath.c_str(), O_RDONLY, &status);
+	// A node known by its indexed values only is read whole now, once for all
+	// nodes of this file opened later.
+	if (fFd >= 0 && fCached != nullptr && !fCached->complete) {
+		if (std::shared_ptr<NodeCache> cache = NodeCache::Active())
+			cache->Complete(fPath, fFd);
+	}
 	return status;
 }
 
@@ -143,7 +149,8 @@ BNode::SetTo(const BEntry* entry)
 		return SetTo((const char*)nullptr);
 	// A node a query just met needs no looking up.
 	const std::shared_ptr<const CachedNode>& cached = entry->fCached;
-	if (cached != nullptr && cached->complete && cached->trusted && cached->path == entry->fPath) {
+	if (cached != nullptr && (cached->complete || cached->covered != nullptr) && cached->trusted &&
+	    cached->path == entry->fPath) {
 		Unset();
 		fCached = cached;
 		fPath = entry->fPath;
@@ -231,7 +238,7 @@ BNode::GetAttrInfo(const char* name, attr_info* info) const
 		return B_NO_INIT;
 	if (name == nullptr || info == nullptr)
 		return B_BAD_VALUE;
-	if (_FromMemory()) {
+	if (_FromMemory() && fCached->Covers(name)) {
 		CachedValue value;
 		if (!fCached->Find(name, &value))
 			return B_ENTRY_NOT_FOUND;
@@ -259,7 +266,7 @@ BNode::RemoveAttr(const char* name)
 	if (name == nullptr)
 		return B_BAD_VALUE;
 	// Removing what is not there changes nothing, and needs no file.
-	if (_FromMemory() && !fCached->Find(name))
+	if (_FromMemory() && fCached->Covers(name) && !fCached->Find(name))
 		return B_ENTRY_NOT_FOUND;
 	status_t status = _Realize();
 	if (status != B_OK)
@@ -306,7 +313,7 @@ BNode::GetNextAttrName(char* buffer)
 	if (buffer == nullptr)
 		return B_BAD_VALUE;
 	std::vector<std::string> names;
-	if (_FromMemory()) {
+	if (_FromMemory() && fCached->complete) {
 		fCached->ForEach([&names](const CachedValue& value) {
 			names.push_back(value.name);
 			return true;

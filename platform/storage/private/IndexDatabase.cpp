@@ -9,12 +9,15 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <string_view>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_map>
+#include <unordered_set>
 
 static std::unique_ptr<IndexDatabase> sDefault;
 static std::mutex sDefaultLock;
@@ -91,6 +94,8 @@ IndexDatabase::IndexDatabase(const std::string& path, dev_t damagedDevice, ino_t
 
 // The tables, made in a new file only: an existing database is read as it is, so
 // that opening it needs no write lock.
+// A node's indexed values are kept together in its row, packed (see pack_values):
+// the first query of a process reads them all, and one row a node reads fastest.
 static const char* kSchema =
     "CREATE TABLE big_values ("
     " device INTEGER NOT NULL, node INTEGER NOT NULL, name TEXT NOT NULL,"
@@ -99,22 +104,20 @@ static const char* kSchema =
     " name TEXT PRIMARY KEY, type INTEGER NOT NULL, flags INTEGER NOT NULL);"
     "CREATE TABLE nodes ("
     " device INTEGER NOT NULL, node INTEGER NOT NULL, path TEXT NOT NULL,"
-    " ctime INTEGER NOT NULL, PRIMARY KEY (device, node));"
+    " ctime INTEGER NOT NULL, packed BLOB NOT NULL DEFAULT x'', PRIMARY KEY (device, node));"
     "CREATE INDEX nodes_by_path ON nodes (path);"
-    // Keyed by name first: a query reads the values of one or two names as a
-    // range of the table itself.
-    "CREATE TABLE attr_values ("
-    " name TEXT NOT NULL, device INTEGER NOT NULL, node INTEGER NOT NULL,"
-    " type INTEGER NOT NULL, value BLOB NOT NULL,"
-    " PRIMARY KEY (name, device, node)) WITHOUT ROWID;"
-    "CREATE INDEX attr_values_by_node ON attr_values (device, node);"
     "INSERT INTO indexes VALUES ('BEOS:TYPE', 1296649555, 0),"
-    " ('name', 1129534546, 0), ('size', 1280069191, 0), ('last_modified', 1280069191, 0);";
-static const char* const kTables[] = {"attr_values", "big_values", "indexes", "nodes"};
+    " ('name', 1129534546, 0), ('size', 1280069191, 0), ('last_modified', 1280069191, 0);"
+    "PRAGMA user_version = 1;";
+static const char* const kTables[] = {"big_values", "indexes", "nodes"};
+// Before version 1 the values were rows of a table of their own.
+static const int kSchemaVersion = 1;
 
 // A node whose file a query did not find, kept for its big values until a reindex
 // walk finds it again or forgets it.
 static const int64 kNotFound = -1;
+// The change time of a node whose values are to be read again: no file has it.
+static const int64 kUnread = 0;
 
 IndexDatabase::~IndexDatabase()
 {
@@ -245,7 +248,9 @@ IndexDatabase::_OpenFile()
 		}
 		sqlite3_finalize(vacuum);
 	}
-	const status_t status = Result(result);
+	status_t status = Result(result);
+	if (status == B_OK)
+		status = _Upgrade();
 	if (status == B_BAD_DATA)
 		fDamaged = false; // handled here: put aside at once
 	else if (status != B_OK)
@@ -408,7 +413,107 @@ private:
 	sqlite3_stmt* fStatement = nullptr;
 	status_t fStatus = B_OK;
 };
+
+// A node's indexed values in one blob, as Unpack reads them.
+std::vector<uint8>
+pack_values(const std::vector<IndexDatabase::IndexedValue>& values)
+{
+	size_t total = 0;
+	for (const IndexDatabase::IndexedValue& value : values)
+		total += 3 * sizeof(uint32) + value.name.size() + 1 + value.data.size();
+	std::vector<uint8> packed(total);
+	uint8* at = packed.data();
+	for (const IndexDatabase::IndexedValue& value : values) {
+		const uint32 header[3] = {(uint32)value.type, (uint32)value.name.size() + 1,
+		                          (uint32)value.data.size()};
+		memcpy(at, header, sizeof(header));
+		at += sizeof(header);
+		memcpy(at, value.name.c_str(), header[1]);
+		at += header[1];
+		if (header[2] > 0)
+			memcpy(at, value.data.data(), header[2]);
+		at += header[2];
+	}
+	return packed;
+}
+
+// The values of a packed blob; false when it is damaged.
+bool
+unpack_values(const void* packed, size_t size, std::vector<IndexDatabase::IndexedValue>* values)
+{
+	return IndexDatabase::Unpack(
+	    (const uint8*)packed, size,
+	    [values](type_code type, std::string_view name, const uint8* data, size_t length) {
+		    values->push_back({std::string(name), type, std::vector<uint8>(data, data + length)});
+	    });
+}
+
 } // namespace
+
+status_t
+IndexDatabase::_Upgrade()
+{
+	int64 found;
+	{
+		Statement version(this, fDb, "PRAGMA user_version");
+		if (!version.Next())
+			return version.Status() != B_OK ? version.Status() : B_IO_ERROR;
+		found = sqlite3_column_int64(*version, 0);
+	}
+	if (found == kSchemaVersion)
+		return B_OK;
+	if (found != 0)
+		return B_BAD_DATA;
+	// Version 0 kept each value in a row of attr_values: they move into the nodes'
+	// rows, once, under the write lock; another process may have done it meanwhile.
+	status_t status = _Begin();
+	if (status != B_OK)
+		return status;
+	{
+		Statement again(this, fDb, "PRAGMA user_version");
+		if (again.Next() && sqlite3_column_int64(*again, 0) == kSchemaVersion)
+			return _Commit(B_OK);
+	}
+	status = _Exec("ALTER TABLE nodes ADD COLUMN packed BLOB NOT NULL DEFAULT x''");
+	{
+		Statement rows(this, fDb,
+		               "SELECT device, node, name, type, value FROM attr_values"
+		               " ORDER BY device, node");
+		Statement update(this, fDb, "UPDATE nodes SET packed = ?3 WHERE device = ?1 AND node = ?2");
+		std::vector<IndexedValue> values;
+		dev_t device = 0;
+		ino_t node = 0;
+		auto flush = [&] {
+			if (values.empty() || status != B_OK)
+				return;
+			update.Reset();
+			update.BindKey(device, node, nullptr);
+			const std::vector<uint8> packed = pack_values(values);
+			sqlite3_bind_blob64(*update, 3, packed.data(), packed.size(), SQLITE_TRANSIENT);
+			status = update.Done();
+			values.clear();
+		};
+		while (status == B_OK && rows.Next()) {
+			const dev_t rowDevice = (dev_t)sqlite3_column_int64(*rows, 0);
+			const ino_t rowNode = (ino_t)sqlite3_column_int64(*rows, 1);
+			if (rowDevice != device || rowNode != node)
+				flush();
+			device = rowDevice;
+			node = rowNode;
+			const unsigned char* name = sqlite3_column_text(*rows, 2);
+			const uint8* bytes = (const uint8*)sqlite3_column_blob(*rows, 4);
+			values.push_back({name != nullptr ? (const char*)name : "",
+			                  (type_code)sqlite3_column_int64(*rows, 3),
+			                  std::vector<uint8>(bytes, bytes + sqlite3_column_bytes(*rows, 4))});
+		}
+		flush();
+		if (status == B_OK)
+			status = rows.Status();
+	}
+	if (status == B_OK)
+		status = _Exec("DROP TABLE attr_values; PRAGMA user_version = 1;");
+	return _Commit(status);
+}
 
 status_t
 IndexDatabase::StoreValue(dev_t device, ino_t node, const char* name, const void* data, size_t size)
@@ -617,34 +722,20 @@ IndexDatabase::CreateIndex(const char* name, uint32 type, uint32 flags, bool* cr
 	return status;
 }
 
+// Records the node's path, change time and packed values.
 static status_t
-upsert_node(IndexDatabase* owner, sqlite3* db, const IndexDatabase::NodeRecord& node)
+upsert_node(IndexDatabase* owner, sqlite3* db, const IndexDatabase::NodeRecord& node,
+            const std::vector<uint8>& packed)
 {
-	Statement statement(owner, db,
-	                    "INSERT INTO nodes (device, node, path, ctime) VALUES (?, ?, ?, ?)"
-	                    " ON CONFLICT (device, node) DO UPDATE"
-	                    " SET path = excluded.path, ctime = excluded.ctime");
+	Statement statement(
+	    owner, db,
+	    "INSERT INTO nodes (device, node, path, ctime, packed) VALUES (?, ?, ?, ?, ?)"
+	    " ON CONFLICT (device, node) DO UPDATE"
+	    " SET path = excluded.path, ctime = excluded.ctime, packed = excluded.packed");
 	statement.BindKey(node.device, node.node, node.path.c_str());
 	sqlite3_bind_int64(*statement, 4, node.ctime);
-	return statement.Done();
-}
-
-static status_t
-put_value(IndexDatabase* owner, sqlite3* db, dev_t device, ino_t node, const char* name,
-          type_code type, const void* data, size_t size)
-{
-	if (data == nullptr) {
-		Statement remove(owner, db,
-		                 "DELETE FROM attr_values WHERE device = ? AND node = ? AND name = ?");
-		remove.BindKey(device, node, name);
-		return remove.Done();
-	}
-	Statement statement(owner, db,
-	                    "INSERT OR REPLACE INTO attr_values (device, node, name, type, value)"
-	                    " VALUES (?, ?, ?, ?, ?)");
-	statement.BindKey(device, node, name);
-	sqlite3_bind_int64(*statement, 4, type);
-	sqlite3_bind_blob64(*statement, 5, size > 0 ? data : "", size, SQLITE_TRANSIENT);
+	sqlite3_bind_blob64(*statement, 5, packed.empty() ? "" : (const void*)packed.data(),
+	                    packed.size(), SQLITE_TRANSIENT);
 	return statement.Done();
 }
 
@@ -676,9 +767,22 @@ IndexDatabase::PutValue(const NodeRecord& node, const char* name, type_code type
 	status_t status = _Begin();
 	if (status != B_OK)
 		return status;
-	status = upsert_node(this, fDb, node);
+	// The other values of the node stay as they are.
+	std::vector<IndexedValue> values;
+	{
+		Statement known(this, fDb, "SELECT packed FROM nodes WHERE device = ? AND node = ?");
+		known.BindKey(node.device, node.node, nullptr);
+		if (known.Next() && !unpack_values(sqlite3_column_blob(*known, 0),
+		                                   sqlite3_column_bytes(*known, 0), &values))
+			values.clear();
+		status = known.Status();
+	}
+	std::erase_if(values, [name](const IndexedValue& value) { return value.name == name; });
+	if (data != nullptr)
+		values.push_back(
+		    {name, type, std::vector<uint8>((const uint8*)data, (const uint8*)data + size)});
 	if (status == B_OK)
-		status = put_value(this, fDb, node.device, node.node, name, type, data, size);
+		status = upsert_node(this, fDb, node, pack_values(values));
 	return _Commit(status);
 }
 
@@ -686,22 +790,7 @@ status_t
 IndexDatabase::PutNode(const NodeRecord& node)
 {
 	Guard guard(fLock);
-	status_t status = _Begin();
-	if (status != B_OK)
-		return status;
-	status = upsert_node(this, fDb, node);
-	if (status == B_OK) {
-		Statement clear(this, fDb, "DELETE FROM attr_values WHERE device = ? AND node = ?");
-		clear.BindKey(node.device, node.node, nullptr);
-		status = clear.Done();
-	}
-	for (const IndexedValue& value : node.values) {
-		if (status != B_OK)
-			break;
-		status = put_value(this, fDb, node.device, node.node, value.name.c_str(), value.type,
-		                   value.data.data(), value.data.size());
-	}
-	return _Commit(status);
+	return upsert_node(this, fDb, node, pack_values(node.values));
 }
 
 status_t
@@ -715,8 +804,8 @@ IndexDatabase::RemoveNodeRows(dev_t device, ino_t node, bool keepIfValues)
 	                         ? "DELETE FROM nodes WHERE device = ?1 AND node = ?2 AND NOT EXISTS"
 	                           " (SELECT 1 FROM big_values WHERE device = ?1 AND node = ?2)"
 	                         : "DELETE FROM nodes WHERE device = ? AND node = ?";
-	for (const char* sql : {"DELETE FROM attr_values WHERE device = ? AND node = ?", forget,
-	                        "UPDATE nodes SET ctime = ?3 WHERE device = ?1 AND node = ?2"}) {
+	for (const char* sql :
+	     {forget, "UPDATE nodes SET ctime = ?3, packed = x'' WHERE device = ?1 AND node = ?2"}) {
 		Statement statement(this, fDb, sql);
 		statement.BindKey(device, node, nullptr);
 		sqlite3_bind_int64(*statement, 3, kNotFound);
@@ -724,6 +813,15 @@ IndexDatabase::RemoveNodeRows(dev_t device, ino_t node, bool keepIfValues)
 			break;
 	}
 	return _Commit(status);
+}
+
+status_t
+IndexDatabase::ForgetChangeTimes()
+{
+	Guard guard(fLock);
+	Statement statement(this, fDb, "UPDATE nodes SET ctime = ? WHERE ctime >= 0");
+	sqlite3_bind_int64(*statement, 1, kUnread);
+	return statement.Done();
 }
 
 status_t
@@ -738,6 +836,53 @@ IndexDatabase::MovePath(const std::string& from, const std::string& to)
 	sqlite3_bind_text(*statement, 1, from.c_str(), -1, SQLITE_TRANSIENT);
 	sqlite3_bind_text(*statement, 2, to.c_str(), -1, SQLITE_TRANSIENT);
 	return statement.Done();
+}
+
+// Reads rows of device, node, path, ctime and packed values, of which it keeps
+// those of the names. A node whose values are damaged is taken with a change time
+// no file has: the query that meets it reads it from its file.
+static status_t
+read_stored_nodes(Statement& statement, const std::unordered_set<std::string_view>& names,
+                  bool allNodes, std::vector<IndexDatabase::StoredNode>* nodes)
+{
+	std::vector<IndexDatabase::IndexedValue> kept;
+	while (statement.Next()) {
+		IndexDatabase::StoredNode stored;
+		stored.device = (dev_t)sqlite3_column_int64(*statement, 0);
+		stored.node = (ino_t)sqlite3_column_int64(*statement, 1);
+		const unsigned char* path = sqlite3_column_text(*statement, 2);
+		stored.path = path != nullptr ? (const char*)path : "";
+		stored.ctime = sqlite3_column_int64(*statement, 3);
+		const uint8* packed = (const uint8*)sqlite3_column_blob(*statement, 4);
+		const size_t size = (size_t)sqlite3_column_bytes(*statement, 4);
+		// Mostly every value is of an index still: the row is taken as it is.
+		bool all = true;
+		bool any = false;
+		const bool whole = IndexDatabase::Unpack(
+		    packed, size, [&](type_code, std::string_view name, const uint8*, size_t) {
+			    const bool wanted = names.count(name) != 0;
+			    all = all && wanted;
+			    any = any || wanted;
+		    });
+		if (!whole)
+			stored.ctime = kUnread;
+		else if (all)
+			stored.packed.assign(packed, packed + size);
+		else if (any) {
+			kept.clear();
+			IndexDatabase::Unpack(
+			    packed, size,
+			    [&](type_code type, std::string_view name, const uint8* data, size_t length) {
+				    if (names.count(name) != 0)
+					    kept.push_back(
+					        {std::string(name), type, std::vector<uint8>(data, data + length)});
+			    });
+			stored.packed = pack_values(kept);
+		}
+		if (allNodes || !stored.packed.empty())
+			nodes->push_back(std::move(stored));
+	}
+	return statement.Status();
 }
 
 static status_t
@@ -757,108 +902,34 @@ read_node_rows(Statement& statement, std::vector<IndexDatabase::NodeRecord>* nod
 
 status_t
 IndexDatabase::LoadNodes(const std::set<std::string>& names, bool allNodes,
-                         std::vector<NodeRecord>* nodes)
+                         std::vector<StoredNode>* nodes)
 {
 	Guard guard(fLock);
 	nodes->clear();
-	// Two plain scans joined here: the values of the names (a range of the table's
-	// own key each), then the nodes. In one read transaction, so that both see the
-	// same moment.
-	struct Key {
-		dev_t device;
-		ino_t node;
-		bool operator==(const Key& other) const
-		{
-			return device == other.device && node == other.node;
-		}
-	};
-	struct KeyHash {
-		size_t operator()(const Key& key) const { return key.node * 31 + key.device; }
-	};
-	const bool own = fTransactionDepth == 0;
-	if (own) {
-		status_t status = _Exec("BEGIN");
-		if (status != B_OK)
-			return status;
-	}
-	std::unordered_multimap<Key, IndexedValue, KeyHash> values;
-	Statement valueRows(this, fDb,
-	                    "SELECT device, node, type, value FROM attr_values WHERE name = ?");
-	for (const std::string& name : names) {
-		valueRows.Reset();
-		sqlite3_bind_text(*valueRows, 1, name.c_str(), -1, SQLITE_TRANSIENT);
-		while (valueRows.Next()) {
-			IndexedValue value;
-			value.name = name;
-			value.type = (type_code)sqlite3_column_int64(*valueRows, 2);
-			const uint8* bytes = (const uint8*)sqlite3_column_blob(*valueRows, 3);
-			value.data.assign(bytes, bytes + sqlite3_column_bytes(*valueRows, 3));
-			values.emplace(Key{(dev_t)sqlite3_column_int64(*valueRows, 0),
-			                   (ino_t)sqlite3_column_int64(*valueRows, 1)},
-			               std::move(value));
-		}
-		if (valueRows.Status() != B_OK)
-			break;
-	}
-	status_t status = valueRows.Status();
-	std::vector<NodeRecord> all;
-	if (status == B_OK && (!values.empty() || allNodes)) {
-		Statement nodeRows(this, fDb,
-		                   "SELECT device, node, path, ctime FROM nodes WHERE ctime >= 0");
-		status = read_node_rows(nodeRows, &all);
-	}
-	if (own)
-		sqlite3_exec(fDb, "COMMIT", nullptr, nullptr, nullptr);
-	if (status != B_OK)
-		return status;
-	for (NodeRecord& node : all) {
-		auto [from, to] = values.equal_range(Key{node.device, node.node});
-		for (auto value = from; value != to; ++value)
-			node.values.push_back(std::move(value->second));
-		if (node.values.empty() && !allNodes)
-			continue;
-		nodes->push_back(std::move(node));
-	}
-	return B_OK;
+	const std::unordered_set<std::string_view> wanted(names.begin(), names.end());
+	// In the order of the paths, as the node cache keeps them.
+	Statement rows(this, fDb,
+	               "SELECT device, node, path, ctime, packed FROM nodes WHERE ctime >= 0"
+	               " ORDER BY path");
+	return read_stored_nodes(rows, wanted, allNodes, nodes);
 }
 
 status_t
 IndexDatabase::LoadNodesByKey(const std::vector<std::pair<dev_t, ino_t>>& keys,
-                              const std::set<std::string>& names, std::vector<NodeRecord>* nodes)
+                              const std::set<std::string>& names, std::vector<StoredNode>* nodes)
 {
 	Guard guard(fLock);
 	nodes->clear();
-	Statement nodeRow(this, fDb,
-	                  "SELECT device, node, path, ctime FROM nodes"
-	                  " WHERE device = ? AND node = ? AND ctime >= 0");
-	Statement valueRows(this, fDb,
-	                    "SELECT name, type, value FROM attr_values WHERE device = ? AND node = ?");
-	if (!nodeRow.IsValid() || !valueRows.IsValid())
-		return !nodeRow.IsValid() ? nodeRow.Status() : valueRows.Status();
+	const std::unordered_set<std::string_view> wanted(names.begin(), names.end());
+	Statement row(this, fDb,
+	              "SELECT device, node, path, ctime, packed FROM nodes"
+	              " WHERE device = ? AND node = ? AND ctime >= 0");
 	for (const auto& [device, node] : keys) {
-		nodeRow.Reset();
-		nodeRow.BindKey(device, node, nullptr);
-		const size_t before = nodes->size();
-		status_t status = read_node_rows(nodeRow, nodes);
+		row.Reset();
+		row.BindKey(device, node, nullptr);
+		const status_t status = read_stored_nodes(row, wanted, true, nodes);
 		if (status != B_OK)
 			return status;
-		if (nodes->size() == before)
-			continue;
-		valueRows.Reset();
-		valueRows.BindKey(device, node, nullptr);
-		while (valueRows.Next()) {
-			const char* name = (const char*)sqlite3_column_text(*valueRows, 0);
-			if (name == nullptr || names.count(name) == 0)
-				continue;
-			IndexedValue value;
-			value.name = name;
-			value.type = (type_code)sqlite3_column_int64(*valueRows, 1);
-			const uint8* bytes = (const uint8*)sqlite3_column_blob(*valueRows, 2);
-			value.data.assign(bytes, bytes + sqlite3_column_bytes(*valueRows, 2));
-			nodes->back().values.push_back(std::move(value));
-		}
-		if (valueRows.Status() != B_OK)
-			return valueRows.Status();
 	}
 	return B_OK;
 }

@@ -5,10 +5,12 @@
 #include <SupportDefs.h>
 
 #include <atomic>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct sqlite3;
@@ -77,6 +79,20 @@ public:
 		std::vector<IndexedValue> values;
 	};
 
+	// A node as the index holds it, its indexed values packed as Unpack reads them.
+	struct StoredNode {
+		dev_t device;
+		ino_t node;
+		std::string path;
+		int64 ctime; // nanoseconds
+		std::vector<uint8> packed;
+	};
+	// Calls take(type, name, data, size) for each value packed in a node's row;
+	// false when the bytes are no such values (then some may have been taken).
+	// Per value: its type, the size of its name with the zero, the size of its
+	// data (32 bits each, in host order), then the name and the data.
+	template <typename Take> static bool Unpack(const uint8* packed, size_t size, Take take);
+
 	// Records the node's path and change time and replaces one value (data null: the
 	// value is removed). With no name, only path and change time are recorded, and
 	// only for a node the index knows already.
@@ -88,15 +104,17 @@ public:
 	// that still has big values keeps its row, marked as not found, so that a reindex
 	// walk finds it again or forgets its values.
 	status_t RemoveNodeRows(dev_t device, ino_t node, bool keepIfValues = false);
+	// Marks the values of every known node as to be read again from its file.
+	status_t ForgetChangeTimes();
 	// The path of one entry, or of a folder and everything below it, changed.
 	status_t MovePath(const std::string& from, const std::string& to);
 	// Every node that has one of the names, with its values of those names; all known
 	// nodes when allNodes is set.
 	status_t LoadNodes(const std::set<std::string>& names, bool allNodes,
-	                   std::vector<NodeRecord>* nodes);
+	                   std::vector<StoredNode>* nodes);
 	// The nodes with these keys that the index knows, with their values of the names.
 	status_t LoadNodesByKey(const std::vector<std::pair<dev_t, ino_t>>& keys,
-	                        const std::set<std::string>& names, std::vector<NodeRecord>* nodes);
+	                        const std::set<std::string>& names, std::vector<StoredNode>* nodes);
 	// Nodes whose path lies at or below the folder, also those marked not found.
 	status_t LoadNodesBelow(const std::string& folder, std::vector<NodeRecord>* nodes);
 
@@ -119,6 +137,7 @@ private:
 	status_t _OpenFile();
 	status_t _Create(const std::set<std::string>& indexes);
 	status_t _SetAside(std::set<std::string>* indexes);
+	status_t _Upgrade();
 	bool _IsCurrentFile() const;
 	status_t _Exec(const char* sql);
 	status_t _Begin();
@@ -146,5 +165,28 @@ private:
 	bool fFreed = false;
 	std::atomic<int32> fWriters{0};
 };
+
+template <typename Take>
+bool
+IndexDatabase::Unpack(const uint8* packed, size_t size, Take take)
+{
+	size_t at = 0;
+	while (at < size) {
+		uint32 header[3];
+		if (size - at < sizeof(header))
+			return false;
+		memcpy(header, packed + at, sizeof(header));
+		at += sizeof(header);
+		if (header[1] == 0 || header[1] > size - at || header[2] > size - at - header[1] ||
+		    packed[at + header[1] - 1] != '\0')
+			return false;
+		const char* name = (const char*)packed + at;
+		at += header[1];
+		take((type_code)header[0], std::string_view(name, header[1] - 1), packed + at,
+		     (size_t)header[2]);
+		at += header[2];
+	}
+	return true;
+}
 
 #endif // INDEX_DATABASE_H

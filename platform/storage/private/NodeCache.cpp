@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
@@ -53,12 +54,12 @@ is_local_file_system(const std::string& folder)
 class SharedValues
 {
 public:
-	std::shared_ptr<const std::vector<uint8>> Share(const std::vector<uint8>& data)
+	std::shared_ptr<const std::vector<uint8>> Share(const uint8* bytes, size_t size)
 	{
-		uint64 hash = data.size();
-		for (size_t at = 0; at < data.size(); at += 8) {
+		uint64 hash = size;
+		for (size_t at = 0; at < size; at += 8) {
 			uint64 word = 0;
-			memcpy(&word, data.data() + at, std::min<size_t>(8, data.size() - at));
+			memcpy(&word, bytes + at, std::min<size_t>(8, size - at));
 			hash = (hash ^ word) * 0x9e3779b97f4a7c15ull;
 			hash ^= hash >> 31;
 		}
@@ -66,10 +67,11 @@ public:
 		auto [first, last] = fValues.equal_range(hash);
 		for (auto at = first; at != last; ++at) {
 			std::shared_ptr<const std::vector<uint8>> known = at->second.lock();
-			if (known != nullptr && *known == data)
+			if (known != nullptr && known->size() == size &&
+			    (size == 0 || memcmp(known->data(), bytes, size) == 0))
 				return known;
 		}
-		auto shared = std::make_shared<const std::vector<uint8>>(data);
+		auto shared = std::make_shared<const std::vector<uint8>>(bytes, bytes + size);
 		fValues.emplace(hash, shared);
 		if (fValues.size() >= fSweepAt) {
 			std::erase_if(fValues, [](const auto& value) { return value.second.expired(); });
@@ -93,6 +95,15 @@ struct ActiveCache {
 };
 
 ActiveCache* sActive = nullptr;
+
+// Set when the process ends: its nodes are then left to the system, as freeing
+// ten thousand of them takes longer than a short command's whole work.
+std::atomic<bool> sExiting{false};
+struct LeftNodes {
+	NodeCache::NodeMap nodes;
+	std::unordered_map<std::string_view, NodeCache::NodeMap::iterator> byPath;
+};
+LeftNodes* sLeft = nullptr;
 
 // A forked child has no watching thread: its parent's cache is not its own, and is
 // left alone (not even destroyed).
@@ -125,21 +136,29 @@ active_cache()
 	static ActiveCache* active = [] {
 		sActive = new ActiveCache;
 		pthread_atfork(lock_for_fork, unlock_after_fork, forget_in_child);
+		// Runs before the static destructors of the databases made after this.
+		atexit([] { sExiting = true; });
 		return sActive;
 	}();
 	return *active;
 }
 
-// A node as the database knows it; trusted once a stat confirms it.
+// A node as the database knows it, with the values of the covered names; trusted
+// once a stat confirms it.
+// The stored node's memory is given back as it is taken in, so that a first load
+// of many nodes does not hold them twice.
 NodeCache::NodeRef
-node_of(const IndexDatabase::NodeRecord& record)
+node_of(IndexDatabase::StoredNode&& stored,
+        const std::shared_ptr<const std::set<std::string, std::less<>>>& covered)
 {
 	auto node = std::make_shared<CachedNode>();
-	node->device = record.device;
-	node->node = record.node;
-	node->path = record.path;
-	node->ctime = record.ctime;
-	node->SetValues(record.values);
+	node->device = stored.device;
+	node->node = stored.node;
+	node->path = std::move(stored.path);
+	node->ctime = stored.ctime;
+	node->covered = covered;
+	node->SetPacked(stored.packed);
+	std::vector<uint8>().swap(stored.packed);
 	return node;
 }
 
@@ -152,16 +171,16 @@ NodeCache::ChangeTime(const struct stat& st)
 }
 
 uint32
-CachedNode::_Hash(const char* name)
+CachedNode::_Hash(std::string_view name)
 {
 	// The length and the first and last eight bytes: cheap, and enough to tell the
 	// few names of one node apart; names are looked up by the thousands per scan.
-	const size_t length = strlen(name);
+	const size_t length = name.size();
 	uint64 head = 0;
 	uint64 tail = 0;
 	if (length >= 8) {
-		memcpy(&head, name, 8);
-		memcpy(&tail, name + length - 8, 8);
+		memcpy(&head, name.data(), 8);
+		memcpy(&tail, name.data() + length - 8, 8);
 	} else {
 		for (size_t i = 0; i < length; i++)
 			head |= (uint64)(uint8)name[i] << (8 * i);
@@ -173,42 +192,62 @@ CachedNode::_Hash(const char* name)
 void
 CachedNode::SetValues(const std::vector<IndexDatabase::IndexedValue>& values)
 {
-	uint32 slots = values.empty() ? 0 : 2;
-	while (slots * 3 < values.size() * 4)
+	_Build((int32)values.size(), [&values](auto add) {
+		for (const IndexDatabase::IndexedValue& value : values)
+			add(value.type, std::string_view(value.name), value.data.data(), value.data.size());
+	});
+}
+
+void
+CachedNode::SetPacked(const std::vector<uint8>& packed)
+{
+	int32 count = 0;
+	IndexDatabase::Unpack(packed.data(), packed.size(),
+	                      [&count](type_code, std::string_view, const uint8*, size_t) { count++; });
+	_Build(count,
+	       [&packed](auto add) { IndexDatabase::Unpack(packed.data(), packed.size(), add); });
+}
+
+template <typename EachValue>
+void
+CachedNode::_Build(int32 count, EachValue eachValue)
+{
+	uint32 slots = count == 0 ? 0 : 2;
+	while (slots * 3 < (uint32)count * 4)
 		slots *= 2;
 	size_t total = slots * 8;
-	for (const IndexDatabase::IndexedValue& value : values) {
-		total += 3 * sizeof(uint32) + value.name.size() + 1 +
-		         (value.data.size() < kSharedSize ? value.data.size() : sizeof(uint32));
-	}
+	eachValue([&total](type_code, std::string_view name, const uint8*, size_t size) {
+		total +=
+		    3 * sizeof(uint32) + name.size() + 1 + (size < kSharedSize ? size : sizeof(uint32));
+	});
 	fBytes.assign(total, 0);
 	fShared.clear();
 	uint8* at = fBytes.data() + slots * 8;
-	for (const IndexDatabase::IndexedValue& value : values) {
-		const uint32 hash = _Hash(value.name.c_str());
+	eachValue([&](type_code type, std::string_view name, const uint8* data, size_t size) {
+		const uint32 hash = _Hash(name);
 		uint32 slot = hash & (slots - 1);
 		while (_SlotOffset(slot) != 0)
 			slot = (slot + 1) & (slots - 1);
 		const uint32 entry[2] = {hash, (uint32)(at - fBytes.data())};
 		memcpy(fBytes.data() + slot * 8, entry, sizeof(entry));
-		const uint32 header[3] = {(uint32)value.type, (uint32)value.name.size() + 1,
-		                          (uint32)value.data.size()};
+		const uint32 header[3] = {(uint32)type, (uint32)name.size() + 1, (uint32)size};
 		memcpy(at, header, sizeof(header));
 		at += sizeof(header);
-		memcpy(at, value.name.c_str(), header[1]);
+		memcpy(at, name.data(), name.size());
+		at[name.size()] = '\0';
 		at += header[1];
 		if (header[2] >= kSharedSize) {
 			const uint32 index = (uint32)fShared.size();
-			fShared.push_back(active_cache().shared.Share(value.data));
+			fShared.push_back(active_cache().shared.Share(data, size));
 			memcpy(at, &index, sizeof(index));
 			at += sizeof(index);
 		} else {
 			if (header[2] > 0)
-				memcpy(at, value.data.data(), header[2]);
+				memcpy(at, data, header[2]);
 			at += header[2];
 		}
-	}
-	fCount = (int32)values.size();
+	});
+	fCount = count;
 	fSlots = slots;
 }
 
@@ -291,6 +330,8 @@ NodeCache::~NodeCache()
 		close(fNotify);
 	if (fWake >= 0)
 		close(fWake);
+	if (sExiting && sLeft == nullptr)
+		sLeft = new LeftNodes{std::move(fNodes), std::move(fByPath)};
 }
 
 std::shared_ptr<NodeCache>
@@ -319,7 +360,11 @@ NodeCache::Sync(IndexDatabase* db, const std::set<std::string>& indexed, status_
 	if (*status == B_OK && (fReloadWanted.exchange(false) || version != fVersion ||
 	                        indexed != fIndexed || fStale.size() > 500)) {
 		fVersion = version;
-		fIndexed = indexed;
+		if (indexed != fIndexed || fCovered == nullptr) {
+			fIndexed = indexed;
+			fCovered = std::make_shared<const std::set<std::string, std::less<>>>(indexed.begin(),
+			                                                                      indexed.end());
+		}
 		fStale.clear();
 		*status = _Reload(db, indexed);
 	} else if (*status == B_OK && !fStale.empty())
@@ -335,22 +380,28 @@ status_t
 NodeCache::_ReloadStale(IndexDatabase* db, const std::set<std::string>& indexed)
 {
 	std::vector<std::pair<dev_t, ino_t>> keys(fStale.begin(), fStale.end());
-	std::vector<IndexDatabase::NodeRecord> records;
+	std::vector<IndexDatabase::StoredNode> records;
 	const status_t status = db->LoadNodesByKey(keys, indexed, &records);
 	if (status != B_OK)
 		return status;
 	fStale.clear();
-	for (const IndexDatabase::NodeRecord& record : records)
-		Replace(node_of(record));
+	for (IndexDatabase::StoredNode& record : records)
+		Replace(node_of(std::move(record), fCovered));
 	return B_OK;
 }
 
-// Whether a node holds the indexed values of a record. The change time alone does
-// not tell: two writes within one tick of the file system's clock leave the same.
+// Whether a node holds the indexed values the index has stored. The change time
+// alone does not tell: two writes within one tick of the file system's clock leave
+// the same.
 static bool
-holds_values(const CachedNode& node, const IndexDatabase::NodeRecord& record,
-             const std::set<std::string>& indexed)
+holds_values(const CachedNode& node, const IndexDatabase::StoredNode& stored,
+             const std::set<std::string>& indexed,
+             const std::set<std::string, std::less<>>& covered)
 {
+	// Values read before an index was made do not tell of it.
+	if (!node.complete &&
+	    (node.covered == nullptr || (node.covered.get() != &covered && *node.covered != covered)))
+		return false;
 	int32 count = node.CountValues();
 	if (node.complete) {
 		count = 0;
@@ -359,36 +410,37 @@ holds_values(const CachedNode& node, const IndexDatabase::NodeRecord& record,
 			return true;
 		});
 	}
-	if (count != (int32)record.values.size())
-		return false;
-	for (const IndexDatabase::IndexedValue& value : record.values) {
-		CachedValue held;
-		if (!node.Find(value.name.c_str(), &held) || held.type != value.type ||
-		    held.size != value.data.size() ||
-		    (held.size > 0 && memcmp(held.data, value.data.data(), held.size) != 0))
-			return false;
-	}
-	return true;
+	bool same = true;
+	IndexDatabase::Unpack(
+	    stored.packed.data(), stored.packed.size(),
+	    [&](type_code type, std::string_view name, const uint8* data, size_t size) {
+		    CachedValue held;
+		    same = same && count-- > 0 && node.Find(std::string(name).c_str(), &held) &&
+		           held.type == type && held.size == size &&
+		           (size == 0 || memcmp(held.data, data, size) == 0);
+	    });
+	return same && count == 0;
 }
 
 status_t
 NodeCache::_Reload(IndexDatabase* db, const std::set<std::string>& indexed)
 {
-	std::vector<IndexDatabase::NodeRecord> records;
+	std::vector<IndexDatabase::StoredNode> records;
 	const status_t status = db->LoadNodes(indexed, true, &records);
 	if (status != B_OK)
 		return status;
 	NodeMap nodes;
-	for (IndexDatabase::NodeRecord& record : records) {
+	for (IndexDatabase::StoredNode& record : records) {
 		auto known = fNodes.find(record.path);
 		if (known != fNodes.end() && known->second->device == record.device &&
 		    known->second->node == record.node && known->second->ctime == record.ctime &&
-		    holds_values(*known->second, record, indexed)) {
-			nodes.emplace(record.path, known->second);
+		    holds_values(*known->second, record, indexed, *fCovered)) {
+			nodes.emplace_hint(nodes.end(), record.path, known->second);
 			fNodes.erase(known);
 			continue;
 		}
-		nodes.emplace(record.path, node_of(record));
+		NodeRef node = node_of(std::move(record), fCovered);
+		nodes.emplace_hint(nodes.end(), node->path, std::move(node));
 	}
 	for (auto& [path, node] : fNodes)
 		node->trusted = false;
@@ -494,6 +546,7 @@ NodeCache::NodeWritten(const std::string& path, bool wasTrusted, const struct st
 	node->size = st.st_size;
 	node->mtime = st.st_mtime;
 	node->complete = old.complete;
+	node->covered = old.covered;
 	std::vector<IndexDatabase::IndexedValue> values = old.Values();
 	if (old.complete || indexed) {
 		auto at = std::find_if(
@@ -541,11 +594,12 @@ NodeCache::ReloadLater()
 }
 
 NodeCache::NodeRef
-NodeCache::FindComplete(const std::string& path)
+NodeCache::FindTrusted(const std::string& path)
 {
 	std::lock_guard<std::mutex> guard(fLock);
 	auto known = _Find(path);
-	if (known == fNodes.end() || !known->second->complete || !known->second->trusted)
+	if (known == fNodes.end() || !known->second->trusted ||
+	    (!known->second->complete && known->second->covered == nullptr))
 		return nullptr;
 	return known->second;
 }

@@ -31,8 +31,10 @@ struct CachedNode {
 	std::string path;
 	int64 ctime = -1; // nanoseconds; -1 when the values must be read again
 	// Every attribute of the file in the order it lists them when complete;
-	// else only the values of indexed attributes.
+	// else only the values of the indexed attributes named in covered (null: none),
+	// those that were indexed when the values were read.
 	bool complete = false;
+	std::shared_ptr<const std::set<std::string, std::less<>>> covered;
 
 	// Set and read under the cache's lock: the status the last stat showed.
 	int64 size = 0;
@@ -43,9 +45,16 @@ struct CachedNode {
 	mutable std::atomic<bool> trusted{false};
 
 	void SetValues(const std::vector<IndexDatabase::IndexedValue>& values);
+	// The values as the index packs them.
+	void SetPacked(const std::vector<uint8>& packed);
 	std::vector<IndexDatabase::IndexedValue> Values() const;
 	int32 CountValues() const { return fCount; }
 	bool Find(const char* name, CachedValue* value = nullptr) const;
+	// Whether the values tell of the attribute, also when it is absent.
+	bool Covers(std::string_view name) const
+	{
+		return complete || (covered != nullptr && covered->count(name) != 0);
+	}
 	// Calls visit with each value in order until it returns false.
 	template <typename Visit> void ForEach(Visit visit) const;
 
@@ -54,7 +63,9 @@ struct CachedNode {
 	static const uint32 kSharedSize = 256;
 
 private:
-	static uint32 _Hash(const char* name);
+	static uint32 _Hash(std::string_view name);
+	// eachValue(add) calls add(type, name, data, size) for each of the count values.
+	template <typename EachValue> void _Build(int32 count, EachValue eachValue);
 	uint32 _SlotOffset(uint32 slot) const;
 	// The value whose header is at, and where the next one begins.
 	CachedValue _ValueAt(const uint8* at, const uint8** next) const;
@@ -142,8 +153,8 @@ public:
 	// The database changed in a way the cache should take in whole.
 	void ReloadLater();
 
-	// A trusted, complete node at the path, or null.
-	NodeRef FindComplete(const std::string& path);
+	// A trusted node at the path that covers any of its attributes, or null.
+	NodeRef FindTrusted(const std::string& path);
 	// Completes the trusted node at the path from its open file, when the file is
 	// still the node the cache trusts.
 	void Complete(const std::string& path, int fd);
@@ -173,6 +184,7 @@ private:
 	std::map<int, std::string> fFolders; // watch → folder
 	int64 fVersion = -1;
 	std::set<std::string> fIndexed;
+	std::shared_ptr<const std::set<std::string, std::less<>>> fCovered;
 	std::atomic<bool> fReloadWanted{true};
 	// Nodes whose values only the database knows now.
 	std::set<std::pair<dev_t, ino_t>> fStale;

@@ -184,43 +184,88 @@ VolumeIndex::EntryRemoved(dev_t device, ino_t node)
 		cache->NodeRemoved(device, node);
 }
 
+// Files the index knows may hold the attribute already: the next query reads them
+// again, in one pass for all the indexes made until then. In one transaction with
+// the new index, so that no process takes the values it has for those of the index.
+static status_t
+create_index(IndexDatabase* db, const char* name, uint32 type, uint32 flags, bool* created)
+{
+	status_t status = db->BeginWrite();
+	if (status != B_OK)
+		return status;
+	status = db->ForgetChangeTimes();
+	if (status == B_OK)
+		status = db->CreateIndex(name, type, flags, created);
+	return db->EndWrite(status);
+}
+
 status_t
 VolumeIndex::CreateIndex(const char* name, uint32 type, uint32 flags)
 {
 	IndexDatabase* db = database();
 	if (db == nullptr)
 		return B_IO_ERROR;
+	// Asked first: the programs make their indexes at every start, and a known one
+	// needs no write.
+	status_t status;
+	if (name != nullptr && db->IndexedNames(&status).count(name) != 0 && status == B_OK)
+		return B_OK;
 	bool created = false;
-	status_t status = db->CreateIndex(name, type, flags, &created);
+	status = create_index(db, name, type, flags, &created);
 	// A damaged index is put aside and rebuilt, and takes the index then.
 	if (status == B_BAD_DATA && db->IsDamaged() && (db = database()) != nullptr)
-		status = db->CreateIndex(name, type, flags, &created);
+		status = create_index(db, name, type, flags, &created);
 	if (status != B_OK || !created)
 		return status;
-	// Files the index knows may hold the attribute already.
-	std::vector<IndexDatabase::NodeRecord> nodes;
-	db->LoadNodes({}, true, &nodes);
-	for (const IndexDatabase::NodeRecord& node : nodes) {
-		int fd = open(node.path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-		if (fd < 0)
-			continue;
-		IndexDatabase::IndexedValue value;
-		value.name = name;
-		if (NodeAttributes::Read(fd, name, &value.type, &value.data) == B_OK) {
-			struct stat st;
-			if (fstat(fd, &st) == 0 && st.st_ino == node.node)
-				db->PutValue(record_of(st, node.path), name, value.type, value.data.data(),
-				             value.data.size());
-		}
-		close(fd);
-	}
 	if (std::shared_ptr<NodeCache> cache = NodeCache::Active())
 		cache->ReloadLater();
-	return B_OK;
+	return status;
 }
 
 namespace
 {
+
+// Holds the index's write lock while many nodes are read and recorded (a query
+// that finds many files changed, a walk), so that they share a few transactions;
+// it commits now and then, so that other processes' writes do not wait long.
+class BatchedWrite
+{
+public:
+	explicit BatchedWrite(IndexDatabase* db) : fDatabase(db) {}
+	~BatchedWrite() { _End(); }
+
+	// Takes the lock for one more node: true when held.
+	bool Hold()
+	{
+		if (fHeld && ++fNodes % kNodesPerCommit == 0)
+			_End();
+		if (!fHeld)
+			fHeld = fDatabase->BeginWrite() == B_OK;
+		return fHeld;
+	}
+	IndexDatabase* Database() const { return fDatabase; }
+	void Record(status_t status)
+	{
+		if (fStatus == B_OK)
+			fStatus = status;
+	}
+
+private:
+	static const int32 kNodesPerCommit = 500;
+
+	void _End()
+	{
+		if (fHeld)
+			fDatabase->EndWrite(fStatus);
+		fHeld = false;
+		fStatus = B_OK;
+	}
+
+	IndexDatabase* fDatabase;
+	bool fHeld = false;
+	int32 fNodes = 0;
+	status_t fStatus = B_OK;
+};
 
 // Looks files up relative to their folder, keeping the last folder open: a query
 // checks thousands of files that mostly share a few folders.
@@ -274,7 +319,7 @@ public:
 
 	// Brings the node up to date with its file: B_OK (the node may now be another),
 	// B_ENTRY_NOT_FOUND when the file is gone or is another node now.
-	status_t Check(NodeCache& cache, IndexDatabase* db, const std::set<std::string>& indexed,
+	status_t Check(NodeCache& cache, BatchedWrite& writer, const std::set<std::string>& indexed,
 	               FolderStat& folders)
 	{
 		const std::string& path = fNode->path;
@@ -294,12 +339,9 @@ public:
 			// Read and recorded under the index's write lock: no write through the
 			// layer comes between, so values read here never land over newer ones.
 			// Without the lock the values still serve this query.
-			const bool locked = db->BeginWrite() == B_OK;
-			if (fstat(fFd, &st) != 0 || st.st_ino != fNode->node || st.st_dev != fNode->device) {
-				if (locked)
-					db->EndWrite();
+			const bool locked = writer.Hold();
+			if (fstat(fFd, &st) != 0 || st.st_ino != fNode->node || st.st_dev != fNode->device)
 				return B_ENTRY_NOT_FOUND;
-			}
 			std::vector<IndexDatabase::IndexedValue> values;
 			NodeCache::NodeRef fresh = NodeCache::ReadNode(fFd, path, st, &values);
 			IndexDatabase::NodeRecord record = record_of(st, path);
@@ -308,7 +350,7 @@ public:
 					record.values.push_back(std::move(value));
 			}
 			if (locked)
-				db->EndWrite(db->PutNode(record));
+				writer.Record(writer.Database()->PutNode(record));
 			else
 				cache.ReloadLater();
 			cache.Replace(fresh);
@@ -320,8 +362,7 @@ public:
 		return B_OK;
 	}
 
-	std::optional<QueryPredicate::Value> Lookup(const std::string& name,
-	                                            const std::set<std::string>& indexed)
+	std::optional<QueryPredicate::Value> Lookup(const std::string& name)
 	{
 		// The names of the stat values are looked at only when the lengths agree:
 		// every comparison of every candidate passes here.
@@ -337,7 +378,7 @@ public:
 			memcpy(fScratch.data(), &number, sizeof(number));
 			return QueryPredicate::Value{B_INT64_TYPE, fScratch.data(), fScratch.size()};
 		}
-		if (fNode->complete || indexed.count(name) != 0) {
+		if (fNode->Covers(name)) {
 			CachedValue stored;
 			if (fNode->Find(name.c_str(), &stored))
 				return QueryPredicate::Value{stored.type, stored.data, stored.size};
@@ -400,6 +441,7 @@ VolumeIndex::Matches::Start(QueryPredicate predicate, dev_t device)
 			fTaken.reserve(nodes.size());
 		// In path order, so that files of one folder are looked up from that folder.
 		FolderStat folders;
+		BatchedWrite writer(db);
 		for (auto at = nodes.begin(); status == B_OK && at != nodes.end();) {
 			const CachedNode& node = *at->second;
 			if (node.device != device) {
@@ -407,7 +449,7 @@ VolumeIndex::Matches::Start(QueryPredicate predicate, dev_t device)
 				continue;
 			}
 			Candidate candidate(at->second, node.size, node.mtime);
-			if (!node.trusted && candidate.Check(cache, db, fIndexed, folders) != B_OK) {
+			if (!node.trusted && candidate.Check(cache, writer, fIndexed, folders) != B_OK) {
 				// Gone, or renamed behind the layer's back: the index forgets the row;
 				// the file itself, if anywhere, is found again by a reindex walk.
 				db->RemoveNodeRows(node.device, node.node, true);
@@ -468,13 +510,13 @@ VolumeIndex::Matches::_Matches(size_t index)
 			for (const std::vector<std::string>& clause : fRequired) {
 				bool met = false;
 				for (const std::string& name : clause)
-					met = met || node.Find(name.c_str());
+					met = met || !node.Covers(name) || node.Find(name.c_str());
 				possible = possible && met;
 			}
 		}
 		Candidate candidate(taken.node, taken.size, taken.mtime);
 		taken.matches = possible && fPredicate.Matches([&](const std::string& name) {
-			return candidate.Lookup(name, fIndexed);
+			return candidate.Lookup(name);
 		});
 	}
 	return taken.matches > 0;
@@ -485,6 +527,7 @@ namespace
 
 struct Walk {
 	IndexDatabase* db;
+	BatchedWrite* writer;
 	std::set<std::string> indexed;
 	std::set<std::pair<dev_t, ino_t>> seen;
 	VolumeIndex::TreeCount* count;
@@ -507,17 +550,15 @@ visit(const char* path, const struct stat* st, int type, struct FTW*)
 	std::vector<std::string> names;
 	if (XattrStore::List(fd, &names) == B_OK && !names.empty()) {
 		// Read under the write lock, as a query's refresh is.
-		const bool locked = walk.db->BeginWrite() == B_OK;
+		walk.writer->Hold();
 		struct stat now;
 		if (fstat(fd, &now) == 0) {
 			IndexDatabase::NodeRecord record = record_of(now, path);
 			read_indexed_values(fd, walk.indexed, &record);
-			walk.db->PutNode(record);
+			walk.writer->Record(walk.db->PutNode(record));
 			walk.seen.insert({now.st_dev, now.st_ino});
 			walk.count->indexed++;
 		}
-		if (locked)
-			walk.db->EndWrite();
 	}
 	close(fd);
 	return 0;
@@ -537,13 +578,19 @@ VolumeIndex::IndexTree(const char* root, TreeCount* count, const Progress& progr
 	db->TakeWasRecreated();
 	if (std::shared_ptr<NodeCache> cache = NodeCache::Active())
 		cache->ReloadLater();
-	Walk walk{db, db->IndexedNames(), {}, count, &progress};
 	if (sWalk != nullptr)
 		return B_BUSY;
-	sWalk = &walk;
-	const int result = nftw(folder.Path(), visit, 32, FTW_PHYS | FTW_MOUNT);
-	const int error = errno;
-	sWalk = nullptr;
+	int result;
+	int error;
+	Walk walk{db, nullptr, db->IndexedNames(), {}, count, &progress};
+	{
+		BatchedWrite writer(db);
+		walk.writer = &writer;
+		sWalk = &walk;
+		result = nftw(folder.Path(), visit, 32, FTW_PHYS | FTW_MOUNT);
+		error = errno;
+		sWalk = nullptr;
+	}
 	if (result != 0)
 		return status_from_errno(error);
 	if (db->IsDamaged())

@@ -17,10 +17,13 @@
 #include <fs_index.h>
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
+#include <map>
 #include <set>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -332,4 +335,98 @@ TEST_F(NodeCacheTest, AForkedChildLeavesItsParentsCacheAlone)
 	ASSERT_TRUE(WIFEXITED(status));
 	EXPECT_EQ(WEXITSTATUS(status), 0);
 	EXPECT_EQ(Matching("EVENT:Alarm=*"), Paths{path});
+}
+
+TEST_F(NodeCacheTest, NodesOfAQueryAnswerFromTheIndexOnlyForWhatItHolds)
+{
+	ASSERT_EQ(fs_create_index(fVolume.Device(), "EVENT:Description", B_STRING_TYPE, 0), B_OK);
+	const std::string path = MakeEvent("event", "PT15M");
+	// Larger than the file system keeps on the node: the index holds it whole.
+	const std::string notes(200000, 'n');
+	BNode(path.c_str())
+	    .WriteAttr("EVENT:Description", B_STRING_TYPE, 0, notes.c_str(), notes.size() + 1);
+	ASSERT_EQ(Matching("EVENT:Alarm=*"), Paths{path});
+
+	BQuery query;
+	query.SetVolume(&fVolume);
+	query.SetPredicate("EVENT:Alarm=*");
+	ASSERT_EQ(query.Fetch(), B_OK);
+	BEntry entry;
+	ASSERT_EQ(query.GetNextEntry(&entry), B_OK);
+	BNode node(&entry);
+	EXPECT_EQ(Text(node, "EVENT:Alarm"), "PT15M");
+	std::string read(notes.size() + 1, '\0');
+	EXPECT_EQ(node.ReadAttr("EVENT:Description", B_STRING_TYPE, 0, read.data(), read.size()),
+	          (ssize_t)read.size());
+	EXPECT_EQ(read.c_str(), notes);
+	// Not indexed: read from the file, never taken for absent.
+	EXPECT_EQ(Text(node, "EVENT:Summary"), "event");
+	std::vector<std::string> names;
+	char name[B_ATTR_NAME_LENGTH];
+	while (node.GetNextAttrName(name) == B_OK)
+		names.push_back(name);
+	EXPECT_EQ(names.size(), 3u);
+
+	// An index made by another process after this one read its nodes.
+	const std::string held = MakeEvent("held", "PT5M");
+	ASSERT_EQ(Matching("EVENT:Alarm=='PT5M'"), Paths{held});
+	IndexDatabase other(IndexDatabase::DefaultPath());
+	ASSERT_EQ(other.BeginWrite(), B_OK);
+	ASSERT_EQ(other.ForgetChangeTimes(), B_OK);
+	ASSERT_EQ(other.CreateIndex("EVENT:Summary", B_STRING_TYPE, 0), B_OK);
+	ASSERT_EQ(other.EndWrite(), B_OK);
+	EXPECT_EQ(Text(BNode(held.c_str()), "EVENT:Summary"), "held");
+	EXPECT_EQ(Matching("EVENT:Summary=='held'"), Paths{held});
+}
+
+TEST(IndexDatabase, ValuesOfAnOlderIndexMoveIntoItsNodes)
+{
+	// The layout that kept each value in a row of its own.
+	const std::string path = IndexDatabase::DefaultPath();
+	std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+	sqlite3* old = nullptr;
+	ASSERT_EQ(sqlite3_open(path.c_str(), &old), SQLITE_OK);
+	ASSERT_EQ(
+	    sqlite3_exec(old,
+	                 "PRAGMA journal_mode=WAL;"
+	                 "CREATE TABLE big_values (device INTEGER NOT NULL, node INTEGER NOT NULL,"
+	                 " name TEXT NOT NULL, data BLOB NOT NULL, PRIMARY KEY (device, node, name));"
+	                 "CREATE TABLE indexes (name TEXT PRIMARY KEY, type INTEGER NOT NULL,"
+	                 " flags INTEGER NOT NULL);"
+	                 "CREATE TABLE nodes (device INTEGER NOT NULL, node INTEGER NOT NULL,"
+	                 " path TEXT NOT NULL, ctime INTEGER NOT NULL, PRIMARY KEY (device, node));"
+	                 "CREATE TABLE attr_values (name TEXT NOT NULL, device INTEGER NOT NULL,"
+	                 " node INTEGER NOT NULL, type INTEGER NOT NULL, value BLOB NOT NULL,"
+	                 " PRIMARY KEY (name, device, node)) WITHOUT ROWID;"
+	                 "INSERT INTO indexes VALUES ('EVENT:Alarm', 1129534546, 0),"
+	                 " ('EVENT:Warn', 1129534546, 0);"
+	                 "INSERT INTO nodes VALUES (1, 7, '/a', 5), (1, 8, '/b', 6);"
+	                 "INSERT INTO attr_values VALUES ('EVENT:Alarm', 1, 7, 1129534546, 'PT5M'),"
+	                 " ('EVENT:Warn', 1, 7, 1129534546, 'wait'), ('EVENT:Alarm', 1, 8, 1, x'00ff');"
+	                 "INSERT INTO big_values VALUES (1, 7, 'EVENT:Description', 'long');",
+	                 nullptr, nullptr, nullptr),
+	    SQLITE_OK);
+	sqlite3_close(old);
+
+	IndexDatabase* db = IndexDatabase::Default();
+	ASSERT_NE(db, nullptr);
+	EXPECT_FALSE(db->TakeWasRecreated());
+	std::vector<IndexDatabase::StoredNode> nodes;
+	ASSERT_EQ(db->LoadNodes({"EVENT:Alarm", "EVENT:Warn"}, true, &nodes), B_OK);
+	std::map<std::string, std::string> values;
+	for (const IndexDatabase::StoredNode& stored : nodes) {
+		EXPECT_TRUE(IndexDatabase::Unpack(
+		    stored.packed.data(), stored.packed.size(),
+		    [&](type_code type, std::string_view name, const uint8* data, size_t size) {
+			    values[stored.path + " " + std::string(name)] =
+			        std::to_string(type) + ":" + std::string((const char*)data, size);
+		    }));
+	}
+	EXPECT_EQ(values,
+	          (std::map<std::string, std::string>{{"/a EVENT:Alarm", "1129534546:PT5M"},
+	                                              {"/a EVENT:Warn", "1129534546:wait"},
+	                                              {"/b EVENT:Alarm", std::string("1:\0\xff", 4)}}));
+	std::vector<uint8> big;
+	EXPECT_EQ(db->LoadValue(1, 7, "EVENT:Description", &big), B_OK);
+	EXPECT_EQ(std::string(big.begin(), big.end()), "long");
 }
