@@ -815,6 +815,18 @@ IndexDatabase::RemoveNodeRows(dev_t device, ino_t node, bool keepIfValues)
 	return _Commit(status);
 }
 
+void
+IndexDatabase::ReleaseMemory()
+{
+	Guard guard(fLock);
+	if (fTransactionDepth > 0)
+		return;
+	// Mapping the file anew drops the pages a load went through from this
+	// process; they are read again, from the system's cache, when needed.
+	sqlite3_exec(fDb, "PRAGMA mmap_size=0; PRAGMA mmap_size=268435456;", nullptr, nullptr, nullptr);
+	sqlite3_db_release_memory(fDb);
+}
+
 status_t
 IndexDatabase::ForgetChangeTimes()
 {

@@ -104,6 +104,9 @@ public:
 	// that still has big values keeps its row, marked as not found, so that a reindex
 	// walk finds it again or forgets its values.
 	status_t RemoveNodeRows(dev_t device, ino_t node, bool keepIfValues = false);
+	// Gives back the memory that reading many rows took: a process that keeps
+	// running holds only what it uses.
+	void ReleaseMemory();
 	// Marks the values of every known node as to be read again from its file.
 	status_t ForgetChangeTimes();
 	// The path of one entry, or of a folder and everything below it, changed.

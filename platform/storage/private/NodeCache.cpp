@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <malloc.h>
 #include <poll.h>
 #include <pthread.h>
 #include <sys/eventfd.h>
@@ -319,6 +320,7 @@ NodeCache::NodeCache()
 NodeCache::~NodeCache()
 {
 	if (fThread.joinable()) {
+		fQuit = true;
 		const uint64 one = 1;
 		(void)!write(fWake, &one, sizeof(one));
 		fThread.join();
@@ -425,10 +427,30 @@ holds_values(const CachedNode& node, const IndexDatabase::StoredNode& stored,
 status_t
 NodeCache::_Reload(IndexDatabase* db, const std::set<std::string>& indexed)
 {
-	std::vector<IndexDatabase::StoredNode> records;
-	const status_t status = db->LoadNodes(indexed, true, &records);
-	if (status != B_OK)
-		return status;
+	size_t count;
+	{
+		std::vector<IndexDatabase::StoredNode> records;
+		const status_t status = db->LoadNodes(indexed, true, &records);
+		if (status != B_OK)
+			return status;
+		count = records.size();
+		_Replace(records, indexed);
+	}
+	// What the load held while the nodes were made is given back to the system a
+	// little later, once the process goes on running: one that idles with thousands
+	// of nodes keeps only them, and a short command does not wait for it.
+	if (count > 1000 && fThread.joinable()) {
+		fReleaseWanted = db;
+		const uint64 one = 1;
+		(void)!write(fWake, &one, sizeof(one));
+	}
+	return B_OK;
+}
+
+void
+NodeCache::_Replace(std::vector<IndexDatabase::StoredNode>& records,
+                    const std::set<std::string>& indexed)
+{
 	NodeMap nodes;
 	for (IndexDatabase::StoredNode& record : records) {
 		auto known = fNodes.find(record.path);
@@ -448,7 +470,6 @@ NodeCache::_Reload(IndexDatabase* db, const std::set<std::string>& indexed)
 	fByPath.clear();
 	for (auto at = fNodes.begin(); at != fNodes.end(); ++at)
 		fByPath.emplace(std::string_view(at->first), at);
-	return B_OK;
 }
 
 bool
@@ -737,13 +758,26 @@ NodeCache::_Run()
 {
 	for (;;) {
 		struct pollfd waits[2] = {{fNotify, POLLIN, 0}, {fWake, POLLIN, 0}};
-		if (poll(waits, 2, -1) < 0) {
+		const int ready = poll(waits, 2, fReleaseWanted != nullptr ? kReleaseDelay : -1);
+		if (ready < 0) {
 			if (errno == EINTR)
 				continue;
 			return;
 		}
-		if ((waits[1].revents & POLLIN) != 0)
-			return;
+		if (ready == 0) {
+			if (IndexDatabase* db = fReleaseWanted.exchange(nullptr)) {
+				db->ReleaseMemory();
+				malloc_trim(0);
+			}
+			continue;
+		}
+		if ((waits[1].revents & POLLIN) != 0) {
+			uint64 count;
+			(void)!read(fWake, &count, sizeof(count));
+			if (fQuit)
+				return;
+			continue;
+		}
 		if ((waits[0].revents & POLLIN) != 0) {
 			std::lock_guard<std::mutex> guard(fLock);
 			_Drain();

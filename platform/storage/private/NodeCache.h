@@ -174,6 +174,9 @@ private:
 	void _Drain();
 	void _Distrust(const std::string& path, bool below);
 	status_t _Reload(IndexDatabase* db, const std::set<std::string>& indexed);
+	// Takes the stored nodes for the cache's, keeping those that still hold their values.
+	void _Replace(std::vector<IndexDatabase::StoredNode>& records,
+	              const std::set<std::string>& indexed);
 	status_t _ReloadStale(IndexDatabase* db, const std::set<std::string>& indexed);
 	void _Run();
 
@@ -191,6 +194,10 @@ private:
 
 	int fNotify = -1;
 	int fWake = -1;
+	std::atomic<bool> fQuit{false};
+	// The database whose memory the thread gives back after a quiet while.
+	std::atomic<IndexDatabase*> fReleaseWanted{nullptr};
+	static const int kReleaseDelay = 2000; // milliseconds
 	std::thread fThread;
 };
 
