@@ -919,10 +919,8 @@ IndexDatabase::LoadNodes(const std::set<std::string>& names, bool allNodes,
 	Guard guard(fLock);
 	nodes->clear();
 	const std::unordered_set<std::string_view> wanted(names.begin(), names.end());
-	// In the order of the paths, as the node cache keeps them.
 	Statement rows(this, fDb,
-	               "SELECT device, node, path, ctime, packed FROM nodes WHERE ctime >= 0"
-	               " ORDER BY path");
+	               "SELECT device, node, path, ctime, packed FROM nodes WHERE ctime >= 0");
 	return read_stored_nodes(rows, wanted, allNodes, nodes);
 }
 
