@@ -6,6 +6,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -39,10 +40,8 @@ IndexDatabase::DefaultPath()
 void
 IndexDatabase::SetBusyTimeout(int32 milliseconds)
 {
-	std::lock_guard<std::mutex> guard(sDefaultLock);
+	// Every connection's busy handler reads it.
 	sBusyTimeout = milliseconds;
-	if (sDefault != nullptr && sDefault->fDb != nullptr)
-		sqlite3_busy_timeout(sDefault->fDb, milliseconds);
 }
 
 IndexDatabase*
@@ -59,11 +58,11 @@ IndexDatabase::Default()
 	sOwner = getpid();
 	// A failed open is tried again (the lock that made it fail may be gone); a
 	// damaged file, or one that another process put aside, is let go of. Never
-	// while this thread is inside a write of it.
+	// while a write of it is open: its writers hold on to it.
 	const bool replace =
-	    sDefault == nullptr || sDefault->Path() != path ||
-	    (sDefault->fWriters == 0 &&
-	     (sDefault->InitCheck() != B_OK || sDefault->IsDamaged() || !sDefault->_IsCurrentFile()));
+	    sDefault == nullptr ||
+	    (sDefault->fWriters == 0 && (sDefault->Path() != path || sDefault->InitCheck() != B_OK ||
+	                                 sDefault->IsDamaged() || !sDefault->_IsCurrentFile()));
 	if (replace) {
 		const status_t before = sDefault != nullptr ? sDefault->InitCheck() : B_OK;
 		// The file found damaged is put aside by the next connection, unless another
@@ -123,6 +122,64 @@ IndexDatabase::~IndexDatabase()
 	fNodeCache.reset();
 	sqlite3_finalize(fVersionStatement);
 	sqlite3_close(fDb);
+	if (fWaiting >= 0)
+		close(fWaiting);
+}
+
+int
+IndexDatabase::_Busy(void* data, int count)
+{
+	IndexDatabase* self = (IndexDatabase*)data;
+	struct timespec now;
+	clock_gettime(CLOCK_MONOTONIC, &now);
+	const int64 milliseconds = (int64)now.tv_sec * 1000 + now.tv_nsec / 1000000;
+	if (count == 0) {
+		self->fBusySince = milliseconds;
+		// A wait for the write lock is told to a group that holds it.
+		if (self->fBeginning && !self->fAnnounced) {
+			if (self->fWaiting < 0)
+				self->fWaiting =
+				    open((self->fPath + ".waiting").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+			self->fAnnounced = self->fWaiting >= 0 && flock(self->fWaiting, LOCK_SH | LOCK_NB) == 0;
+		}
+	}
+	if (milliseconds - self->fBusySince >= sBusyTimeout)
+		return 0;
+	// Soon again at first: a group that lets waiters in waits for them meanwhile.
+	usleep((useconds_t)std::min(1 << std::min(count, 5), 20) * 1000);
+	return 1;
+}
+
+status_t
+IndexDatabase::_BeginImmediate()
+{
+	fBeginning = true;
+	const status_t status = _Exec("BEGIN IMMEDIATE");
+	fBeginning = false;
+	if (fAnnounced) {
+		flock(fWaiting, LOCK_UN);
+		fAnnounced = false;
+	}
+	return status;
+}
+
+void
+IndexDatabase::_LetWaitersIn()
+{
+	// Another connection waits for the write lock: it gets it before this
+	// process takes it again, else a group after a group would keep it out
+	// until its busy timeout. Each waiter lets go of the file once it got the
+	// lock, or gave up.
+	if (fWaiting < 0)
+		fWaiting = open((fPath + ".waiting").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+	if (fWaiting < 0 || flock(fWaiting, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK) {
+		if (fWaiting >= 0)
+			flock(fWaiting, LOCK_UN);
+		return;
+	}
+	while (flock(fWaiting, LOCK_EX) != 0 && errno == EINTR) {
+	}
+	flock(fWaiting, LOCK_UN);
 }
 
 status_t
@@ -208,7 +265,7 @@ IndexDatabase::_OpenFile()
 		return B_IO_ERROR;
 	fFileDevice = st.st_dev;
 	fFileNode = st.st_ino;
-	sqlite3_busy_timeout(fDb, sBusyTimeout);
+	sqlite3_busy_handler(fDb, _Busy, this);
 	// A file without pages is no database of ours either: it reads as an empty one.
 	if (st.st_size == 0)
 		return B_BAD_DATA;
@@ -410,16 +467,37 @@ private:
 };
 } // namespace
 
-status_t
-IndexDatabase::StoreValue(dev_t device, ino_t node, const char* name, const void* data, size_t size)
+static status_t
+store_value(IndexDatabase* owner, sqlite3* db, dev_t device, ino_t node, const char* name,
+            const void* data, size_t size)
 {
-	Guard guard(fLock);
-	Statement statement(this, fDb,
+	Statement statement(owner, db,
 	                    "INSERT OR REPLACE INTO big_values (device, node, name, data)"
 	                    " VALUES (?, ?, ?, ?)");
 	statement.BindKey(device, node, name);
 	sqlite3_bind_blob64(*statement, 4, size > 0 ? data : "", size, SQLITE_TRANSIENT);
 	return statement.Done();
+}
+
+status_t
+IndexDatabase::StoreValue(dev_t device, ino_t node, const char* name, const void* data, size_t size)
+{
+	Guard guard(fLock);
+	status_t status = store_value(this, fDb, device, node, name, data, size);
+	if (status != B_OK || fGroups == 0 || fTransactionDepth == 0)
+		return status;
+	// The file is about to point to the value: inside a group it is committed at
+	// once, so that a process killed before the group's end leaves no marker
+	// without its value, and stored again in the transaction that goes on, in case
+	// another process replaced it in between.
+	status = _Exec("COMMIT");
+	if (status == B_OK)
+		status = _BeginImmediate();
+	if (status == B_OK)
+		status = store_value(this, fDb, device, node, name, data, size);
+	if (status != B_OK && fTransactionStatus == B_OK)
+		fTransactionStatus = status;
+	return status;
 }
 
 status_t
@@ -477,12 +555,22 @@ IndexDatabase::_Shrink()
 status_t
 IndexDatabase::_Begin()
 {
-	if (fTransactionDepth++ > 0)
+	if (fTransactionDepth > 0) {
+		// SQLite ends a transaction itself on some errors (a full disk, an I/O
+		// error); a write must not go on as if it were still inside one.
+		if (sqlite3_get_autocommit(fDb) != 0) {
+			if (fTransactionStatus == B_OK)
+				fTransactionStatus = B_IO_ERROR;
+			return fTransactionStatus;
+		}
+		fTransactionDepth++;
 		return B_OK;
+	}
+	fTransactionDepth++;
 	fTransactionStatus = B_OK;
 	// IMMEDIATE: a deferred transaction that reads first fails under WAL when another
 	// process writes in between, whatever the busy timeout.
-	const status_t status = _Exec("BEGIN IMMEDIATE");
+	const status_t status = _BeginImmediate();
 	if (status != B_OK)
 		fTransactionDepth = 0;
 	return status;
@@ -531,6 +619,41 @@ IndexDatabase::EndWrite(status_t status)
 	status = _Commit(status, true);
 	fWriters--;
 	fLock.unlock();
+	return status;
+}
+
+status_t
+IndexDatabase::BeginGroup()
+{
+	Guard guard(fLock);
+	const status_t status = _Begin();
+	if (status != B_OK)
+		return status;
+	fGroups++;
+	fWriters++;
+	return B_OK;
+}
+
+status_t
+IndexDatabase::EndGroup()
+{
+	status_t status;
+	bool ended;
+	{
+		Guard guard(fLock);
+		if (fGroups == 0)
+			return B_NO_INIT;
+		fGroups--;
+		fWriters--;
+		// An enclosing group commits later; the failures so far are told now too.
+		const status_t failed = fTransactionStatus;
+		status = _Commit(B_OK, true);
+		if (failed != B_OK)
+			status = failed;
+		ended = fTransactionDepth == 0;
+	}
+	if (ended)
+		_LetWaitersIn();
 	return status;
 }
 

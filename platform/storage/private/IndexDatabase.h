@@ -56,6 +56,14 @@ public:
 	// then. Calls of this thread inside it join it; EndWrite commits what they did.
 	status_t BeginWrite();
 	status_t EndWrite(status_t status = B_OK);
+	// A write of many files at once: the write lock is held from BeginGroup to
+	// EndGroup and every write of this process in between joins it, whatever its
+	// thread; unlike BeginWrite, the process's other threads are not kept out in
+	// between, so no lock of this process is held across the caller's own work.
+	// BeginGroup: B_OK, B_BUSY, B_IO_ERROR. EndGroup commits: B_OK, or the first
+	// error of a write inside that the index could not record, or the commit's.
+	status_t BeginGroup();
+	status_t EndGroup();
 	// What this process keeps in memory of the nodes, made on first use.
 	NodeCache& Nodes();
 
@@ -122,6 +130,9 @@ private:
 	bool _IsCurrentFile() const;
 	status_t _Exec(const char* sql);
 	status_t _Begin();
+	status_t _BeginImmediate();
+	static int _Busy(void* self, int count);
+	void _LetWaitersIn();
 	status_t _Commit(status_t status, bool keep = false);
 	void _Shrink();
 
@@ -142,6 +153,13 @@ private:
 	// Recursive: the writes inside BeginWrite take it again.
 	std::recursive_mutex fLock;
 	int32 fTransactionDepth = 0;
+	int32 fGroups = 0;
+	// A file beside the database that a connection waiting for the write lock
+	// holds shared: a group lets it in before it takes the lock again.
+	int fWaiting = -1;
+	bool fBeginning = false;
+	bool fAnnounced = false;
+	int64 fBusySince = 0;
 	status_t fTransactionStatus = B_OK;
 	bool fFreed = false;
 	std::atomic<int32> fWriters{0};

@@ -166,6 +166,40 @@ VolumeIndex::AttributeChange::_Done(const char* name, const void* data, type_cod
 	return status;
 }
 
+status_t
+VolumeIndex::IndexFile(const char* path)
+{
+	if (path == nullptr || path[0] == '\0')
+		return B_BAD_VALUE;
+	IndexDatabase* db = database();
+	if (db == nullptr)
+		return B_IO_ERROR;
+	const int fd = open(path, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+	if (fd < 0)
+		return status_from_errno(errno);
+	struct stat st;
+	status_t status = fstat(fd, &st) != 0   ? status_from_errno(errno)
+	                  : S_ISREG(st.st_mode) ? B_OK
+	                                        : B_BAD_TYPE;
+	// Read under the write lock, as a walk's are.
+	if (status == B_OK)
+		status = db->BeginWrite();
+	if (status == B_OK) {
+		IndexDatabase::NodeRecord record;
+		status = fstat(fd, &st) == 0 ? B_OK : status_from_errno(errno);
+		if (status == B_OK) {
+			record = record_of(st, real_path(fd, path));
+			read_indexed_values(fd, db->IndexedNames(), &record);
+			status = db->PutNode(record);
+		}
+		status = db->EndWrite(status);
+	}
+	close(fd);
+	if (std::shared_ptr<NodeCache> cache = NodeCache::Active())
+		cache->ReloadLater();
+	return status;
+}
+
 void
 VolumeIndex::EntryMoved(const std::string& from, const std::string& to)
 {
