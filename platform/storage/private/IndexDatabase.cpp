@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,6 +21,10 @@
 static std::unique_ptr<IndexDatabase> sDefault;
 static std::mutex sDefaultLock;
 static std::atomic<int32> sBusyTimeout{10000};
+// Set in a forked child, whose parent's connection is not its own.
+static bool sForked = false;
+// Groups opened in this process, by any connection.
+static std::atomic<int64> sGroups{0};
 
 typedef std::lock_guard<std::recursive_mutex> Guard;
 
@@ -52,10 +57,15 @@ IndexDatabase::Default()
 	// The user's data folder can change under a running process (tests give each
 	// test its own home); follow it. A forked child must not use its parent's
 	// connection (SQLite forbids it), nor close it: it opens its own.
-	static pid_t sOwner = 0;
-	if (sDefault != nullptr && sOwner != getpid())
+	// Told by the fork itself: asking for the process's number at every write
+	// would cost a call each.
+	static pid_t sOwner = getpid();
+	static const bool sWatched = pthread_atfork(nullptr, nullptr, [] { sForked = true; }) == 0;
+	if (sForked || (!sWatched && sOwner != getpid())) {
+		sForked = false;
+		sOwner = getpid();
 		(void)sDefault.release();
-	sOwner = getpid();
+	}
 	// A failed open is tried again (the lock that made it fail may be gone); a
 	// damaged file, or one that another process put aside, is let go of. Never
 	// while a write of it is open: its writers hold on to it.
@@ -121,6 +131,7 @@ IndexDatabase::~IndexDatabase()
 		NodeCache::SetActive(nullptr);
 	fNodeCache.reset();
 	sqlite3_finalize(fVersionStatement);
+	_FinalizeKept();
 	sqlite3_close(fDb);
 	if (fWaiting >= 0)
 		close(fWaiting);
@@ -180,6 +191,45 @@ IndexDatabase::_LetWaitersIn()
 	while (flock(fWaiting, LOCK_EX) != 0 && errno == EINTR) {
 	}
 	flock(fWaiting, LOCK_UN);
+}
+
+sqlite3_stmt*
+IndexDatabase::TakeKept(const char* sql, int* result)
+{
+	*result = SQLITE_OK;
+	auto [at, added] = fKept.try_emplace(sql, Kept{nullptr, false});
+	if (at->second.inUse)
+		return nullptr;
+	if (added) {
+		*result = sqlite3_prepare_v3(fDb, sql, -1, SQLITE_PREPARE_PERSISTENT, &at->second.statement,
+		                             nullptr);
+		if (*result != SQLITE_OK) {
+			sqlite3_finalize(at->second.statement);
+			fKept.erase(at);
+			return nullptr;
+		}
+	}
+	at->second.inUse = true;
+	return at->second.statement;
+}
+
+void
+IndexDatabase::GiveBack(const char* sql)
+{
+	auto at = fKept.find(sql);
+	if (at == fKept.end())
+		return;
+	sqlite3_reset(at->second.statement);
+	sqlite3_clear_bindings(at->second.statement);
+	at->second.inUse = false;
+}
+
+void
+IndexDatabase::_FinalizeKept()
+{
+	for (auto& [sql, kept] : fKept)
+		sqlite3_finalize(kept.statement);
+	fKept.clear();
 }
 
 status_t
@@ -254,6 +304,7 @@ IndexDatabase::_Open(dev_t damagedDevice, ino_t damagedNode)
 status_t
 IndexDatabase::_OpenFile()
 {
+	_FinalizeKept();
 	sqlite3_close(fDb);
 	fDb = nullptr;
 	fDamaged = false;
@@ -315,6 +366,7 @@ IndexDatabase::_SetAside(std::set<std::string>* indexes)
 {
 	sqlite3_finalize(fVersionStatement);
 	fVersionStatement = nullptr;
+	_FinalizeKept();
 	sqlite3_close(fDb);
 	fDb = nullptr;
 	// The names of the indexes are carried over where the file still tells them.
@@ -410,12 +462,20 @@ IndexDatabase::_Exec(const char* sql)
 namespace
 {
 // A prepared statement that finalises itself and tells its database of errors.
+// One of the write path is kept by the database (Keep) and only reset.
+enum Keeping { kOnce, kKeep };
+
 class Statement
 {
 public:
-	Statement(IndexDatabase* owner, sqlite3* db, const char* sql) : fOwner(owner)
+	Statement(IndexDatabase* owner, sqlite3* db, const char* sql, Keeping keeping = kOnce)
+	    : fOwner(owner)
 	{
-		const int result = sqlite3_prepare_v2(db, sql, -1, &fStatement, nullptr);
+		int result = SQLITE_OK;
+		if (keeping == kKeep && (fStatement = owner->TakeKept(sql, &result)) != nullptr)
+			fKept = sql;
+		else if (result == SQLITE_OK)
+			result = sqlite3_prepare_v2(db, sql, -1, &fStatement, nullptr);
 		if (result != SQLITE_OK) {
 			fStatement = nullptr;
 			fStatus = owner->Result(result);
@@ -423,7 +483,13 @@ public:
 				fStatus = B_IO_ERROR;
 		}
 	}
-	~Statement() { sqlite3_finalize(fStatement); }
+	~Statement()
+	{
+		if (fKept != nullptr)
+			fOwner->GiveBack(fKept);
+		else
+			sqlite3_finalize(fStatement);
+	}
 	sqlite3_stmt* operator*() const { return fStatement; }
 	bool IsValid() const { return fStatement != nullptr; }
 	status_t Status() const { return fStatus; }
@@ -463,6 +529,7 @@ public:
 private:
 	IndexDatabase* fOwner;
 	sqlite3_stmt* fStatement = nullptr;
+	const char* fKept = nullptr;
 	status_t fStatus = B_OK;
 };
 } // namespace
@@ -473,7 +540,8 @@ store_value(IndexDatabase* owner, sqlite3* db, dev_t device, ino_t node, const c
 {
 	Statement statement(owner, db,
 	                    "INSERT OR REPLACE INTO big_values (device, node, name, data)"
-	                    " VALUES (?, ?, ?, ?)");
+	                    " VALUES (?, ?, ?, ?)",
+	                    kKeep);
 	statement.BindKey(device, node, name);
 	sqlite3_bind_blob64(*statement, 4, size > 0 ? data : "", size, SQLITE_TRANSIENT);
 	return statement.Done();
@@ -490,6 +558,7 @@ IndexDatabase::StoreValue(dev_t device, ino_t node, const char* name, const void
 	// once, so that a process killed before the group's end leaves no marker
 	// without its value, and stored again in the transaction that goes on, in case
 	// another process replaced it in between.
+	fGroupVersion = -1;
 	status = _Exec("COMMIT");
 	if (status == B_OK)
 		status = _BeginImmediate();
@@ -629,7 +698,10 @@ IndexDatabase::BeginGroup()
 	const status_t status = _Begin();
 	if (status != B_OK)
 		return status;
-	fGroups++;
+	if (fGroups++ == 0) {
+		fGroupSerial = ++sGroups;
+		fGroupVersion = -1;
+	}
 	fWriters++;
 	return B_OK;
 }
@@ -643,7 +715,8 @@ IndexDatabase::EndGroup()
 		Guard guard(fLock);
 		if (fGroups == 0)
 			return B_NO_INIT;
-		fGroups--;
+		if (--fGroups == 0)
+			fGroupVersion = -1;
 		fWriters--;
 		// An enclosing group commits later; the failures so far are told now too.
 		const status_t failed = fTransactionStatus;
@@ -661,8 +734,22 @@ std::set<std::string>
 IndexDatabase::IndexedNames(status_t* status)
 {
 	Guard guard(fLock);
-	if (status != nullptr)
-		*status = B_OK;
+	status_t ignored;
+	return _Indexed(status != nullptr ? status : &ignored);
+}
+
+bool
+IndexDatabase::IsIndexed(const char* name)
+{
+	Guard guard(fLock);
+	status_t status;
+	return _Indexed(&status).count(name) != 0;
+}
+
+const std::set<std::string>&
+IndexDatabase::_Indexed(status_t* status)
+{
+	*status = B_OK;
 	const int64 current = _DataVersion();
 	// data_version moves when another connection commits; our own writes to the
 	// table go through CreateIndex, which resets the cache.
@@ -673,13 +760,21 @@ IndexDatabase::IndexedNames(status_t* status)
 	while (statement.Next())
 		names.insert((const char*)sqlite3_column_text(*statement, 0));
 	if (current < 0 || statement.Status() != B_OK) {
-		if (status != nullptr)
-			*status = statement.Status() != B_OK ? statement.Status() : B_IO_ERROR;
-		return names;
+		*status = statement.Status() != B_OK ? statement.Status() : B_IO_ERROR;
+		// Not kept: the next call reads them again.
+		fPartialIndexed = std::move(names);
+		return fPartialIndexed;
 	}
 	fIndexed = std::move(names);
 	fIndexedVersion = current;
 	return fIndexed;
+}
+
+int64
+IndexDatabase::OpenGroup()
+{
+	Guard guard(fLock);
+	return fGroups > 0 ? fGroupSerial : 0;
 }
 
 int64
@@ -692,6 +787,9 @@ IndexDatabase::DataVersion()
 int64
 IndexDatabase::_DataVersion()
 {
+	// No other connection commits while a group holds the write lock.
+	if (fGroups > 0 && fGroupVersion >= 0)
+		return fGroupVersion;
 	// Asked before every query: prepared once.
 	if (fVersionStatement == nullptr) {
 		const int result =
@@ -708,6 +806,8 @@ IndexDatabase::_DataVersion()
 	else
 		Result(result);
 	sqlite3_reset(fVersionStatement);
+	if (fGroups > 0 && sqlite3_get_autocommit(fDb) == 0)
+		fGroupVersion = version;
 	return version;
 }
 
@@ -746,7 +846,8 @@ upsert_node(IndexDatabase* owner, sqlite3* db, const IndexDatabase::NodeRecord& 
 	Statement statement(owner, db,
 	                    "INSERT INTO nodes (device, node, path, ctime) VALUES (?, ?, ?, ?)"
 	                    " ON CONFLICT (device, node) DO UPDATE"
-	                    " SET path = excluded.path, ctime = excluded.ctime");
+	                    " SET path = excluded.path, ctime = excluded.ctime",
+	                    kKeep);
 	statement.BindKey(node.device, node.node, node.path.c_str());
 	sqlite3_bind_int64(*statement, 4, node.ctime);
 	return statement.Done();
@@ -757,14 +858,15 @@ put_value(IndexDatabase* owner, sqlite3* db, dev_t device, ino_t node, const cha
           type_code type, const void* data, size_t size)
 {
 	if (data == nullptr) {
-		Statement remove(owner, db,
-		                 "DELETE FROM attr_values WHERE device = ? AND node = ? AND name = ?");
+		Statement remove(
+		    owner, db, "DELETE FROM attr_values WHERE device = ? AND node = ? AND name = ?", kKeep);
 		remove.BindKey(device, node, name);
 		return remove.Done();
 	}
 	Statement statement(owner, db,
 	                    "INSERT OR REPLACE INTO attr_values (device, node, name, type, value)"
-	                    " VALUES (?, ?, ?, ?, ?)");
+	                    " VALUES (?, ?, ?, ?, ?)",
+	                    kKeep);
 	statement.BindKey(device, node, name);
 	sqlite3_bind_int64(*statement, 4, type);
 	sqlite3_bind_blob64(*statement, 5, size > 0 ? data : "", size, SQLITE_TRANSIENT);
@@ -782,7 +884,8 @@ IndexDatabase::PutValue(const NodeRecord& node, const char* name, type_code type
 		// them when their file is gone.
 		Statement statement(this, fDb,
 		                    "UPDATE nodes SET path = ?3, ctime = ?4"
-		                    " WHERE device = ?1 AND node = ?2");
+		                    " WHERE device = ?1 AND node = ?2",
+		                    kKeep);
 		statement.BindKey(node.device, node.node, node.path.c_str());
 		sqlite3_bind_int64(*statement, 4, node.ctime);
 		status_t status = statement.Done();
@@ -791,7 +894,8 @@ IndexDatabase::PutValue(const NodeRecord& node, const char* name, type_code type
 		Statement insert(
 		    this, fDb,
 		    "INSERT OR IGNORE INTO nodes (device, node, path, ctime) SELECT ?1, ?2, ?3, ?4"
-		    " WHERE EXISTS (SELECT 1 FROM big_values WHERE device = ?1 AND node = ?2)");
+		    " WHERE EXISTS (SELECT 1 FROM big_values WHERE device = ?1 AND node = ?2)",
+		    kKeep);
 		insert.BindKey(node.device, node.node, node.path.c_str());
 		sqlite3_bind_int64(*insert, 4, node.ctime);
 		return insert.Done();
@@ -814,7 +918,7 @@ IndexDatabase::PutNode(const NodeRecord& node)
 		return status;
 	status = upsert_node(this, fDb, node);
 	if (status == B_OK) {
-		Statement clear(this, fDb, "DELETE FROM attr_values WHERE device = ? AND node = ?");
+		Statement clear(this, fDb, "DELETE FROM attr_values WHERE device = ? AND node = ?", kKeep);
 		clear.BindKey(node.device, node.node, nullptr);
 		status = clear.Done();
 	}

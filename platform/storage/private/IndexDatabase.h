@@ -9,6 +9,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 struct sqlite3;
@@ -47,6 +48,8 @@ public:
 	// The attributes that are indexed, the built-in ones ("BEOS:TYPE", "name", "size",
 	// "last_modified") included; read again when another process changed the database.
 	std::set<std::string> IndexedNames(status_t* status = nullptr);
+	// Whether one of them is, without copying them all: asked at every write.
+	bool IsIndexed(const char* name);
 	// Moves whenever another connection committed a change; negative on an error.
 	int64 DataVersion();
 
@@ -64,6 +67,8 @@ public:
 	// error of a write inside that the index could not record, or the commit's.
 	status_t BeginGroup();
 	status_t EndGroup();
+	// A number of the group open now, another for each; 0 outside one.
+	int64 OpenGroup();
 	// What this process keeps in memory of the nodes, made on first use.
 	NodeCache& Nodes();
 
@@ -121,6 +126,11 @@ public:
 
 	// The status of an SQLite result; notes damage.
 	status_t Result(int result);
+	// A statement of the write path, by its SQL text (a literal, known by its
+	// address), prepared once and kept: null when it is in use already or cannot be
+	// prepared (*result tells). Given back reset.
+	sqlite3_stmt* TakeKept(const char* sql, int* result);
+	void GiveBack(const char* sql);
 
 private:
 	status_t _Open(dev_t damagedDevice, ino_t damagedNode);
@@ -137,9 +147,12 @@ private:
 	void _Shrink();
 
 	int64 _DataVersion();
+	const std::set<std::string>& _Indexed(status_t* status);
+	void _FinalizeKept();
 
 	std::shared_ptr<NodeCache> fNodeCache;
 	std::set<std::string> fIndexed;
+	std::set<std::string> fPartialIndexed;
 	int64 fIndexedVersion = -1;
 	bool fWasRecreated = false;
 
@@ -148,12 +161,20 @@ private:
 	ino_t fFileNode = 0;
 	sqlite3* fDb = nullptr;
 	sqlite3_stmt* fVersionStatement = nullptr;
+	struct Kept {
+		sqlite3_stmt* statement;
+		bool inUse;
+	};
+	std::unordered_map<const char*, Kept> fKept;
 	status_t fStatus = B_NO_INIT;
 	std::atomic<bool> fDamaged{false};
 	// Recursive: the writes inside BeginWrite take it again.
 	std::recursive_mutex fLock;
 	int32 fTransactionDepth = 0;
 	int32 fGroups = 0;
+	int64 fGroupSerial = 0;
+	// The data version while a group holds the write lock, once read; -1 before.
+	int64 fGroupVersion = -1;
 	// A file beside the database that a connection waiting for the write lock
 	// holds shared: a group lets it in before it takes the lock again.
 	int fWaiting = -1;

@@ -478,3 +478,19 @@ TEST(IndexReliability, AProcessKilledInsideAGroupLosesNoValue)
 	EXPECT_EQ(transaction.Commit(), B_OK);
 	EXPECT_EQ(Matching("EVENT:Alarm=='PT5M'"), Names{"killed"});
 }
+
+// A group names each node once for all its writes; a move through the layer in
+// between is seen all the same.
+TEST(IndexReliability, AFileMovedInsideAGroupIsFoundByItsNewName)
+{
+	CreateEventIndexes();
+	const std::string path = TestHome::MakeFile("events/before");
+	BIndexTransaction transaction;
+	BNode node(path.c_str());
+	const BString first("PT1M"), second("PT2M");
+	ASSERT_EQ(node.WriteAttrString("EVENT:Alarm", &first), B_OK);
+	ASSERT_EQ(BEntry(path.c_str()).Rename("after"), B_OK);
+	ASSERT_EQ(node.WriteAttrString("EVENT:Alarm", &second), B_OK);
+	ASSERT_EQ(transaction.Commit(), B_OK);
+	EXPECT_EQ(InChild([] { return (int)(Matching("EVENT:Alarm=='PT2M'") == Names{"after"}); }), 1);
+}
