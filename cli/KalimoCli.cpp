@@ -41,8 +41,9 @@ const char* kHelp =
     "\n"
     "  import [--end-to-start yes|no] FILE.ics...\n"
     "                 make an event in ~/events of every event of the calendars, as\n"
-    "                 \"Import Calendar\" does; --end-to-start yes gives each the\n"
-    "                 time of its end as its start (default no)\n"
+    "                 \"Import Calendar\" does, and none that an earlier import made\n"
+    "                 and saved; --end-to-start yes gives each the time of its end\n"
+    "                 as its start (default no)\n"
     "  export [-o FILE] EVENT...\n"
     "                 the events as one iCalendar text, on standard output or in FILE\n"
     "  agenda [--date YYYY-MM-DD | --hours N]\n"
@@ -287,15 +288,17 @@ KalimoCli::_Import()
 		event.start = event.end = real_time_clock();
 		event.hasStart = event.hasEnd = true;
 		ICalCalendar calendar;
+		// Each event is told once the index holds it, so that an import stopped
+		// halfway has named exactly the events that are in place.
 		const status_t status = calendar.ImportCalendar(
-		    &calendars[i], &event, [endToStart](const EventRecord&, int32) { return endToStart; });
+		    &calendars[i], &event, [endToStart](const EventRecord&, int32) { return endToStart; },
+		    [this](const entry_ref& ref) {
+			    fprintf(fOut, "%s\n", ref.Path().c_str());
+			    fflush(fOut);
+		    });
 		if (status != B_OK) {
 			result = _Fail(files[i], strerror_be(status));
 			continue;
-		}
-		for (const entry_ref& ref : calendar.Created()) {
-			if (BEntry(&ref).Exists())
-				fprintf(fOut, "%s\n", ref.Path().c_str());
 		}
 		for (const std::string& failed : calendar.Failed())
 			result = _Fail(files[i], "event not imported: " + failed);
@@ -304,8 +307,11 @@ KalimoCli::_Import()
 		for (const std::string& line : calendar.Notes())
 			fprintf(stderr, "kalimo-cli: %s: %s\n", one_line(files[i].c_str()).c_str(),
 			        line.c_str());
-		fprintf(fOut, "Imported %ld events from %s.\n", (long)calendar.CountImported(),
+		fprintf(fOut, "Imported %ld events from %s", (long)calendar.CountImported(),
 		        one_line(files[i].c_str()).c_str());
+		if (!calendar.Found().empty())
+			fprintf(fOut, " (%ld already imported)", (long)calendar.Found().size());
+		fprintf(fOut, ".\n");
 	}
 	return result;
 }

@@ -191,3 +191,26 @@ EventRecord::IsEventFile(BNode* node)
 	char type[B_MIME_TYPE_LENGTH] = {};
 	return BNodeInfo(node).GetType(type) == B_OK && strcasecmp(type, kEventMimeType) == 0;
 }
+
+bool
+EventRecord::IsSavedWhole(const BNode* node)
+{
+	if (node == nullptr || node->InitCheck() != B_OK)
+		return false;
+	// Read, not only looked up: a value kept in the index's database must be there.
+	BString text;
+	for (const char* name : {kAttrSummary, kAttrDescription, kAttrLocation, kAttrCategorie,
+	                         kAttrGroup, kAttrExtd, kAttrAlarm}) {
+		if (node->ReadAttrString(name, &text) != B_OK)
+			return false;
+	}
+	time_t moment;
+	if (ReadTimeAttr(node, kAttrStart, &moment) != B_OK ||
+	    ReadTimeAttr(node, kAttrEnd, &moment) != B_OK)
+		return false;
+	if (text != A_times[11])
+		return true;
+	return node->ReadAttrString(kAttrExRule, &text) == B_OK &&
+	       node->ReadAttrString(kAttrWarn, &text) == B_OK &&
+	       ReadTimeAttr(node, kAttrNextA, &moment) == B_OK;
+}

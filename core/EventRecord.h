@@ -47,6 +47,11 @@ struct EventRecord {
 	static bool HasWebAddress(const char* description);
 	// Whether the node is a file of the event type.
 	static bool IsEventFile(BNode* node);
+	// Whether the node holds, each readable whole, every attribute that any Save
+	// leaves: the texts, the alarm, the flags, both times and, when its alarm is
+	// "Rule", the rule, its state and its next occurrence. A save cut short (its
+	// process killed) leaves a node that does not.
+	static bool IsSavedWhole(const BNode* node);
 };
 
 #endif // EVENT_RECORD_H

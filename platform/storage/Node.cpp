@@ -271,6 +271,10 @@ BNode::RemoveAttr(const char* name)
 	status_t status = _Realize();
 	if (status != B_OK)
 		return status;
+	// Nor does it need the index: a save removes several that are mostly absent.
+	std::vector<uint8> value;
+	if (XattrStore::Get(fFd, name, &value) == B_ENTRY_NOT_FOUND)
+		return B_ENTRY_NOT_FOUND;
 	VolumeIndex::AttributeChange change(fFd, fPath);
 	if (change.InitCheck() != B_OK)
 		return change.InitCheck();

@@ -9,16 +9,26 @@
 #include <ICalExport.h>
 #include <ICalImport.h>
 
+#include <IndexDatabase.h>
 #include <Node.h>
 #include <NodeInfo.h>
+#include <Query.h>
+#include <VolumeRoster.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <poll.h>
+#include <set>
+#include <spawn.h>
 #include <sstream>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -247,6 +257,145 @@ TEST_F(CliTest, AgendaMissedAndScanListTheAlarms)
 	EXPECT_EQ("OOPS", EventFiles::Warn(passed));
 	ASSERT_EQ(0, Cli({"missed"}, &output));
 	EXPECT_EQ(std::vector<std::string>({line(now - 2 * 3600, passed)}), Lines(output));
+}
+
+size_t
+EventsInTheIndex()
+{
+	BVolume volume;
+	BVolumeRoster().GetBootVolume(&volume);
+	BQuery query;
+	query.SetVolume(&volume);
+	query.SetPredicate("BEOS:TYPE==\"text/x-Kalimo\"");
+	return query.Fetch() == B_OK ? (size_t)query.CountEntries() : 0;
+}
+
+// Writes an event's state over and over, as the watcher does, until told to stop
+// on its pipe; answers there with its failures and its longest wait.
+class StateWriter
+{
+public:
+	explicit StateWriter(const std::string& event)
+	{
+		int toChild[2], fromChild[2];
+		if (pipe(toChild) != 0 || pipe(fromChild) != 0)
+			return;
+		fChild = fork();
+		if (fChild == 0) {
+			close(toChild[1]);
+			close(fromChild[0]);
+			// Far less than a whole import takes, far more than one group of it.
+			IndexDatabase::SetBusyTimeout(1000);
+			int failures = 0;
+			long longest = 0;
+			struct pollfd stop = {toChild[0], POLLIN, 0};
+			for (int round = 0; poll(&stop, 1, 2) == 0; round++) {
+				const auto start = std::chrono::steady_clock::now();
+				const BString state(round % 2 == 0 ? "wait" : "next");
+				failures += BNode(event.c_str()).WriteAttrString("EVENT:Warn", &state) != B_OK;
+				longest = std::max<long>(
+				    longest, (long)std::chrono::duration_cast<std::chrono::milliseconds>(
+				                 std::chrono::steady_clock::now() - start)
+				                 .count());
+			}
+			const std::string answer = std::to_string(failures) + " " + std::to_string(longest);
+			(void)!write(fromChild[1], answer.data(), answer.size());
+			_exit(0);
+		}
+		close(toChild[0]);
+		close(fromChild[1]);
+		fStop = toChild[1];
+		fAnswer = fromChild[0];
+	}
+
+	// The failures and the longest wait in milliseconds; -1 without an answer.
+	std::pair<int, long> Stop()
+	{
+		(void)!write(fStop, "x", 1);
+		char buffer[64] = {};
+		const ssize_t got = read(fAnswer, buffer, sizeof(buffer) - 1);
+		waitpid(fChild, nullptr, 0);
+		close(fStop);
+		close(fAnswer);
+		int failures = -1;
+		long longest = -1;
+		if (got > 0)
+			sscanf(buffer, "%d %ld", &failures, &longest);
+		return {failures, longest};
+	}
+
+private:
+	pid_t fChild = -1;
+	int fStop = -1;
+	int fAnswer = -1;
+};
+
+// An import killed halfway has named only events that are whole and in the index;
+// the same import again completes it without a second file of any event. Another
+// program writing an event all the while waits a group at most.
+TEST_F(CliTest, AnImportKilledHalfwayIsCompletedByTheSameImport)
+{
+	const size_t kEvents = 4000;
+	std::string text = "BEGIN:VCALENDAR\r\n";
+	for (size_t i = 0; i < kEvents; i++)
+		text += "BEGIN:VEVENT\r\nSUMMARY:Meeting " + std::to_string(i) +
+		        "\r\nDTSTART:20261210T090000\r\nDTEND:20261210T100000\r\nBEGIN:VALARM\r\n"
+		        "TRIGGER:-PT15M\r\nEND:VALARM\r\nEND:VEVENT\r\n";
+	const std::string calendar = TestHome::MakeFile("big.ics", text + "END:VCALENDAR\r\n");
+	StateWriter writer(EventFiles::Make("watched", "PT5M", time(nullptr) + 86400));
+
+	int out[2];
+	ASSERT_EQ(0, pipe(out));
+	posix_spawn_file_actions_t actions;
+	posix_spawn_file_actions_init(&actions);
+	posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+	posix_spawn_file_actions_addclose(&actions, out[0]);
+	const char* argv[] = {KALIMO_CLI, "import", calendar.c_str(), nullptr};
+	pid_t child;
+	ASSERT_EQ(0, posix_spawn(&child, KALIMO_CLI, &actions, nullptr, (char**)argv, environ));
+	posix_spawn_file_actions_destroy(&actions);
+	close(out[1]);
+	std::string printed;
+	char buffer[4096];
+	ssize_t got;
+	while (std::count(printed.begin(), printed.end(), '\n') < 300 &&
+	       (got = read(out[0], buffer, sizeof(buffer))) > 0)
+		printed.append(buffer, (size_t)got);
+	kill(child, SIGKILL);
+	int status = 0;
+	ASSERT_EQ(child, waitpid(child, &status, 0));
+	close(out[0]);
+	ASSERT_TRUE(WIFSIGNALED(status)) << "the import ended before it was killed";
+
+	const std::vector<std::string> named = Lines(printed.substr(0, printed.rfind('\n') + 1));
+	ASSERT_GE(named.size(), 300u);
+	ASSERT_LT(CountEvents(), kEvents + 1);
+	const size_t known = EventsInTheIndex();
+	EXPECT_GE(known, named.size() + 1);
+	for (const std::string& path : named) {
+		BNode node(path.c_str());
+		EXPECT_TRUE(EventRecord::IsSavedWhole(&node)) << path;
+	}
+
+	std::string output;
+	ASSERT_EQ(0, Cli({"import", calendar}, &output));
+	const std::vector<std::string> lines = Lines(output);
+	ASSERT_FALSE(lines.empty());
+	const size_t made = lines.size() - 1;
+	EXPECT_EQ("Imported " + std::to_string(made) + " events from " + calendar + " (" +
+	              std::to_string(kEvents - made) + " already imported).",
+	          lines.back());
+	EXPECT_LE(made, kEvents - named.size());
+	EXPECT_EQ(kEvents + 1, CountEvents()) << "no event has a second file";
+	EXPECT_EQ(kEvents + 1, EventsInTheIndex());
+	for (const auto& entry : fs::directory_iterator(EventsFolder())) {
+		BNode node(entry.path().c_str());
+		EXPECT_TRUE(entry.path().filename() == "watched" || EventRecord::IsSavedWhole(&node))
+		    << entry.path();
+	}
+
+	const auto [failures, longest] = writer.Stop();
+	EXPECT_EQ(0, failures) << "the longest wait was " << longest << " ms";
 }
 
 TEST_F(CliTest, HelpNamesEveryCommand)

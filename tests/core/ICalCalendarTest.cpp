@@ -4,13 +4,20 @@
 #include "ICalImport.h"
 #include "ICalText.h"
 
+#include "EventAttributes.h"
+#include "EventFiles.h"
 #include "TestHome.h"
 
 #include <Entry.h>
+#include <File.h>
+#include <IndexDatabase.h>
 #include <Node.h>
 #include <NodeInfo.h>
+#include <Query.h>
+#include <VolumeRoster.h>
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <cstring>
 #include <filesystem>
@@ -329,6 +336,109 @@ TEST_F(ICalTest, SplitFailuresAreReported)
 	const std::string text = Event("SUMMARY:x\n");
 	EXPECT_EQ(B_NOT_A_DIRECTORY, calendar.SeparatFromText("c", text.data(), text.size()));
 	EXPECT_EQ(0, calendar.CountImported());
+}
+
+// The import
+
+std::set<std::string>
+EventsInTheIndex()
+{
+	BVolume volume;
+	BVolumeRoster().GetBootVolume(&volume);
+	BQuery query;
+	query.SetVolume(&volume);
+	query.SetPredicate("BEOS:TYPE==\"text/x-Kalimo\"");
+	std::set<std::string> names;
+	BEntry entry;
+	if (query.Fetch() == B_OK) {
+		while (query.GetNextEntry(&entry) == B_OK)
+			names.insert(entry.Name());
+	}
+	return names;
+}
+
+std::vector<std::string>
+NamesOf(const std::vector<entry_ref>& refs)
+{
+	std::vector<std::string> names;
+	for (const entry_ref& ref : refs)
+		names.push_back(ref.name);
+	return names;
+}
+
+// An import again finds the files it made of the same blocks: one saved whole
+// stays as it is and the index knows it again; one only split, or saved in part,
+// is saved now; a file of the name that holds something else gets a second name.
+TEST_F(ICalTest, ImportAgainMakesNoSecondFileOfAnEvent)
+{
+	EventFiles::CreateIndexes();
+	std::string text = "BEGIN:VCALENDAR\n";
+	for (const char* summary : {"Whole", "Cut", "Partial", "Other"})
+		text += "BEGIN:VEVENT\nSUMMARY:" + std::string(summary) +
+		        "\nDTSTART:20261210T090000\nDTEND:20261210T100000\nEND:VEVENT\n";
+	text += "END:VCALENDAR\n";
+	const entry_ref ref = RefFor(TestHome::MakeFile("c.ics", text));
+	const std::vector<std::string> names = {"c.Cut", "c.Other", "c.Partial", "c.Whole"};
+	auto import = [&](ICalCalendar& calendar) {
+		EventRecord event;
+		event.hasStart = event.hasEnd = true;
+		ASSERT_EQ(B_OK, calendar.ImportCalendar(&ref, &event, nullptr));
+	};
+	auto whole = [](const std::string& name) {
+		BNode node((EventsFolder() + "/" + name).c_str());
+		return EventRecord::IsSavedWhole(&node);
+	};
+
+	// Split only, as an import killed before its first save leaves it.
+	ICalCalendar split;
+	ASSERT_EQ(B_OK, split.SeparatFromText("c.ics", text.data(), text.size()));
+	ASSERT_EQ(names, FilesIn(EventsFolder()));
+	ICalCalendar first;
+	import(first);
+	EXPECT_EQ(4, first.CountImported());
+	EXPECT_EQ(names, FilesIn(EventsFolder()));
+	for (const std::string& name : names)
+		EXPECT_TRUE(whole(name)) << name;
+
+	BNode edited((EventsFolder() + "/c.Whole").c_str());
+	const BString mine("Mine");
+	ASSERT_EQ(B_OK, edited.WriteAttrString(kAttrSummary, &mine));
+	ASSERT_EQ(B_OK, BNode((EventsFolder() + "/c.Cut").c_str()).RemoveAttr(kAttrEnd));
+	const std::string partial = EventsFolder() + "/c.Partial";
+	const std::string block = Content(partial);
+	std::filesystem::remove(partial);
+	TestHome::MakeFile("events/c.Partial", block.substr(0, block.size() / 2));
+	BNode typed(partial.c_str());
+	BNodeInfo(&typed).SetType("text/x-Kalimo");
+	std::ofstream(EventsFolder() + "/c.Other", std::ios::trunc) << "mine";
+	// Rows the index lost, as when an import is killed before its group is
+	// recorded.
+	sqlite3* index;
+	ASSERT_EQ(SQLITE_OK, sqlite3_open(IndexDatabase::DefaultPath().c_str(), &index));
+	ASSERT_EQ(SQLITE_OK, sqlite3_exec(index, "DELETE FROM nodes", nullptr, nullptr, nullptr));
+	sqlite3_close(index);
+	ASSERT_TRUE(EventsInTheIndex().empty());
+
+	ICalCalendar again;
+	import(again);
+	EXPECT_EQ(std::vector<std::string>({"c.Cut", "c.Partial", "c.Other 2"}),
+	          NamesOf(again.Created()));
+	EXPECT_EQ(std::vector<std::string>({"c.Whole"}), NamesOf(again.Found()));
+	EXPECT_EQ(std::vector<std::string>({"c.Cut", "c.Other", "c.Other 2", "c.Partial", "c.Whole"}),
+	          FilesIn(EventsFolder()));
+	for (const char* name : {"c.Whole", "c.Cut", "c.Partial", "c.Other 2"})
+		EXPECT_TRUE(whole(name)) << name;
+	EXPECT_EQ(block, Content(partial));
+	EXPECT_EQ("mine", Content(EventsFolder() + "/c.Other"));
+	BString summary;
+	EXPECT_EQ(B_OK,
+	          BNode((EventsFolder() + "/c.Whole").c_str()).ReadAttrString(kAttrSummary, &summary));
+	EXPECT_EQ("Mine", Str(summary)) << "the user's change stays";
+	EXPECT_EQ(std::set<std::string>({"c.Whole", "c.Cut", "c.Partial", "c.Other 2"}),
+	          EventsInTheIndex());
+	EXPECT_EQ(" Imported 3 Events.\n\nNot need to save this one!\nAlready imported: 1 Events, kept "
+	          "as they are.",
+	          Str(again.SummaryText()));
 }
 
 TEST_F(ICalTest, ManyEventsOfOneSummaryStayFast)

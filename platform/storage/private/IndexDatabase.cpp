@@ -6,12 +6,14 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <pthread.h>
 #include <string_view>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -22,6 +24,10 @@
 static std::unique_ptr<IndexDatabase> sDefault;
 static std::mutex sDefaultLock;
 static std::atomic<int32> sBusyTimeout{10000};
+// Set in a forked child, whose parent's connection is not its own.
+static bool sForked = false;
+// Groups opened in this process, by any connection.
+static std::atomic<int64> sGroups{0};
 
 typedef std::lock_guard<std::recursive_mutex> Guard;
 
@@ -42,10 +48,8 @@ IndexDatabase::DefaultPath()
 void
 IndexDatabase::SetBusyTimeout(int32 milliseconds)
 {
-	std::lock_guard<std::mutex> guard(sDefaultLock);
+	// Every connection's busy handler reads it.
 	sBusyTimeout = milliseconds;
-	if (sDefault != nullptr && sDefault->fDb != nullptr)
-		sqlite3_busy_timeout(sDefault->fDb, milliseconds);
 }
 
 IndexDatabase*
@@ -56,17 +60,22 @@ IndexDatabase::Default()
 	// The user's data folder can change under a running process (tests give each
 	// test its own home); follow it. A forked child must not use its parent's
 	// connection (SQLite forbids it), nor close it: it opens its own.
-	static pid_t sOwner = 0;
-	if (sDefault != nullptr && sOwner != getpid())
+	// Told by the fork itself: asking for the process's number at every write
+	// would cost a call each.
+	static pid_t sOwner = getpid();
+	static const bool sWatched = pthread_atfork(nullptr, nullptr, [] { sForked = true; }) == 0;
+	if (sForked || (!sWatched && sOwner != getpid())) {
+		sForked = false;
+		sOwner = getpid();
 		(void)sDefault.release();
-	sOwner = getpid();
+	}
 	// A failed open is tried again (the lock that made it fail may be gone); a
 	// damaged file, or one that another process put aside, is let go of. Never
-	// while this thread is inside a write of it.
+	// while a write of it is open: its writers hold on to it.
 	const bool replace =
-	    sDefault == nullptr || sDefault->Path() != path ||
-	    (sDefault->fWriters == 0 &&
-	     (sDefault->InitCheck() != B_OK || sDefault->IsDamaged() || !sDefault->_IsCurrentFile()));
+	    sDefault == nullptr ||
+	    (sDefault->fWriters == 0 && (sDefault->Path() != path || sDefault->InitCheck() != B_OK ||
+	                                 sDefault->IsDamaged() || !sDefault->_IsCurrentFile()));
 	if (replace) {
 		const status_t before = sDefault != nullptr ? sDefault->InitCheck() : B_OK;
 		// The file found damaged is put aside by the next connection, unless another
@@ -125,7 +134,105 @@ IndexDatabase::~IndexDatabase()
 		NodeCache::SetActive(nullptr);
 	fNodeCache.reset();
 	sqlite3_finalize(fVersionStatement);
+	_FinalizeKept();
 	sqlite3_close(fDb);
+	if (fWaiting >= 0)
+		close(fWaiting);
+}
+
+int
+IndexDatabase::_Busy(void* data, int count)
+{
+	IndexDatabase* self = (IndexDatabase*)data;
+	struct timespec now;
+	clock_gettime(CLOCK_MONOTONIC, &now);
+	const int64 milliseconds = (int64)now.tv_sec * 1000 + now.tv_nsec / 1000000;
+	if (count == 0) {
+		self->fBusySince = milliseconds;
+		// A wait for the write lock is told to a group that holds it.
+		if (self->fBeginning && !self->fAnnounced) {
+			if (self->fWaiting < 0)
+				self->fWaiting =
+				    open((self->fPath + ".waiting").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+			self->fAnnounced = self->fWaiting >= 0 && flock(self->fWaiting, LOCK_SH | LOCK_NB) == 0;
+		}
+	}
+	if (milliseconds - self->fBusySince >= sBusyTimeout)
+		return 0;
+	// Soon again at first: a group that lets waiters in waits for them meanwhile.
+	usleep((useconds_t)std::min(1 << std::min(count, 5), 20) * 1000);
+	return 1;
+}
+
+status_t
+IndexDatabase::_BeginImmediate()
+{
+	fBeginning = true;
+	const status_t status = _Exec("BEGIN IMMEDIATE");
+	fBeginning = false;
+	if (fAnnounced) {
+		flock(fWaiting, LOCK_UN);
+		fAnnounced = false;
+	}
+	return status;
+}
+
+void
+IndexDatabase::_LetWaitersIn()
+{
+	// Another connection waits for the write lock: it gets it before this
+	// process takes it again, else a group after a group would keep it out
+	// until its busy timeout. Each waiter lets go of the file once it got the
+	// lock, or gave up.
+	if (fWaiting < 0)
+		fWaiting = open((fPath + ".waiting").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+	if (fWaiting < 0 || flock(fWaiting, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK) {
+		if (fWaiting >= 0)
+			flock(fWaiting, LOCK_UN);
+		return;
+	}
+	while (flock(fWaiting, LOCK_EX) != 0 && errno == EINTR) {
+	}
+	flock(fWaiting, LOCK_UN);
+}
+
+sqlite3_stmt*
+IndexDatabase::TakeKept(const char* sql, int* result)
+{
+	*result = SQLITE_OK;
+	auto [at, added] = fKept.try_emplace(sql, Kept{nullptr, false});
+	if (at->second.inUse)
+		return nullptr;
+	if (added) {
+		*result = sqlite3_prepare_v3(fDb, sql, -1, SQLITE_PREPARE_PERSISTENT, &at->second.statement,
+		                             nullptr);
+		if (*result != SQLITE_OK) {
+			sqlite3_finalize(at->second.statement);
+			fKept.erase(at);
+			return nullptr;
+		}
+	}
+	at->second.inUse = true;
+	return at->second.statement;
+}
+
+void
+IndexDatabase::GiveBack(const char* sql)
+{
+	auto at = fKept.find(sql);
+	if (at == fKept.end())
+		return;
+	sqlite3_reset(at->second.statement);
+	sqlite3_clear_bindings(at->second.statement);
+	at->second.inUse = false;
+}
+
+void
+IndexDatabase::_FinalizeKept()
+{
+	for (auto& [sql, kept] : fKept)
+		sqlite3_finalize(kept.statement);
+	fKept.clear();
 }
 
 status_t
@@ -200,6 +307,7 @@ IndexDatabase::_Open(dev_t damagedDevice, ino_t damagedNode)
 status_t
 IndexDatabase::_OpenFile()
 {
+	_FinalizeKept();
 	sqlite3_close(fDb);
 	fDb = nullptr;
 	fDamaged = false;
@@ -211,7 +319,7 @@ IndexDatabase::_OpenFile()
 		return B_IO_ERROR;
 	fFileDevice = st.st_dev;
 	fFileNode = st.st_ino;
-	sqlite3_busy_timeout(fDb, sBusyTimeout);
+	sqlite3_busy_handler(fDb, _Busy, this);
 	// A file without pages is no database of ours either: it reads as an empty one.
 	if (st.st_size == 0)
 		return B_BAD_DATA;
@@ -263,6 +371,7 @@ IndexDatabase::_SetAside(std::set<std::string>* indexes)
 {
 	sqlite3_finalize(fVersionStatement);
 	fVersionStatement = nullptr;
+	_FinalizeKept();
 	sqlite3_close(fDb);
 	fDb = nullptr;
 	// The names of the indexes are carried over where the file still tells them.
@@ -358,12 +467,20 @@ IndexDatabase::_Exec(const char* sql)
 namespace
 {
 // A prepared statement that finalises itself and tells its database of errors.
+// One of the write path is kept by the database (Keep) and only reset.
+enum Keeping { kOnce, kKeep };
+
 class Statement
 {
 public:
-	Statement(IndexDatabase* owner, sqlite3* db, const char* sql) : fOwner(owner)
+	Statement(IndexDatabase* owner, sqlite3* db, const char* sql, Keeping keeping = kOnce)
+	    : fOwner(owner)
 	{
-		const int result = sqlite3_prepare_v2(db, sql, -1, &fStatement, nullptr);
+		int result = SQLITE_OK;
+		if (keeping == kKeep && (fStatement = owner->TakeKept(sql, &result)) != nullptr)
+			fKept = sql;
+		else if (result == SQLITE_OK)
+			result = sqlite3_prepare_v2(db, sql, -1, &fStatement, nullptr);
 		if (result != SQLITE_OK) {
 			fStatement = nullptr;
 			fStatus = owner->Result(result);
@@ -371,7 +488,13 @@ public:
 				fStatus = B_IO_ERROR;
 		}
 	}
-	~Statement() { sqlite3_finalize(fStatement); }
+	~Statement()
+	{
+		if (fKept != nullptr)
+			fOwner->GiveBack(fKept);
+		else
+			sqlite3_finalize(fStatement);
+	}
 	sqlite3_stmt* operator*() const { return fStatement; }
 	bool IsValid() const { return fStatement != nullptr; }
 	status_t Status() const { return fStatus; }
@@ -411,6 +534,7 @@ public:
 private:
 	IndexDatabase* fOwner;
 	sqlite3_stmt* fStatement = nullptr;
+	const char* fKept = nullptr;
 	status_t fStatus = B_OK;
 };
 
@@ -449,6 +573,19 @@ unpack_values(const void* packed, size_t size, std::vector<IndexDatabase::Indexe
 }
 
 } // namespace
+
+static status_t
+store_value(IndexDatabase* owner, sqlite3* db, dev_t device, ino_t node, const char* name,
+            const void* data, size_t size)
+{
+	Statement statement(owner, db,
+	                    "INSERT OR REPLACE INTO big_values (device, node, name, data)"
+	                    " VALUES (?, ?, ?, ?)",
+	                    kKeep);
+	statement.BindKey(device, node, name);
+	sqlite3_bind_blob64(*statement, 4, size > 0 ? data : "", size, SQLITE_TRANSIENT);
+	return statement.Done();
+}
 
 status_t
 IndexDatabase::_Upgrade()
@@ -519,12 +656,22 @@ status_t
 IndexDatabase::StoreValue(dev_t device, ino_t node, const char* name, const void* data, size_t size)
 {
 	Guard guard(fLock);
-	Statement statement(this, fDb,
-	                    "INSERT OR REPLACE INTO big_values (device, node, name, data)"
-	                    " VALUES (?, ?, ?, ?)");
-	statement.BindKey(device, node, name);
-	sqlite3_bind_blob64(*statement, 4, size > 0 ? data : "", size, SQLITE_TRANSIENT);
-	return statement.Done();
+	status_t status = store_value(this, fDb, device, node, name, data, size);
+	if (status != B_OK || fGroups == 0 || fTransactionDepth == 0)
+		return status;
+	// The file is about to point to the value: inside a group it is committed at
+	// once, so that a process killed before the group's end leaves no marker
+	// without its value, and stored again in the transaction that goes on, in case
+	// another process replaced it in between.
+	fGroupVersion = -1;
+	status = _Exec("COMMIT");
+	if (status == B_OK)
+		status = _BeginImmediate();
+	if (status == B_OK)
+		status = store_value(this, fDb, device, node, name, data, size);
+	if (status != B_OK && fTransactionStatus == B_OK)
+		fTransactionStatus = status;
+	return status;
 }
 
 status_t
@@ -582,12 +729,22 @@ IndexDatabase::_Shrink()
 status_t
 IndexDatabase::_Begin()
 {
-	if (fTransactionDepth++ > 0)
+	if (fTransactionDepth > 0) {
+		// SQLite ends a transaction itself on some errors (a full disk, an I/O
+		// error); a write must not go on as if it were still inside one.
+		if (sqlite3_get_autocommit(fDb) != 0) {
+			if (fTransactionStatus == B_OK)
+				fTransactionStatus = B_IO_ERROR;
+			return fTransactionStatus;
+		}
+		fTransactionDepth++;
 		return B_OK;
+	}
+	fTransactionDepth++;
 	fTransactionStatus = B_OK;
 	// IMMEDIATE: a deferred transaction that reads first fails under WAL when another
 	// process writes in between, whatever the busy timeout.
-	const status_t status = _Exec("BEGIN IMMEDIATE");
+	const status_t status = _BeginImmediate();
 	if (status != B_OK)
 		fTransactionDepth = 0;
 	return status;
@@ -639,12 +796,65 @@ IndexDatabase::EndWrite(status_t status)
 	return status;
 }
 
+status_t
+IndexDatabase::BeginGroup()
+{
+	Guard guard(fLock);
+	const status_t status = _Begin();
+	if (status != B_OK)
+		return status;
+	if (fGroups++ == 0) {
+		fGroupSerial = ++sGroups;
+		fGroupVersion = -1;
+	}
+	fWriters++;
+	return B_OK;
+}
+
+status_t
+IndexDatabase::EndGroup()
+{
+	status_t status;
+	bool ended;
+	{
+		Guard guard(fLock);
+		if (fGroups == 0)
+			return B_NO_INIT;
+		if (--fGroups == 0)
+			fGroupVersion = -1;
+		fWriters--;
+		// An enclosing group commits later; the failures so far are told now too.
+		const status_t failed = fTransactionStatus;
+		status = _Commit(B_OK, true);
+		if (failed != B_OK)
+			status = failed;
+		ended = fTransactionDepth == 0;
+	}
+	if (ended)
+		_LetWaitersIn();
+	return status;
+}
+
 std::set<std::string>
 IndexDatabase::IndexedNames(status_t* status)
 {
 	Guard guard(fLock);
-	if (status != nullptr)
-		*status = B_OK;
+	status_t ignored;
+	return _Indexed(status != nullptr ? status : &ignored);
+}
+
+bool
+IndexDatabase::IsIndexed(const char* name)
+{
+	Guard guard(fLock);
+	status_t status;
+	return _Indexed(&status).count(name) != 0;
+}
+
+const std::set<std::string>&
+IndexDatabase::_Indexed(status_t* status)
+{
+	*status = B_OK;
 	const int64 current = _DataVersion();
 	// data_version moves when another connection commits; our own writes to the
 	// table go through CreateIndex, which resets the cache.
@@ -655,13 +865,21 @@ IndexDatabase::IndexedNames(status_t* status)
 	while (statement.Next())
 		names.insert((const char*)sqlite3_column_text(*statement, 0));
 	if (current < 0 || statement.Status() != B_OK) {
-		if (status != nullptr)
-			*status = statement.Status() != B_OK ? statement.Status() : B_IO_ERROR;
-		return names;
+		*status = statement.Status() != B_OK ? statement.Status() : B_IO_ERROR;
+		// Not kept: the next call reads them again.
+		fPartialIndexed = std::move(names);
+		return fPartialIndexed;
 	}
 	fIndexed = std::move(names);
 	fIndexedVersion = current;
 	return fIndexed;
+}
+
+int64
+IndexDatabase::OpenGroup()
+{
+	Guard guard(fLock);
+	return fGroups > 0 ? fGroupSerial : 0;
 }
 
 int64
@@ -674,6 +892,9 @@ IndexDatabase::DataVersion()
 int64
 IndexDatabase::_DataVersion()
 {
+	// No other connection commits while a group holds the write lock.
+	if (fGroups > 0 && fGroupVersion >= 0)
+		return fGroupVersion;
 	// Asked before every query: prepared once.
 	if (fVersionStatement == nullptr) {
 		const int result =
@@ -690,6 +911,8 @@ IndexDatabase::_DataVersion()
 	else
 		Result(result);
 	sqlite3_reset(fVersionStatement);
+	if (fGroups > 0 && sqlite3_get_autocommit(fDb) == 0)
+		fGroupVersion = version;
 	return version;
 }
 
@@ -731,7 +954,8 @@ upsert_node(IndexDatabase* owner, sqlite3* db, const IndexDatabase::NodeRecord& 
 	    owner, db,
 	    "INSERT INTO nodes (device, node, path, ctime, packed) VALUES (?, ?, ?, ?, ?)"
 	    " ON CONFLICT (device, node) DO UPDATE"
-	    " SET path = excluded.path, ctime = excluded.ctime, packed = excluded.packed");
+	    " SET path = excluded.path, ctime = excluded.ctime, packed = excluded.packed",
+	    kKeep);
 	statement.BindKey(node.device, node.node, node.path.c_str());
 	sqlite3_bind_int64(*statement, 4, node.ctime);
 	sqlite3_bind_blob64(*statement, 5, packed.empty() ? "" : (const void*)packed.data(),
@@ -750,7 +974,8 @@ IndexDatabase::PutValue(const NodeRecord& node, const char* name, type_code type
 		// them when their file is gone.
 		Statement statement(this, fDb,
 		                    "UPDATE nodes SET path = ?3, ctime = ?4"
-		                    " WHERE device = ?1 AND node = ?2");
+		                    " WHERE device = ?1 AND node = ?2",
+		                    kKeep);
 		statement.BindKey(node.device, node.node, node.path.c_str());
 		sqlite3_bind_int64(*statement, 4, node.ctime);
 		status_t status = statement.Done();
@@ -759,7 +984,8 @@ IndexDatabase::PutValue(const NodeRecord& node, const char* name, type_code type
 		Statement insert(
 		    this, fDb,
 		    "INSERT OR IGNORE INTO nodes (device, node, path, ctime) SELECT ?1, ?2, ?3, ?4"
-		    " WHERE EXISTS (SELECT 1 FROM big_values WHERE device = ?1 AND node = ?2)");
+		    " WHERE EXISTS (SELECT 1 FROM big_values WHERE device = ?1 AND node = ?2)",
+		    kKeep);
 		insert.BindKey(node.device, node.node, node.path.c_str());
 		sqlite3_bind_int64(*insert, 4, node.ctime);
 		return insert.Done();
@@ -770,7 +996,7 @@ IndexDatabase::PutValue(const NodeRecord& node, const char* name, type_code type
 	// The other values of the node stay as they are.
 	std::vector<IndexedValue> values;
 	{
-		Statement known(this, fDb, "SELECT packed FROM nodes WHERE device = ? AND node = ?");
+		Statement known(this, fDb, "SELECT packed FROM nodes WHERE device = ? AND node = ?", kKeep);
 		known.BindKey(node.device, node.node, nullptr);
 		if (known.Next() && !unpack_values(sqlite3_column_blob(*known, 0),
 		                                   sqlite3_column_bytes(*known, 0), &values))

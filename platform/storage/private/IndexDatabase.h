@@ -11,6 +11,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 struct sqlite3;
@@ -49,6 +50,8 @@ public:
 	// The attributes that are indexed, the built-in ones ("BEOS:TYPE", "name", "size",
 	// "last_modified") included; read again when another process changed the database.
 	std::set<std::string> IndexedNames(status_t* status = nullptr);
+	// Whether one of them is, without copying them all: asked at every write.
+	bool IsIndexed(const char* name);
 	// Moves whenever another connection committed a change; negative on an error.
 	int64 DataVersion();
 
@@ -58,6 +61,16 @@ public:
 	// then. Calls of this thread inside it join it; EndWrite commits what they did.
 	status_t BeginWrite();
 	status_t EndWrite(status_t status = B_OK);
+	// A write of many files at once: the write lock is held from BeginGroup to
+	// EndGroup and every write of this process in between joins it, whatever its
+	// thread; unlike BeginWrite, the process's other threads are not kept out in
+	// between, so no lock of this process is held across the caller's own work.
+	// BeginGroup: B_OK, B_BUSY, B_IO_ERROR. EndGroup commits: B_OK, or the first
+	// error of a write inside that the index could not record, or the commit's.
+	status_t BeginGroup();
+	status_t EndGroup();
+	// A number of the group open now, another for each; 0 outside one.
+	int64 OpenGroup();
 	// What this process keeps in memory of the nodes, made on first use.
 	NodeCache& Nodes();
 
@@ -134,6 +147,11 @@ public:
 
 	// The status of an SQLite result; notes damage.
 	status_t Result(int result);
+	// A statement of the write path, by its SQL text (a literal, known by its
+	// address), prepared once and kept: null when it is in use already or cannot be
+	// prepared (*result tells). Given back reset.
+	sqlite3_stmt* TakeKept(const char* sql, int* result);
+	void GiveBack(const char* sql);
 
 private:
 	status_t _Open(dev_t damagedDevice, ino_t damagedNode);
@@ -144,13 +162,19 @@ private:
 	bool _IsCurrentFile() const;
 	status_t _Exec(const char* sql);
 	status_t _Begin();
+	status_t _BeginImmediate();
+	static int _Busy(void* self, int count);
+	void _LetWaitersIn();
 	status_t _Commit(status_t status, bool keep = false);
 	void _Shrink();
 
 	int64 _DataVersion();
+	const std::set<std::string>& _Indexed(status_t* status);
+	void _FinalizeKept();
 
 	std::shared_ptr<NodeCache> fNodeCache;
 	std::set<std::string> fIndexed;
+	std::set<std::string> fPartialIndexed;
 	int64 fIndexedVersion = -1;
 	bool fWasRecreated = false;
 
@@ -159,11 +183,26 @@ private:
 	ino_t fFileNode = 0;
 	sqlite3* fDb = nullptr;
 	sqlite3_stmt* fVersionStatement = nullptr;
+	struct Kept {
+		sqlite3_stmt* statement;
+		bool inUse;
+	};
+	std::unordered_map<const char*, Kept> fKept;
 	status_t fStatus = B_NO_INIT;
 	std::atomic<bool> fDamaged{false};
 	// Recursive: the writes inside BeginWrite take it again.
 	std::recursive_mutex fLock;
 	int32 fTransactionDepth = 0;
+	int32 fGroups = 0;
+	int64 fGroupSerial = 0;
+	// The data version while a group holds the write lock, once read; -1 before.
+	int64 fGroupVersion = -1;
+	// A file beside the database that a connection waiting for the write lock
+	// holds shared: a group lets it in before it takes the lock again.
+	int fWaiting = -1;
+	bool fBeginning = false;
+	bool fAnnounced = false;
+	int64 fBusySince = 0;
 	status_t fTransactionStatus = B_OK;
 	bool fFreed = false;
 	std::atomic<int32> fWriters{0};

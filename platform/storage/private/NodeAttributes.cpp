@@ -212,7 +212,10 @@ NodeAttributes::Write(int fd, const char* name, type_code type, const void* data
 {
 	if (size > kMaxValueSize)
 		return B_FILE_TOO_LARGE;
-	const bool hadMarker = holds_marker(fd, name);
+	// Only an attribute that is there may hold a marker whose value must go with
+	// it: a new one is made without looking first, as an import makes thousands.
+	bool known = false;
+	bool hadMarker = false;
 
 	// A value that itself looks like a marker goes to the database too, so that a
 	// marker on a node is never ambiguous.
@@ -229,7 +232,12 @@ NodeAttributes::Write(int fd, const char* name, type_code type, const void* data
 	for (;;) {
 		status_t status;
 		if (plain) {
-			status = XattrStore::Set(fd, name, raw.data(), raw.size());
+			status = XattrStore::Set(fd, name, raw.data(), raw.size(), !known);
+			if (status == B_FILE_EXISTS && !known) {
+				known = true;
+				hadMarker = holds_marker(fd, name);
+				continue;
+			}
 			if (status == B_OK) {
 				if (hadMarker)
 					forget_value(fd, name);

@@ -10,6 +10,7 @@
 #include <XattrStore.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -101,20 +102,53 @@ database()
 	return db;
 }
 
+// Entries moved or removed through the layer so far.
+std::atomic<int64> sMoves{0};
+
+// The real path of the node the last attribute write of this thread went to,
+// while a group of writes is open: a group writes each node's attributes one after
+// another, and they name it once. A move through the layer ends it; a group lasts
+// a fraction of a second.
+struct LastPath {
+	int64 group = 0;
+	int64 moves = -1;
+	int fd = -1;
+	dev_t device = 0;
+	ino_t node = 0;
+	std::string opened;
+	std::string real;
+};
+thread_local LastPath sLastPath;
+
+std::string
+real_path_in(IndexDatabase* db, int fd, const std::string& opened, const struct stat& st)
+{
+	const int64 group = db != nullptr ? db->OpenGroup() : 0;
+	LastPath& last = sLastPath;
+	if (group != 0 && last.group == group && last.moves == sMoves && last.fd == fd &&
+	    last.device == st.st_dev && last.node == st.st_ino && last.opened == opened)
+		return last.real;
+	std::string real = real_path(fd, opened);
+	if (group != 0)
+		last = LastPath{group, sMoves, fd, st.st_dev, st.st_ino, opened, real};
+	return real;
+}
+
 } // namespace
 
-VolumeIndex::AttributeChange::AttributeChange(int fd, const std::string& path)
-    : fFd(fd), fPath(real_path(fd, path))
+VolumeIndex::AttributeChange::AttributeChange(int fd, const std::string& path) : fFd(fd)
 {
 	// Only regular files are indexed.
 	struct stat st;
 	if (fstat(fFd, &st) != 0 || !S_ISREG(st.st_mode))
 		return;
+	// Without any index (its folder cannot be made) the file still takes the value.
+	IndexDatabase* db = database();
+	fPath = real_path_in(db, fFd, path, st);
 	// Asked before the lock: the cache is locked before the database elsewhere.
 	if (std::shared_ptr<NodeCache> cache = NodeCache::Active())
 		fWasTrusted = cache->IsTrustedNow(fPath);
-	// Without any index (its folder cannot be made) the file still takes the value.
-	fDatabase = database();
+	fDatabase = db;
 	if (fDatabase != nullptr && (fStatus = fDatabase->BeginWrite()) != B_OK) {
 		fprintf(stderr, "volume index: %s: %s\n", fPath.c_str(), strerror_be(fStatus));
 		fDatabase = nullptr;
@@ -149,7 +183,7 @@ VolumeIndex::AttributeChange::_Done(const char* name, const void* data, type_cod
 	if (db == nullptr)
 		return fStatus;
 	status_t status = fstat(fFd, &st) == 0 ? B_OK : status_from_errno(errno);
-	const bool indexed = db->IndexedNames().count(name) != 0;
+	const bool indexed = db->IsIndexed(name);
 	if (status == B_OK)
 		status = db->PutValue(record_of(st, fPath), indexed ? name : nullptr, type, data, size);
 	const int64 version = db->DataVersion();
@@ -166,9 +200,44 @@ VolumeIndex::AttributeChange::_Done(const char* name, const void* data, type_cod
 	return status;
 }
 
+status_t
+VolumeIndex::IndexFile(const char* path)
+{
+	if (path == nullptr || path[0] == '\0')
+		return B_BAD_VALUE;
+	IndexDatabase* db = database();
+	if (db == nullptr)
+		return B_IO_ERROR;
+	const int fd = open(path, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+	if (fd < 0)
+		return status_from_errno(errno);
+	struct stat st;
+	status_t status = fstat(fd, &st) != 0   ? status_from_errno(errno)
+	                  : S_ISREG(st.st_mode) ? B_OK
+	                                        : B_BAD_TYPE;
+	// Read under the write lock, as a walk's are.
+	if (status == B_OK)
+		status = db->BeginWrite();
+	if (status == B_OK) {
+		IndexDatabase::NodeRecord record;
+		status = fstat(fd, &st) == 0 ? B_OK : status_from_errno(errno);
+		if (status == B_OK) {
+			record = record_of(st, real_path(fd, path));
+			read_indexed_values(fd, db->IndexedNames(), &record);
+			status = db->PutNode(record);
+		}
+		status = db->EndWrite(status);
+	}
+	close(fd);
+	if (std::shared_ptr<NodeCache> cache = NodeCache::Active())
+		cache->ReloadLater();
+	return status;
+}
+
 void
 VolumeIndex::EntryMoved(const std::string& from, const std::string& to)
 {
+	sMoves++;
 	if (IndexDatabase* db = database())
 		db->MovePath(from, to);
 	if (std::shared_ptr<NodeCache> cache = NodeCache::Active())
@@ -178,6 +247,7 @@ VolumeIndex::EntryMoved(const std::string& from, const std::string& to)
 void
 VolumeIndex::EntryRemoved(dev_t device, ino_t node)
 {
+	sMoves++;
 	if (IndexDatabase* db = database())
 		db->RemoveNodeRows(device, node);
 	if (std::shared_ptr<NodeCache> cache = NodeCache::Active())

@@ -48,6 +48,9 @@ private:
 	status_t fStatus = B_OK;
 };
 void EntryMoved(const std::string& from, const std::string& to);
+// Records one file with its indexed values, as a walk of IndexTree would: B_OK,
+// B_ENTRY_NOT_FOUND, B_BAD_TYPE (not a regular file), B_IO_ERROR, B_BUSY.
+status_t IndexFile(const char* path);
 void EntryRemoved(dev_t device, ino_t node);
 
 // B_OK (also for an existing index), B_BAD_VALUE, or a database error.

@@ -73,9 +73,9 @@ XattrStore::Get(int fd, const char* name, std::vector<uint8>* value)
 }
 
 status_t
-XattrStore::Set(int fd, const char* name, const void* data, size_t size)
+XattrStore::Set(int fd, const char* name, const void* data, size_t size, bool onlyNew)
 {
-	if (fsetxattr(fd, EncodeName(name).c_str(), data, size, 0) != 0)
+	if (fsetxattr(fd, EncodeName(name).c_str(), data, size, onlyNew ? XATTR_CREATE : 0) != 0)
 		return status_from_errno(errno);
 	return B_OK;
 }

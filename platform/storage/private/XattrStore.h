@@ -20,8 +20,9 @@ bool DecodeName(const char* xattrName, std::string* name);
 
 // The value's bytes: B_OK, B_ENTRY_NOT_FOUND, or another error.
 status_t Get(int fd, const char* name, std::vector<uint8>* value);
-// B_OK, B_DEVICE_FULL (no room on the node), B_FILE_TOO_LARGE, or another error.
-status_t Set(int fd, const char* name, const void* data, size_t size);
+// B_OK, B_DEVICE_FULL (no room on the node), B_FILE_TOO_LARGE, or another error;
+// with onlyNew, B_FILE_EXISTS when the node has the attribute already.
+status_t Set(int fd, const char* name, const void* data, size_t size, bool onlyNew = false);
 // B_OK, B_ENTRY_NOT_FOUND, or another error.
 status_t Remove(int fd, const char* name);
 // The Be names of the node's attributes, in the file system's order.

@@ -6,6 +6,7 @@
 #include <Entry.h>
 #include <File.h>
 #include <IndexDatabase.h>
+#include <IndexTransaction.h>
 #include <NodeAttributes.h>
 #include <NodeInfo.h>
 #include <Query.h>
@@ -18,9 +19,11 @@
 #include <sqlite3.h>
 
 #include <chrono>
+#include <csignal>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -132,6 +135,21 @@ BigValueRows(const std::string& db)
 	}
 	sqlite3_close(connection);
 	return rows;
+}
+
+// What another process sees: the result of work run in a child, 0 to 254.
+int
+InChild(const std::function<int()>& work)
+{
+	const pid_t child = fork();
+	if (child == 0) {
+		IndexDatabase::SetBusyTimeout(500);
+		_exit(std::min(work(), 254));
+	}
+	int status = 0;
+	if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status))
+		return -1;
+	return WEXITSTATUS(status);
 }
 
 } // namespace
@@ -366,4 +384,113 @@ TEST(IndexReliability, RemovedFilesTakeTheirStoredValuesWith)
 	for (const Case& removal : cases)
 		EXPECT_EQ(left.find(std::string(removal.name) + " secret "), std::string::npos);
 	EXPECT_LT(left.size(), fullSize);
+}
+
+// Writes grouped into one transaction reach other processes together at its
+// commit, big values too; a write inside that the index refused fails the commit.
+TEST(IndexReliability, GroupedWritesLandTogetherAndARefusedOneFailsTheCommit)
+{
+	CreateEventIndexes();
+	const std::string big(20000, 'b');
+	for (bool refused : {false, true}) {
+		SCOPED_TRACE(refused ? "a write refused" : "all recorded");
+		const std::string group = refused ? "second" : "first";
+		if (refused) {
+			sqlite3* other;
+			ASSERT_EQ(sqlite3_open(IndexDatabase::DefaultPath().c_str(), &other), SQLITE_OK);
+			ASSERT_EQ(sqlite3_exec(other,
+			                       "CREATE TRIGGER refuse BEFORE UPDATE ON nodes"
+			                       " WHEN instr(NEW.packed, CAST('EVENT:Warn' AS BLOB)) > 0"
+			                       " BEGIN SELECT RAISE(ABORT, 'refused'); END",
+			                       nullptr, nullptr, nullptr),
+			          SQLITE_OK);
+			sqlite3_close(other);
+		}
+		const int kFiles = 40;
+		std::vector<std::string> paths;
+		for (int i = 0; i < kFiles; i++)
+			paths.push_back(TestHome::MakeFile("events/" + group + std::to_string(i)));
+		const std::string alarm = "EVENT:Alarm=='" + group + "'";
+
+		BIndexTransaction transaction;
+		ASSERT_EQ(transaction.InitCheck(), B_OK);
+		for (const std::string& path : paths) {
+			BNode node(path.c_str());
+			if (path == paths.front()) {
+				ASSERT_EQ(node.WriteAttr("EVENT:Description", B_STRING_TYPE, 0, big.c_str(),
+				                         big.size() + 1),
+				          (ssize_t)big.size() + 1);
+			}
+			const BString value(group.c_str());
+			ASSERT_EQ(node.WriteAttrString("EVENT:Alarm", &value), B_OK);
+		}
+		const BString state("wait");
+		testing::internal::CaptureStderr();
+		EXPECT_EQ(BNode(paths.back().c_str()).WriteAttrString("EVENT:Warn", &state) == B_OK,
+		          !refused);
+		EXPECT_EQ(InChild([&] { return (int)Matching(alarm.c_str()).size(); }), 0)
+		    << "seen before the commit";
+		const status_t committed = transaction.Commit();
+		testing::internal::GetCapturedStderr();
+		if (refused)
+			EXPECT_NE(committed, B_OK);
+		else
+			EXPECT_EQ(committed, B_OK);
+		EXPECT_EQ(transaction.Commit(), B_NO_INIT);
+
+		EXPECT_EQ(InChild([&] { return (int)Matching(alarm.c_str()).size(); }), kFiles);
+		EXPECT_EQ(
+		    InChild([&] { return (int)(FileValue(paths.front(), "EVENT:Description") == big); }),
+		    1);
+	}
+}
+
+// Killed inside a group, a process loses the group's rows but no value: one kept
+// in the database is there for its marker, and recording the file again brings
+// the rows back.
+TEST(IndexReliability, AProcessKilledInsideAGroupLosesNoValue)
+{
+	CreateEventIndexes();
+	const std::string path = TestHome::MakeFile("events/killed");
+	const std::string big(20000, 'k');
+	const pid_t child = fork();
+	ASSERT_GE(child, 0);
+	if (child == 0) {
+		BIndexTransaction transaction;
+		BNode node(path.c_str());
+		const BString alarm("PT5M");
+		const bool written = node.WriteAttr("EVENT:Description", B_STRING_TYPE, 0, big.c_str(),
+		                                    big.size() + 1) == (ssize_t)big.size() + 1 &&
+		                     node.WriteAttrString("EVENT:Alarm", &alarm) == B_OK;
+		if (!written)
+			_exit(1);
+		raise(SIGKILL);
+	}
+	int status = 0;
+	ASSERT_EQ(waitpid(child, &status, 0), child);
+	ASSERT_TRUE(WIFSIGNALED(status)) << "the child's writes failed";
+
+	EXPECT_EQ(FileValue(path, "EVENT:Description"), big);
+	EXPECT_EQ(FileValue(path, "EVENT:Alarm"), "PT5M");
+	EXPECT_TRUE(Matching("EVENT:Alarm=='PT5M'").empty());
+	BIndexTransaction transaction;
+	EXPECT_EQ(transaction.Reindex(path.c_str()), B_OK);
+	EXPECT_EQ(transaction.Commit(), B_OK);
+	EXPECT_EQ(Matching("EVENT:Alarm=='PT5M'"), Names{"killed"});
+}
+
+// A group names each node once for all its writes; a move through the layer in
+// between is seen all the same.
+TEST(IndexReliability, AFileMovedInsideAGroupIsFoundByItsNewName)
+{
+	CreateEventIndexes();
+	const std::string path = TestHome::MakeFile("events/before");
+	BIndexTransaction transaction;
+	BNode node(path.c_str());
+	const BString first("PT1M"), second("PT2M");
+	ASSERT_EQ(node.WriteAttrString("EVENT:Alarm", &first), B_OK);
+	ASSERT_EQ(BEntry(path.c_str()).Rename("after"), B_OK);
+	ASSERT_EQ(node.WriteAttrString("EVENT:Alarm", &second), B_OK);
+	ASSERT_EQ(transaction.Commit(), B_OK);
+	EXPECT_EQ(InChild([] { return (int)(Matching("EVENT:Alarm=='PT2M'") == Names{"after"}); }), 1);
 }
