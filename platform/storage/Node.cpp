@@ -106,8 +106,13 @@ BNode::_FromMemory() const
 status_t
 BNode::_ReadValue(const char* name, CachedValue* value, std::vector<uint8>* storage) const
 {
-	if (_FromMemory() && fCached->Covers(name))
-		return fCached->Find(name, value) ? B_OK : B_ENTRY_NOT_FOUND;
+	// Most values asked for are there: what the node covers is asked only then.
+	if (_FromMemory()) {
+		if (fCached->Find(name, value))
+			return B_OK;
+		if (fCached->Covers(name))
+			return B_ENTRY_NOT_FOUND;
+	}
 	status_t status = _Realize();
 	if (status == B_OK)
 		status = NodeAttributes::Read(fFd, name, &value->type, storage);
