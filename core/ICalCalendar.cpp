@@ -15,7 +15,6 @@
 #include <Path.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 
@@ -31,7 +30,6 @@ static const int32 kMaxNumber = 100000;
 // An import holds the volume index for a group of files at a time; other
 // programs' writes (the watcher's alarm states) wait for it meanwhile.
 static const size_t kGroupFiles = 250;
-static const std::chrono::milliseconds kGroupTime(100);
 
 // The longest head of text of at most max bytes that ends between two characters.
 static std::string
@@ -168,13 +166,10 @@ ICalCalendar::ImportCalendar(const entry_ref* calendar, EventRecord* event,
 
 	const std::string prefix = NamePrefix(calendar->name);
 	std::optional<BIndexTransaction> group;
-	std::chrono::steady_clock::time_point groupStart;
 	std::vector<Pending> pending;
 	for (Event& imported : events) {
-		if (!group) {
+		if (!group)
 			group.emplace();
-			groupStart = std::chrono::steady_clock::now();
-		}
 		const std::string name = EventName(prefix, imported.block);
 		BFile file;
 		entry_ref ref;
@@ -199,8 +194,7 @@ ICalCalendar::ImportCalendar(const entry_ref* calendar, EventRecord* event,
 			}
 		}
 		pending.push_back({ref, placed, status});
-		if (pending.size() >= kGroupFiles ||
-		    std::chrono::steady_clock::now() - groupStart >= kGroupTime)
+		if (pending.size() >= kGroupFiles || group->HasRunLong())
 			_Record(group, pending, recorded);
 	}
 	_Record(group, pending, recorded);

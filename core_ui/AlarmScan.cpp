@@ -15,6 +15,7 @@
 
 #include <Bitmap.h>
 #include <Deskbar.h>
+#include <IndexTransaction.h>
 #include <Message.h>
 #include <NodeInfo.h>
 #include <OS.h>
@@ -28,6 +29,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -151,6 +153,9 @@ ScanAlarmedEvents(BQuery& query, uint32 openMode, bool startToTheSecond, Visit v
 	long nowValue = real_time_clock();
 	const Datum now(nowValue, false);
 	LocalTimes localTimes;
+	// The states a scan writes are recorded in the index a group at a time: the
+	// first scan over thousands of events writes each one's.
+	std::optional<BIndexTransaction> group;
 	BEntry entry;
 	BNode node;
 	while (query.GetNextEntry(&entry) == B_OK) {
@@ -200,6 +205,10 @@ ScanAlarmedEvents(BQuery& query, uint32 openMode, bool startToTheSecond, Visit v
 		char current[5] = {};
 		node.ReadAttr(kAttrWarn, B_STRING_TYPE, 0, current, 4);
 		if (!HoldsWatcherState(&node, state, current)) {
+			if (group && group->HasRunLong())
+				group.reset();
+			if (!group)
+				group.emplace();
 			BFile file(&entry, openMode);
 			SetWatcherState(&file, state);
 		}

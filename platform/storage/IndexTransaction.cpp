@@ -2,9 +2,14 @@
 #include <IndexTransaction.h>
 
 #include <IndexDatabase.h>
+#include <OS.h>
 #include <VolumeIndex.h>
 
-BIndexTransaction::BIndexTransaction()
+// A tenth of a second: others' writes wait unnoticed, and a group holds hundreds
+// of files' writes.
+static const bigtime_t kLongEnough = 100000;
+
+BIndexTransaction::BIndexTransaction() : fStart(system_time())
 {
 	fDatabase = IndexDatabase::Default();
 	fStatus = fDatabase != nullptr ? fDatabase->BeginGroup() : B_IO_ERROR;
@@ -22,6 +27,12 @@ status_t
 BIndexTransaction::Reindex(const char* path)
 {
 	return VolumeIndex::IndexFile(path);
+}
+
+bool
+BIndexTransaction::HasRunLong() const
+{
+	return system_time() - fStart >= kLongEnough;
 }
 
 status_t

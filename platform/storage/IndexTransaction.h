@@ -32,6 +32,10 @@ public:
 	// B_IO_ERROR, B_BUSY.
 	status_t Reindex(const char* path);
 
+	// Whether it has held the index for as long as other processes' writes should
+	// wait: then it is time to commit, and to begin another if more is to come.
+	bool HasRunLong() const;
+
 	// Ends the transaction. B_OK when every write inside was recorded; else the
 	// error of the first one the index could not record (B_IO_ERROR, B_BAD_DATA,
 	// B_DEVICE_FULL) or of the commit, and then the rows of any of them may be
@@ -41,6 +45,7 @@ public:
 private:
 	IndexDatabase* fDatabase = nullptr;
 	status_t fStatus = B_NO_INIT;
+	bigtime_t fStart;
 };
 
 #endif // _INDEX_TRANSACTION_H
