@@ -259,17 +259,6 @@ TEST_F(CliTest, AgendaMissedAndScanListTheAlarms)
 	EXPECT_EQ(std::vector<std::string>({line(now - 2 * 3600, passed)}), Lines(output));
 }
 
-size_t
-EventsInTheIndex()
-{
-	BVolume volume;
-	BVolumeRoster().GetBootVolume(&volume);
-	BQuery query;
-	query.SetVolume(&volume);
-	query.SetPredicate("BEOS:TYPE==\"text/x-Kalimo\"");
-	return query.Fetch() == B_OK ? (size_t)query.CountEntries() : 0;
-}
-
 // Writes an event's state over and over, as the watcher does, until told to stop
 // on its pipe; answers there with its failures and its longest wait.
 class StateWriter
@@ -370,7 +359,7 @@ TEST_F(CliTest, AnImportKilledHalfwayIsCompletedByTheSameImport)
 	const std::vector<std::string> named = Lines(printed.substr(0, printed.rfind('\n') + 1));
 	ASSERT_GE(named.size(), 300u);
 	ASSERT_LT(CountEvents(), kEvents + 1);
-	const size_t known = EventsInTheIndex();
+	const size_t known = EventFiles::InTheIndex().size();
 	EXPECT_GE(known, named.size() + 1);
 	for (const std::string& path : named) {
 		BNode node(path.c_str());
@@ -387,7 +376,7 @@ TEST_F(CliTest, AnImportKilledHalfwayIsCompletedByTheSameImport)
 	          lines.back());
 	EXPECT_LE(made, kEvents - named.size());
 	EXPECT_EQ(kEvents + 1, CountEvents()) << "no event has a second file";
-	EXPECT_EQ(kEvents + 1, EventsInTheIndex());
+	EXPECT_EQ(kEvents + 1, EventFiles::InTheIndex().size());
 	for (const auto& entry : fs::directory_iterator(EventsFolder())) {
 		BNode node(entry.path().c_str());
 		EXPECT_TRUE(entry.path().filename() == "watched" || EventRecord::IsSavedWhole(&node))

@@ -340,23 +340,6 @@ TEST_F(ICalTest, SplitFailuresAreReported)
 
 // The import
 
-std::set<std::string>
-EventsInTheIndex()
-{
-	BVolume volume;
-	BVolumeRoster().GetBootVolume(&volume);
-	BQuery query;
-	query.SetVolume(&volume);
-	query.SetPredicate("BEOS:TYPE==\"text/x-Kalimo\"");
-	std::set<std::string> names;
-	BEntry entry;
-	if (query.Fetch() == B_OK) {
-		while (query.GetNextEntry(&entry) == B_OK)
-			names.insert(entry.Name());
-	}
-	return names;
-}
-
 std::vector<std::string>
 NamesOf(const std::vector<entry_ref>& refs)
 {
@@ -417,7 +400,7 @@ TEST_F(ICalTest, ImportAgainMakesNoSecondFileOfAnEvent)
 	ASSERT_EQ(SQLITE_OK, sqlite3_open(IndexDatabase::DefaultPath().c_str(), &index));
 	ASSERT_EQ(SQLITE_OK, sqlite3_exec(index, "DELETE FROM nodes", nullptr, nullptr, nullptr));
 	sqlite3_close(index);
-	ASSERT_TRUE(EventsInTheIndex().empty());
+	ASSERT_TRUE(EventFiles::InTheIndex().empty());
 
 	ICalCalendar again;
 	import(again);
@@ -435,7 +418,7 @@ TEST_F(ICalTest, ImportAgainMakesNoSecondFileOfAnEvent)
 	          BNode((EventsFolder() + "/c.Whole").c_str()).ReadAttrString(kAttrSummary, &summary));
 	EXPECT_EQ("Mine", Str(summary)) << "the user's change stays";
 	EXPECT_EQ(std::set<std::string>({"c.Whole", "c.Cut", "c.Partial", "c.Other 2"}),
-	          EventsInTheIndex());
+	          EventFiles::InTheIndex());
 	EXPECT_EQ(" Imported 3 Events.\n\nNot need to save this one!\nAlready imported: 1 Events, kept "
 	          "as they are.",
 	          Str(again.SummaryText()));

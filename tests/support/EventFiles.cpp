@@ -6,8 +6,10 @@
 #include <EventAttributes.h>
 #include <TimeAttr.h>
 
+#include <Entry.h>
 #include <Node.h>
 #include <NodeInfo.h>
+#include <Query.h>
 #include <String.h>
 #include <TypeConstants.h>
 #include <VolumeRoster.h>
@@ -59,4 +61,21 @@ EventFiles::AttributesOf(const std::string& path)
 		all[name] = {info.type, data};
 	}
 	return all;
+}
+
+std::set<std::string>
+EventFiles::InTheIndex()
+{
+	BVolume volume;
+	BVolumeRoster().GetBootVolume(&volume);
+	BQuery query;
+	query.SetVolume(&volume);
+	query.SetPredicate("BEOS:TYPE==\"text/x-Kalimo\"");
+	std::set<std::string> names;
+	BEntry entry;
+	if (query.Fetch() == B_OK) {
+		while (query.GetNextEntry(&entry) == B_OK)
+			names.insert(entry.Name());
+	}
+	return names;
 }

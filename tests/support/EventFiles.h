@@ -7,6 +7,7 @@
 
 #include <ctime>
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 
@@ -23,6 +24,8 @@ std::string Warn(const std::string& path);
 // Every attribute of a file: its type code and its bytes, by name.
 using Attributes = std::map<std::string, std::pair<type_code, std::string>>;
 Attributes AttributesOf(const std::string& path);
+// The names of the event files a query of the volume index finds.
+std::set<std::string> InTheIndex();
 
 } // namespace EventFiles
 

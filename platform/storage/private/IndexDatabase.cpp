@@ -1079,6 +1079,18 @@ IndexDatabase::MovePath(const std::string& from, const std::string& to)
 // Reads rows of device, node, path, ctime and packed values, of which it keeps
 // those of the names. A node whose values are damaged is taken with a change time
 // no file has: the query that meets it reads it from its file.
+// The device, node, path and change time of a row, into a record or a stored node.
+template <typename Row>
+static void
+read_row_head(Statement& statement, Row* row)
+{
+	row->device = (dev_t)sqlite3_column_int64(*statement, 0);
+	row->node = (ino_t)sqlite3_column_int64(*statement, 1);
+	const unsigned char* path = sqlite3_column_text(*statement, 2);
+	row->path = path != nullptr ? (const char*)path : "";
+	row->ctime = sqlite3_column_int64(*statement, 3);
+}
+
 static status_t
 read_stored_nodes(Statement& statement, const std::unordered_set<std::string_view>& names,
                   bool allNodes, std::vector<IndexDatabase::StoredNode>* nodes)
@@ -1086,11 +1098,7 @@ read_stored_nodes(Statement& statement, const std::unordered_set<std::string_vie
 	std::vector<IndexDatabase::IndexedValue> kept;
 	while (statement.Next()) {
 		IndexDatabase::StoredNode stored;
-		stored.device = (dev_t)sqlite3_column_int64(*statement, 0);
-		stored.node = (ino_t)sqlite3_column_int64(*statement, 1);
-		const unsigned char* path = sqlite3_column_text(*statement, 2);
-		stored.path = path != nullptr ? (const char*)path : "";
-		stored.ctime = sqlite3_column_int64(*statement, 3);
+		read_row_head(statement, &stored);
 		const uint8* packed = (const uint8*)sqlite3_column_blob(*statement, 4);
 		const size_t size = (size_t)sqlite3_column_bytes(*statement, 4);
 		// Mostly every value is of an index still: the row is taken as it is.
@@ -1128,11 +1136,7 @@ read_node_rows(Statement& statement, std::vector<IndexDatabase::NodeRecord>* nod
 {
 	while (statement.Next()) {
 		IndexDatabase::NodeRecord record;
-		record.device = (dev_t)sqlite3_column_int64(*statement, 0);
-		record.node = (ino_t)sqlite3_column_int64(*statement, 1);
-		const unsigned char* path = sqlite3_column_text(*statement, 2);
-		record.path = path != nullptr ? (const char*)path : "";
-		record.ctime = sqlite3_column_int64(*statement, 3);
+		read_row_head(statement, &record);
 		nodes->push_back(std::move(record));
 	}
 	return statement.Status();
