@@ -1093,7 +1093,7 @@ read_row_head(Statement& statement, Row* row)
 
 static status_t
 read_stored_nodes(Statement& statement, const std::unordered_set<std::string_view>& names,
-                  bool allNodes, std::vector<IndexDatabase::StoredNode>* nodes)
+                  std::vector<IndexDatabase::StoredNode>* nodes)
 {
 	std::vector<IndexDatabase::IndexedValue> kept;
 	while (statement.Next()) {
@@ -1125,8 +1125,7 @@ read_stored_nodes(Statement& statement, const std::unordered_set<std::string_vie
 			    });
 			stored.packed = pack_values(kept);
 		}
-		if (allNodes || !stored.packed.empty())
-			nodes->push_back(std::move(stored));
+		nodes->push_back(std::move(stored));
 	}
 	return statement.Status();
 }
@@ -1143,15 +1142,14 @@ read_node_rows(Statement& statement, std::vector<IndexDatabase::NodeRecord>* nod
 }
 
 status_t
-IndexDatabase::LoadNodes(const std::set<std::string>& names, bool allNodes,
-                         std::vector<StoredNode>* nodes)
+IndexDatabase::LoadNodes(const std::set<std::string>& names, std::vector<StoredNode>* nodes)
 {
 	Guard guard(fLock);
 	nodes->clear();
 	const std::unordered_set<std::string_view> wanted(names.begin(), names.end());
 	Statement rows(this, fDb,
 	               "SELECT device, node, path, ctime, packed FROM nodes WHERE ctime >= 0");
-	return read_stored_nodes(rows, wanted, allNodes, nodes);
+	return read_stored_nodes(rows, wanted, nodes);
 }
 
 status_t
@@ -1167,7 +1165,7 @@ IndexDatabase::LoadNodesByKey(const std::vector<std::pair<dev_t, ino_t>>& keys,
 	for (const auto& [device, node] : keys) {
 		row.Reset();
 		row.BindKey(device, node, nullptr);
-		const status_t status = read_stored_nodes(row, wanted, true, nodes);
+		const status_t status = read_stored_nodes(row, wanted, nodes);
 		if (status != B_OK)
 			return status;
 	}

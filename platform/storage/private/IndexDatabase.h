@@ -124,10 +124,8 @@ public:
 	status_t ForgetChangeTimes();
 	// The path of one entry, or of a folder and everything below it, changed.
 	status_t MovePath(const std::string& from, const std::string& to);
-	// Every node that has one of the names, with its values of those names; all known
-	// nodes when allNodes is set.
-	status_t LoadNodes(const std::set<std::string>& names, bool allNodes,
-	                   std::vector<StoredNode>* nodes);
+	// Every known node, with its values of the names.
+	status_t LoadNodes(const std::set<std::string>& names, std::vector<StoredNode>* nodes);
 	// The nodes with these keys that the index knows, with their values of the names.
 	status_t LoadNodesByKey(const std::vector<std::pair<dev_t, ino_t>>& keys,
 	                        const std::set<std::string>& names, std::vector<StoredNode>* nodes);

@@ -425,7 +425,7 @@ NodeCache::_Reload(IndexDatabase* db, const std::set<std::string>& indexed)
 	size_t count;
 	{
 		std::vector<IndexDatabase::StoredNode> records;
-		const status_t status = db->LoadNodes(indexed, true, &records);
+		const status_t status = db->LoadNodes(indexed, &records);
 		if (status != B_OK)
 			return status;
 		count = records.size();

@@ -412,7 +412,7 @@ TEST(IndexDatabase, ValuesOfAnOlderIndexMoveIntoItsNodes)
 	ASSERT_NE(db, nullptr);
 	EXPECT_FALSE(db->TakeWasRecreated());
 	std::vector<IndexDatabase::StoredNode> nodes;
-	ASSERT_EQ(db->LoadNodes({"EVENT:Alarm", "EVENT:Warn"}, true, &nodes), B_OK);
+	ASSERT_EQ(db->LoadNodes({"EVENT:Alarm", "EVENT:Warn"}, &nodes), B_OK);
 	std::map<std::string, std::string> values;
 	for (const IndexDatabase::StoredNode& stored : nodes) {
 		EXPECT_TRUE(IndexDatabase::Unpack(
