@@ -602,6 +602,11 @@ struct Walk {
 	std::set<std::pair<dev_t, ino_t>> seen;
 	VolumeIndex::TreeCount* count;
 	const VolumeIndex::Progress* progress;
+	// The database's own folder: a file of it opened and closed here would end
+	// every lock SQLite holds on it in this process (POSIX locks go with any
+	// descriptor of the file), and another process would then take the log's
+	// shared memory for unused and build it anew under this one.
+	std::string databaseFolder;
 };
 Walk* sWalk = nullptr;
 
@@ -611,6 +616,8 @@ visit(const char* path, const struct stat* st, int type, struct FTW*)
 	if (type != FTW_F || !S_ISREG(st->st_mode))
 		return 0;
 	Walk& walk = *sWalk;
+	if (strncmp(path, walk.databaseFolder.c_str(), walk.databaseFolder.size()) == 0)
+		return 0;
 	walk.count->files++;
 	if (*walk.progress && walk.count->files % 2000 == 0)
 		(*walk.progress)(*walk.count);
@@ -652,7 +659,14 @@ VolumeIndex::IndexTree(const char* root, TreeCount* count, const Progress& progr
 		return B_BUSY;
 	int result;
 	int error;
-	Walk walk{db, nullptr, db->IndexedNames(), {}, count, &progress};
+	const std::string& database = db->Path();
+	Walk walk{db,
+	          nullptr,
+	          db->IndexedNames(),
+	          {},
+	          count,
+	          &progress,
+	          database.substr(0, database.rfind('/') + 1)};
 	{
 		BatchedWrite writer(db);
 		walk.writer = &writer;
