@@ -289,7 +289,7 @@ KalimoCli::_Import()
 		event.hasStart = event.hasEnd = true;
 		ICalCalendar calendar;
 		// Each event is told once the index holds it, so that an import stopped
-		// halfway has named exactly the events that are in place.
+		// halfway has named only events that are in place.
 		const status_t status = calendar.ImportCalendar(
 		    &calendars[i], &event, [endToStart](const EventRecord&, int32) { return endToStart; },
 		    [this](const entry_ref& ref) {

@@ -199,16 +199,18 @@ EventRecord::IsSavedWhole(const BNode* node)
 		return false;
 	// Read, not only looked up: a value kept in the index's database must be there.
 	BString text;
-	for (const char* name : {kAttrSummary, kAttrDescription, kAttrLocation, kAttrCategorie,
-	                         kAttrGroup, kAttrExtd, kAttrAlarm}) {
+	for (const char* name :
+	     {kAttrSummary, kAttrDescription, kAttrLocation, kAttrCategorie, kAttrGroup, kAttrExtd}) {
 		if (node->ReadAttrString(name, &text) != B_OK)
 			return false;
 	}
+	BString alarm;
 	time_t moment;
-	if (ReadTimeAttr(node, kAttrStart, &moment) != B_OK ||
+	if (node->ReadAttrString(kAttrAlarm, &alarm) != B_OK ||
+	    ReadTimeAttr(node, kAttrStart, &moment) != B_OK ||
 	    ReadTimeAttr(node, kAttrEnd, &moment) != B_OK)
 		return false;
-	if (text != A_times[11])
+	if (alarm != A_times[11])
 		return true;
 	return node->ReadAttrString(kAttrExRule, &text) == B_OK &&
 	       node->ReadAttrString(kAttrWarn, &text) == B_OK &&
