@@ -1,7 +1,7 @@
 // Kalimo benchmarks. MIT licence.
 // The alarm scan over many alarmed events: the first scan (states change) and a
 // rescan (nothing changes), as the watcher runs it every 150 seconds.
-#include <AlarmScan.h>
+#include <AlarmChecks.h>
 #include <EvCLink.h>
 
 #include <File.h>

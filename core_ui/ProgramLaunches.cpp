@@ -1,7 +1,7 @@
 // Kalimo core library. MIT licence.
 #include "ProgramLaunches.h"
 
-#include "AlarmScan.h"
+#include "AlarmChecks.h"
 #include "AnyAlert.h"
 #include "Programs.h"
 

@@ -7,7 +7,7 @@
 #include "TEventWindow.h"
 
 #include <AboutWindow.h>
-#include <AlarmScan.h>
+#include <AlarmChecks.h>
 #include <Alert.h>
 #include <AnyAlert.h>
 #include <Bitmap.h>

@@ -7,7 +7,7 @@
 #include "TStatusView.h"
 #include "TTextControl.h"
 
-#include <AlarmScan.h>
+#include <AlarmChecks.h>
 #include <Alert.h>
 #include <AnyAlert.h>
 #include <Application.h>

@@ -6,7 +6,7 @@
 #include "TEventOver.h"
 #include "TEventView.h"
 
-#include <AlarmScan.h>
+#include <AlarmChecks.h>
 #include <Alert.h>
 #include <AnyAlert.h>
 #include <Application.h>

@@ -6,7 +6,7 @@
 #include "WatcherMessages.h"
 
 #include <AboutWindow.h>
-#include <AlarmScan.h>
+#include <AlarmChecks.h>
 #include <AnyAlert.h>
 #include <BootScript.h>
 #include <Datum.h>

@@ -2,7 +2,7 @@
 #include "EventFiles.h"
 #include "TestHome.h"
 
-#include <AlarmScan.h>
+#include <AlarmChecks.h>
 #include <EvCLink.h>
 #include <EventAttributes.h>
 #include <Settings.h>

@@ -1,11 +1,9 @@
 // Kalimo core library. MIT licence.
 #include "AlarmScan.h"
 
-#include "AnyAlert.h"
 #include "Datum.h"
 #include "EvCLink.h"
 #include "EventAttributes.h"
-#include "Launches.h"
 #include "LocalTimes.h"
 #include "Rules.h"
 #include "Settings.h"
@@ -14,14 +12,11 @@
 #include "WarningIcon.h"
 
 #include <Bitmap.h>
-#include <Deskbar.h>
 #include <IndexTransaction.h>
-#include <Message.h>
 #include <NodeInfo.h>
 #include <OS.h>
 #include <Path.h>
 #include <Query.h>
-#include <Roster.h>
 #include <TypeConstants.h>
 #include <VolumeRoster.h>
 
@@ -262,8 +257,8 @@ AlarmEvents(BList* lost)
 	return B_OK;
 }
 
-void
-AllEventInAlert(BList* list, bool summary, bool sortUp, BList* missed)
+status_t
+ScanEventsInAlert(BList* list, bool sortUp, BList* missed, std::string* summary)
 {
 	// A failed query is no "no alarms": the list keeps what the last scan found,
 	// and the next scan asks again.
@@ -271,7 +266,7 @@ AllEventInAlert(BList* list, bool summary, bool sortUp, BList* missed)
 	const status_t status = FetchEventsWith(kAttrAlarm, &query);
 	if (status != B_OK) {
 		printf("AllEventInAlert: the alarm query failed: %s\n", strerror_be(status));
-		return;
+		return status;
 	}
 	FormerRecords former(list);
 	std::string today;
@@ -312,12 +307,10 @@ AllEventInAlert(BList* list, bool summary, bool sortUp, BList* missed)
 		for (EvCLink* record : records)
 			list->AddItem(record);
 	}
-	if (summary) {
-		std::string text =
+	if (summary != nullptr)
+		*summary =
 		    "\t[today]" + today + "\n\n\t[next]  " + std::to_string(nextCount) + " Events " + "\n";
-		char button[] = " Ok ";
-		AnyAlert(text.data(), button);
-	}
+	return B_OK;
 }
 
 long
@@ -340,49 +333,4 @@ OopsEvents()
 			count++;
 	}
 	return count;
-}
-
-bool
-CheckDeskbar(long code)
-{
-	if (!BDeskbar().HasItem("Pendulo"))
-		return false;
-	if (code != 0) {
-		BMessage message(code);
-		be_roster->Broadcast(&message);
-	}
-	return true;
-}
-
-void
-CheckWatcherShutDown()
-{
-	BPath path;
-	if (SettingsPath(&path, kVigiloSettings) == B_OK) {
-		BFile settings(path.Path(), B_READ_ONLY);
-		time_t shutdown = 0;
-		time_t startup = 0;
-		ReadTimeAttr(&settings, "last_shutdown", &shutdown);
-		ReadTimeAttr(&settings, "last_startup", &startup);
-		printf("CheckWatcherShutDown: format %ld, last shutdown %ld, last startup %ld\n",
-		       GetGlobalDateFormat(), (long)shutdown, (long)startup);
-	}
-	const bool warn = GetWarningState();
-	if (CheckDeskbar(0)) {
-		if (warn)
-			OpenQuery(6, nullptr);
-		return;
-	}
-	BList lost;
-	// Alarms that could not be looked for may have passed: the query window shows.
-	const bool failed = AlarmEvents(&lost) != B_OK;
-	const int32 passed = failed ? 1 : lost.CountItems();
-	for (int32 i = 0; i < lost.CountItems(); i++)
-		delete (EvCLink*)lost.ItemAt(i);
-	if (!warn) {
-		printf("DONT WARN AGAIN..\n");
-		return;
-	}
-	if (passed > 0)
-		OpenQuery(6, nullptr);
 }
