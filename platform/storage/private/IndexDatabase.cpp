@@ -1091,9 +1091,24 @@ read_row_head(Statement& statement, Row* row)
 	row->ctime = sqlite3_column_int64(*statement, 3);
 }
 
+// The names of the indexes, asked for every value of every row a load reads: the
+// length and the last bytes tell the few names apart cheaply.
+struct NameHash {
+	size_t operator()(std::string_view name) const noexcept
+	{
+		uint64 tail = 0;
+		const size_t length = std::min<size_t>(name.size(), sizeof(tail));
+		memcpy(&tail, name.data() + name.size() - length, length);
+		return (size_t)((tail ^ name.size()) * 0x9e3779b97f4a7c15ull >> 16);
+	}
+};
+typedef std::unordered_set<std::string_view, NameHash> NameSet;
+
 static status_t
-read_stored_nodes(Statement& statement, const std::unordered_set<std::string_view>& names,
-                  std::vector<IndexDatabase::StoredNode>* nodes)
+read_stored_nodes(Statement& statement, const NameSet& names,
+                  std::vector<IndexDatabase::StoredNode>* nodes,
+                  const IndexDatabase::Wanted& wanted = nullptr,
+                  std::vector<IndexDatabase::StoredNode>* passed = nullptr)
 {
 	std::vector<IndexDatabase::IndexedValue> kept;
 	while (statement.Next()) {
@@ -1106,10 +1121,15 @@ read_stored_nodes(Statement& statement, const std::unordered_set<std::string_vie
 		bool any = false;
 		const bool whole = IndexDatabase::Unpack(
 		    packed, size, [&](type_code, std::string_view name, const uint8*, size_t) {
-			    const bool wanted = names.count(name) != 0;
-			    all = all && wanted;
-			    any = any || wanted;
+			    const bool indexed = names.count(name) != 0;
+			    all = all && indexed;
+			    any = any || indexed;
 		    });
+		// A row that cannot be read is never passed over: it is read from its file.
+		if (whole && wanted && !wanted(packed, size)) {
+			passed->push_back(std::move(stored));
+			continue;
+		}
 		if (!whole)
 			stored.ctime = kUnread;
 		else if (all)
@@ -1142,14 +1162,17 @@ read_node_rows(Statement& statement, std::vector<IndexDatabase::NodeRecord>* nod
 }
 
 status_t
-IndexDatabase::LoadNodes(const std::set<std::string>& names, std::vector<StoredNode>* nodes)
+IndexDatabase::LoadNodes(const std::set<std::string>& names, std::vector<StoredNode>* nodes,
+                         const Wanted& wanted, std::vector<StoredNode>* passed)
 {
 	Guard guard(fLock);
 	nodes->clear();
-	const std::unordered_set<std::string_view> wanted(names.begin(), names.end());
+	if (passed != nullptr)
+		passed->clear();
+	const NameSet kept(names.begin(), names.end());
 	Statement rows(this, fDb,
 	               "SELECT device, node, path, ctime, packed FROM nodes WHERE ctime >= 0");
-	return read_stored_nodes(rows, wanted, nodes);
+	return read_stored_nodes(rows, kept, nodes, passed != nullptr ? wanted : nullptr, passed);
 }
 
 status_t
@@ -1158,7 +1181,7 @@ IndexDatabase::LoadNodesByKey(const std::vector<std::pair<dev_t, ino_t>>& keys,
 {
 	Guard guard(fLock);
 	nodes->clear();
-	const std::unordered_set<std::string_view> wanted(names.begin(), names.end());
+	const NameSet wanted(names.begin(), names.end());
 	Statement row(this, fDb,
 	              "SELECT device, node, path, ctime, packed FROM nodes"
 	              " WHERE device = ? AND node = ? AND ctime >= 0");

@@ -6,11 +6,13 @@
 
 #include <atomic>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <set>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <unordered_map>
 #include <vector>
 
@@ -100,11 +102,20 @@ public:
 		int64 ctime; // nanoseconds
 		std::vector<uint8> packed;
 	};
-	// Calls take(type, name, data, size) for each value packed in a node's row;
-	// false when the bytes are no such values (then some may have been taken).
+	// Calls take(type, name, data, size) for each value packed in a node's row, until
+	// a take that returns a bool returns false; false when the bytes are no such
+	// values (then some may have been taken).
 	// Per value: its type, the size of its name with the zero, the size of its
 	// data (32 bits each, in host order), then the name and the data.
 	template <typename Take> static bool Unpack(const uint8* packed, size_t size, Take take);
+	// One packed value as it lies in the packed bytes.
+	struct Value {
+		type_code type;
+		const uint8* data;
+		size_t size;
+	};
+	// Finds the value of the name among packed values.
+	static bool FindPacked(const uint8* packed, size_t size, std::string_view name, Value* value);
 
 	// Records the node's path and change time and replaces one value (data null: the
 	// value is removed). With no name, only path and change time are recorded, and
@@ -124,8 +135,12 @@ public:
 	status_t ForgetChangeTimes();
 	// The path of one entry, or of a folder and everything below it, changed.
 	status_t MovePath(const std::string& from, const std::string& to);
-	// Every known node, with its values of the names.
-	status_t LoadNodes(const std::set<std::string>& names, std::vector<StoredNode>* nodes);
+	// Tells from a node's packed values whether the caller wants them.
+	typedef std::function<bool(const uint8* packed, size_t size)> Wanted;
+	// Every known node, with its values of the names. Given wanted, the nodes whose
+	// values it does not want go to passed instead, without their values.
+	status_t LoadNodes(const std::set<std::string>& names, std::vector<StoredNode>* nodes,
+	                   const Wanted& wanted = nullptr, std::vector<StoredNode>* passed = nullptr);
 	// The nodes with these keys that the index knows, with their values of the names.
 	status_t LoadNodesByKey(const std::vector<std::pair<dev_t, ino_t>>& keys,
 	                        const std::set<std::string>& names, std::vector<StoredNode>* nodes);
@@ -222,11 +237,30 @@ IndexDatabase::Unpack(const uint8* packed, size_t size, Take take)
 			return false;
 		const char* name = (const char*)packed + at;
 		at += header[1];
-		take((type_code)header[0], std::string_view(name, header[1] - 1), packed + at,
-		     (size_t)header[2]);
+		const std::string_view taken(name, header[1] - 1);
+		if constexpr (std::is_same_v<decltype(take(0, taken, packed, 0)), bool>) {
+			if (!take((type_code)header[0], taken, packed + at, (size_t)header[2]))
+				return true;
+		} else
+			take((type_code)header[0], taken, packed + at, (size_t)header[2]);
 		at += header[2];
 	}
 	return true;
+}
+
+inline bool
+IndexDatabase::FindPacked(const uint8* packed, size_t size, std::string_view name, Value* value)
+{
+	bool found = false;
+	Unpack(packed, size,
+	       [&](type_code type, std::string_view held, const uint8* data, size_t length) {
+		       if (held == name) {
+			       *value = Value{type, data, length};
+			       found = true;
+		       }
+		       return !found;
+	       });
+	return found;
 }
 
 #endif // INDEX_DATABASE_H

@@ -141,8 +141,8 @@ active_cache()
 
 // A node as the database knows it, with the values of the covered names; trusted
 // once a stat confirms it.
-// The stored node's memory is given back as it is taken in, so that a first load
-// of many nodes does not hold them twice.
+// The stored node's values become the node's own, so that a first load of many
+// nodes neither copies nor holds them twice.
 NodeCache::NodeRef
 node_of(IndexDatabase::StoredNode&& stored,
         const std::shared_ptr<const std::set<std::string, std::less<>>>& covered)
@@ -153,8 +153,7 @@ node_of(IndexDatabase::StoredNode&& stored,
 	node->path = std::move(stored.path);
 	node->ctime = stored.ctime;
 	node->covered = covered;
-	node->SetPacked(stored.packed);
-	std::vector<uint8>().swap(stored.packed);
+	node->SetPacked(std::move(stored.packed));
 	return node;
 }
 
@@ -164,25 +163,6 @@ int64
 NodeCache::ChangeTime(const struct stat& st)
 {
 	return (int64)st.st_ctim.tv_sec * 1000000000 + st.st_ctim.tv_nsec;
-}
-
-uint32
-CachedNode::_Hash(std::string_view name)
-{
-	// The length and the first and last eight bytes: cheap, and enough to tell the
-	// few names of one node apart; names are looked up by the thousands per scan.
-	const size_t length = name.size();
-	uint64 head = 0;
-	uint64 tail = 0;
-	if (length >= 8) {
-		memcpy(&head, name.data(), 8);
-		memcpy(&tail, name.data() + length - 8, 8);
-	} else {
-		for (size_t i = 0; i < length; i++)
-			head |= (uint64)(uint8)name[i] << (8 * i);
-	}
-	const uint64 hash = (head * 0x9e3779b97f4a7c15ull) ^ (tail * 0xff51afd7ed558ccdull) ^ length;
-	return (uint32)(hash ^ (hash >> 32));
 }
 
 void
@@ -195,44 +175,44 @@ CachedNode::SetValues(const std::vector<IndexDatabase::IndexedValue>& values)
 }
 
 void
-CachedNode::SetPacked(const std::vector<uint8>& packed)
+CachedNode::SetPacked(std::vector<uint8>&& packed)
 {
 	int32 count = 0;
+	bool shared = false;
 	IndexDatabase::Unpack(packed.data(), packed.size(),
-	                      [&count](type_code, std::string_view, const uint8*, size_t) { count++; });
-	_Build(count,
-	       [&packed](auto add) { IndexDatabase::Unpack(packed.data(), packed.size(), add); });
+	                      [&](type_code type, std::string_view, const uint8*, size_t) {
+		                      count++;
+		                      shared = shared || IsShared(type);
+	                      });
+	if (shared) {
+		_Build(count,
+		       [&packed](auto add) { IndexDatabase::Unpack(packed.data(), packed.size(), add); });
+		return;
+	}
+	fBytes = std::move(packed);
+	fShared.clear();
+	fCount = count;
 }
 
 template <typename EachValue>
 void
 CachedNode::_Build(int32 count, EachValue eachValue)
 {
-	uint32 slots = count == 0 ? 0 : 2;
-	while (slots * 3 < (uint32)count * 4)
-		slots *= 2;
-	size_t total = slots * 8;
-	eachValue([&total](type_code, std::string_view name, const uint8*, size_t size) {
-		total +=
-		    3 * sizeof(uint32) + name.size() + 1 + (size < kSharedSize ? size : sizeof(uint32));
+	size_t total = 0;
+	eachValue([&total](type_code type, std::string_view name, const uint8*, size_t size) {
+		total += 3 * sizeof(uint32) + name.size() + 1 + (IsShared(type) ? sizeof(uint32) : size);
 	});
 	fBytes.assign(total, 0);
 	fShared.clear();
-	uint8* at = fBytes.data() + slots * 8;
+	uint8* at = fBytes.data();
 	eachValue([&](type_code type, std::string_view name, const uint8* data, size_t size) {
-		const uint32 hash = _Hash(name);
-		uint32 slot = hash & (slots - 1);
-		while (_SlotOffset(slot) != 0)
-			slot = (slot + 1) & (slots - 1);
-		const uint32 entry[2] = {hash, (uint32)(at - fBytes.data())};
-		memcpy(fBytes.data() + slot * 8, entry, sizeof(entry));
 		const uint32 header[3] = {(uint32)type, (uint32)name.size() + 1, (uint32)size};
 		memcpy(at, header, sizeof(header));
 		at += sizeof(header);
 		memcpy(at, name.data(), name.size());
 		at[name.size()] = '\0';
 		at += header[1];
-		if (header[2] >= kSharedSize) {
+		if (IsShared(type)) {
 			const uint32 index = (uint32)fShared.size();
 			fShared.push_back(active_cache().shared.Share(data, size));
 			memcpy(at, &index, sizeof(index));
@@ -244,7 +224,6 @@ CachedNode::_Build(int32 count, EachValue eachValue)
 		}
 	});
 	fCount = count;
-	fSlots = slots;
 }
 
 CachedValue
@@ -254,21 +233,13 @@ CachedNode::_ValueAt(const uint8* at, const uint8** next) const
 	memcpy(header, at, sizeof(header));
 	const uint8* data = at + sizeof(header) + header[1];
 	*next = data + header[2];
-	if (header[2] >= kSharedSize) {
+	if (IsShared(header[0])) {
 		uint32 index;
 		memcpy(&index, data, sizeof(index));
 		*next = data + sizeof(index);
 		data = fShared[index]->data();
 	}
 	return CachedValue{(const char*)at + sizeof(header), (type_code)header[0], data, header[2]};
-}
-
-uint32
-CachedNode::_SlotOffset(uint32 slot) const
-{
-	uint32 offset;
-	memcpy(&offset, fBytes.data() + slot * 8 + 4, sizeof(offset));
-	return offset;
 }
 
 std::vector<IndexDatabase::IndexedValue>
@@ -285,23 +256,21 @@ CachedNode::Values() const
 bool
 CachedNode::Find(const char* name, CachedValue* value) const
 {
-	if (fSlots == 0)
-		return false;
-	const uint32 hash = _Hash(name);
-	for (uint32 slot = hash & (fSlots - 1);; slot = (slot + 1) & (fSlots - 1)) {
-		uint32 entry[2];
-		memcpy(entry, fBytes.data() + slot * 8, sizeof(entry));
-		if (entry[1] == 0)
-			return false;
-		if (entry[0] != hash)
-			continue;
-		const uint8* at = fBytes.data() + entry[1];
-		if (strcmp((const char*)at + 3 * sizeof(uint32), name) != 0)
-			continue;
-		if (value != nullptr)
-			*value = _ValueAt(at, &at);
-		return true;
+	const uint32 nameSize = (uint32)strlen(name) + 1;
+	const uint8* at = fBytes.data();
+	for (int32 i = 0; i < fCount; i++) {
+		uint32 header[3];
+		memcpy(header, at, sizeof(header));
+		const uint8* next =
+		    at + sizeof(header) + header[1] + (IsShared(header[0]) ? sizeof(uint32) : header[2]);
+		if (header[1] == nameSize && memcmp(at + sizeof(header), name, nameSize) == 0) {
+			if (value != nullptr)
+				*value = _ValueAt(at, &next);
+			return true;
+		}
+		at = next;
 	}
+	return false;
 }
 
 NodeCache::NodeCache()
@@ -348,8 +317,12 @@ NodeCache::SetActive(const std::shared_ptr<NodeCache>& cache)
 }
 
 NodeCache::NodeMap&
-NodeCache::Sync(IndexDatabase* db, const std::set<std::string>& indexed, status_t* status)
+NodeCache::Sync(IndexDatabase* db, const std::set<std::string>& indexed, status_t* status,
+                const IndexDatabase::Wanted& wanted, std::vector<IndexDatabase::StoredNode>* passed,
+                bool* sifted)
 {
+	if (sifted != nullptr)
+		*sifted = false;
 	_Drain();
 	const int64 version = db->DataVersion();
 	*status = version < 0 ? B_IO_ERROR : B_OK;
@@ -363,7 +336,7 @@ NodeCache::Sync(IndexDatabase* db, const std::set<std::string>& indexed, status_
 			                                                                      indexed.end());
 		}
 		fStale.clear();
-		*status = _Reload(db, indexed);
+		*status = _Reload(db, indexed, wanted, passed, sifted);
 	} else if (*status == B_OK && !fStale.empty())
 		*status = _ReloadStale(db, indexed);
 	if (*status != B_OK) {
@@ -419,23 +392,42 @@ holds_values(const CachedNode& node, const IndexDatabase::StoredNode& stored,
 	return same && count == 0;
 }
 
+NodeCache::NodeRef
+NodeCache::NodeOf(IndexDatabase::StoredNode&& stored) const
+{
+	return node_of(std::move(stored), fCovered);
+}
+
 status_t
-NodeCache::_Reload(IndexDatabase* db, const std::set<std::string>& indexed)
+NodeCache::_Reload(IndexDatabase* db, const std::set<std::string>& indexed,
+                   const IndexDatabase::Wanted& wanted,
+                   std::vector<IndexDatabase::StoredNode>* passed, bool* sifted)
 {
 	size_t count;
 	{
+		// A process's first query makes nodes only of what it can find: a short
+		// command then pays for its answer, not for the whole volume.
+		const bool sparse = wanted && passed != nullptr && fNodes.empty();
 		std::vector<IndexDatabase::StoredNode> records;
-		const status_t status = db->LoadNodes(indexed, &records);
+		const status_t status = db->LoadNodes(indexed, &records, wanted, sparse ? passed : nullptr);
 		if (status != B_OK)
 			return status;
+		if (sparse && !passed->empty())
+			fReloadWanted = true;
+		if (sifted != nullptr)
+			*sifted = sparse;
 		count = records.size();
 		// In the order of the paths, as the cache keeps them: sorted here, the rows
 		// are read faster in the database's own order.
-		std::sort(records.begin(), records.end(),
-		          [](const IndexDatabase::StoredNode& a, const IndexDatabase::StoredNode& b) {
-			          return a.path < b.path;
+		std::vector<IndexDatabase::StoredNode*> sorted;
+		sorted.reserve(records.size());
+		for (IndexDatabase::StoredNode& record : records)
+			sorted.push_back(&record);
+		std::sort(sorted.begin(), sorted.end(),
+		          [](const IndexDatabase::StoredNode* a, const IndexDatabase::StoredNode* b) {
+			          return a->path < b->path;
 		          });
-		_Replace(records, indexed);
+		_Replace(sorted, indexed);
 	}
 	// What the load held while the nodes were made is given back to the system a
 	// little later, once the process goes on running: one that idles with thousands
@@ -449,11 +441,12 @@ NodeCache::_Reload(IndexDatabase* db, const std::set<std::string>& indexed)
 }
 
 void
-NodeCache::_Replace(std::vector<IndexDatabase::StoredNode>& records,
+NodeCache::_Replace(const std::vector<IndexDatabase::StoredNode*>& sorted,
                     const std::set<std::string>& indexed)
 {
 	NodeMap nodes;
-	for (IndexDatabase::StoredNode& record : records) {
+	for (IndexDatabase::StoredNode* stored : sorted) {
+		IndexDatabase::StoredNode& record = *stored;
 		auto known = fNodes.find(record.path);
 		if (known != fNodes.end() && known->second->device == record.device &&
 		    known->second->node == record.node && known->second->ctime == record.ctime &&

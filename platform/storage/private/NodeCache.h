@@ -3,9 +3,11 @@
 #define NODE_CACHE_H
 
 #include <IndexDatabase.h>
+#include <TypeConstants.h>
 
 #include <atomic>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -45,8 +47,8 @@ struct CachedNode {
 	mutable std::atomic<bool> trusted{false};
 
 	void SetValues(const std::vector<IndexDatabase::IndexedValue>& values);
-	// The values as the index packs them.
-	void SetPacked(const std::vector<uint8>& packed);
+	// The values as the index packs them; taken over as they are when none is large.
+	void SetPacked(std::vector<uint8>&& packed);
 	std::vector<IndexDatabase::IndexedValue> Values() const;
 	int32 CountValues() const { return fCount; }
 	bool Find(const char* name, CachedValue* value = nullptr) const;
@@ -58,25 +60,25 @@ struct CachedNode {
 	// Calls visit with each value in order until it returns false.
 	template <typename Visit> void ForEach(Visit visit) const;
 
-	// Values of this size or more that are equal are kept once in the process:
-	// thousands of events carry the same icons.
-	static const uint32 kSharedSize = 256;
+	// Icons that are equal are kept once in the process: thousands of events carry
+	// the same ones.
+	static bool IsShared(type_code type)
+	{
+		return type == B_LARGE_ICON_TYPE || type == B_MINI_ICON_TYPE;
+	}
 
 private:
-	static uint32 _Hash(std::string_view name);
 	// eachValue(add) calls add(type, name, data, size) for each of the count values.
 	template <typename EachValue> void _Build(int32 count, EachValue eachValue);
-	uint32 _SlotOffset(uint32 slot) const;
 	// The value whose header is at, and where the next one begins.
 	CachedValue _ValueAt(const uint8* at, const uint8** next) const;
 
-	// A hash table of (name hash, offset) slots, a third more than values at least
-	// (an offset of 0 marks a free slot), so that finding a value reads little
-	// memory; then the values one after another: type, name size, data size, the
-	// name with its zero, the data, or for a shared value its index in fShared.
+	// The values one after another as the index packs them: type, name size, data
+	// size, the name with its zero, the data, or for a shared value its index in
+	// fShared. A node has a few values: finding one by its name's size and bytes
+	// reads less than a table would take.
 	std::vector<uint8> fBytes;
 	int32 fCount = 0;
-	uint32 fSlots = 0;
 	std::vector<std::shared_ptr<const std::vector<uint8>>> fShared;
 };
 
@@ -84,7 +86,7 @@ template <typename Visit>
 void
 CachedNode::ForEach(Visit visit) const
 {
-	const uint8* at = fBytes.data() + fSlots * 8;
+	const uint8* at = fBytes.data();
 	for (int32 i = 0; i < fCount; i++) {
 		if (!visit(_ValueAt(at, &at)))
 			return;
@@ -126,7 +128,15 @@ public:
 	// the database's rows when another connection changed them (or the layer asked
 	// for it). Returns the nodes, by path; when the rows cannot be read, an error in
 	// status, and the nodes are not to be taken for the index.
-	NodeMap& Sync(IndexDatabase* db, const std::set<std::string>& indexed, status_t* status);
+	// A cache that holds no node yet and is given wanted takes in only the rows it
+	// wants, and leaves the others in passed (still to be checked against their
+	// files); sifted then tells that every node it holds was wanted. The next call
+	// takes in every row.
+	NodeMap& Sync(IndexDatabase* db, const std::set<std::string>& indexed, status_t* status,
+	              const IndexDatabase::Wanted& wanted = nullptr,
+	              std::vector<IndexDatabase::StoredNode>* passed = nullptr, bool* sifted = nullptr);
+	// An untrusted node of a stored row, not yet in the cache.
+	NodeRef NodeOf(IndexDatabase::StoredNode&& stored) const;
 	// Watches the folder; false when changes in it cannot be seen (then its nodes
 	// are never trusted). Call before the stat that would trust a node.
 	bool Watch(const std::string& folder);
@@ -173,9 +183,11 @@ private:
 	bool _WatchOne(const std::string& folder);
 	void _Drain();
 	void _Distrust(const std::string& path, bool below);
-	status_t _Reload(IndexDatabase* db, const std::set<std::string>& indexed);
+	status_t _Reload(IndexDatabase* db, const std::set<std::string>& indexed,
+	                 const IndexDatabase::Wanted& wanted,
+	                 std::vector<IndexDatabase::StoredNode>* passed, bool* sifted);
 	// Takes the stored nodes for the cache's, keeping those that still hold their values.
-	void _Replace(std::vector<IndexDatabase::StoredNode>& records,
+	void _Replace(const std::vector<IndexDatabase::StoredNode*>& sorted,
 	              const std::set<std::string>& indexed);
 	status_t _ReloadStale(IndexDatabase* db, const std::set<std::string>& indexed);
 	void _Run();

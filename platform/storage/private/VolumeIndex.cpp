@@ -20,6 +20,8 @@
 #include <map>
 #include <set>
 #include <sys/stat.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 
 namespace
@@ -337,6 +339,20 @@ private:
 	status_t fStatus = B_OK;
 };
 
+// Whether a stored row's values match a predicate that names only indexed
+// attributes, all of which the row holds where the node has them.
+bool
+stored_matches(const QueryPredicate& predicate, const uint8* packed, size_t size)
+{
+	return predicate.Matches([packed, size](const std::string& name) {
+		std::optional<QueryPredicate::Value> found;
+		IndexDatabase::Value value;
+		if (IndexDatabase::FindPacked(packed, size, name, &value))
+			found = QueryPredicate::Value{value.type, value.data, value.size};
+		return found;
+	});
+}
+
 // Looks files up relative to their folder, keeping the last folder open: a query
 // checks thousands of files that mostly share a few folders.
 class FolderStat
@@ -369,6 +385,75 @@ private:
 	int fFolder = -1;
 };
 
+// The status of many files, looked up on two threads when there are many: the
+// kernel's lookups are most of what a process's first query costs.
+class FileStatus
+{
+public:
+	explicit FileStatus(std::vector<const std::string*> paths)
+	    : fPaths(std::move(paths)), fStats(fPaths.size()), fFound(fPaths.size(), 0)
+	{
+		const size_t half = fPaths.size() / 2;
+		std::thread helper;
+		if (half >= kPerThread && std::thread::hardware_concurrency() > 1) {
+			try {
+				helper = std::thread([this, half] { _Stat(half, fPaths.size()); });
+			} catch (const std::system_error&) {
+			}
+		}
+		_Stat(0, helper.joinable() ? half : fPaths.size());
+		if (helper.joinable())
+			helper.join();
+	}
+
+	// The status of the file at the index's path, or null when it cannot be had.
+	const struct stat* At(size_t index) const
+	{
+		return fFound[index] != 0 ? &fStats[index] : nullptr;
+	}
+
+private:
+	static const size_t kPerThread = 1000;
+
+	void _Stat(size_t from, size_t to)
+	{
+		FolderStat folders;
+		for (size_t i = from; i < to; i++)
+			fFound[i] = folders.Stat(*fPaths[i], &fStats[i]);
+	}
+
+	std::vector<const std::string*> fPaths;
+	std::vector<struct stat> fStats;
+	std::vector<char> fFound;
+};
+
+// Watches the folders of nodes taken one after another, as a query takes them:
+// mostly the folder of the last one.
+class FolderWatch
+{
+public:
+	explicit FolderWatch(NodeCache& cache) : fCache(cache) {}
+
+	// Whether changes in the folder of the file at path are seen from now on.
+	bool Watch(const std::string& path)
+	{
+		const size_t slash = path.rfind('/');
+		if (slash == std::string::npos)
+			return false;
+		const std::string_view folder(path.data(), slash == 0 ? 1 : slash);
+		if (folder != fFolder) {
+			fFolder = folder;
+			fWatched = fCache.Watch(fFolder);
+		}
+		return fWatched;
+	}
+
+private:
+	NodeCache& fCache;
+	std::string fFolder;
+	bool fWatched = false;
+};
+
 // One node of the cache while a query checks it.
 class Candidate
 {
@@ -387,20 +472,18 @@ public:
 	int64 Size() const { return fSize; }
 	int64 Mtime() const { return fMtime; }
 
-	// Brings the node up to date with its file: B_OK (the node may now be another),
-	// B_ENTRY_NOT_FOUND when the file is gone or is another node now.
+	// Brings the node up to date with its file, given the status a stat showed after
+	// its folder was watched (null when there is no file at its path): B_OK (the node
+	// may now be another), B_ENTRY_NOT_FOUND when the file is gone or is another
+	// node now.
 	status_t Check(NodeCache& cache, BatchedWrite& writer, const std::set<std::string>& indexed,
-	               FolderStat& folders)
+	               bool watched, const struct stat* found)
 	{
 		const std::string& path = fNode->path;
-		const size_t slash = path.rfind('/');
-		// Watched before the stat, so that no change after it goes unseen.
-		const bool watched =
-		    slash != std::string::npos && cache.Watch(slash == 0 ? "/" : path.substr(0, slash));
-		struct stat st;
-		if (!folders.Stat(path, &st) || st.st_ino != fNode->node || st.st_dev != fNode->device ||
-		    !S_ISREG(st.st_mode))
+		if (found == nullptr || found->st_ino != fNode->node || found->st_dev != fNode->device ||
+		    !S_ISREG(found->st_mode))
 			return B_ENTRY_NOT_FOUND;
+		struct stat st = *found;
 		// A file with other names may change through a folder nobody watches.
 		const bool trust = watched && st.st_nlink == 1;
 		if (fNode->ctime != NodeCache::ChangeTime(st)) {
@@ -503,14 +586,50 @@ VolumeIndex::Matches::Start(QueryPredicate predicate, dev_t device)
 	if (anyNode)
 		fRequired.clear();
 
+	// When the predicate names only indexed attributes, a row's stored values tell
+	// whether its node can match as long as its file has not changed.
+	const bool allIndexed =
+	    !anyNode && std::ranges::all_of(fPredicate.Attributes(), [this](const std::string& name) {
+		    return fIndexed.count(name) != 0;
+	    });
+	// A node's values then answer the predicate whole.
+	if (allIndexed)
+		fRequired.clear();
+	IndexDatabase::Wanted wanted;
+	if (allIndexed) {
+		wanted = [this](const uint8* packed, size_t size) {
+			return stored_matches(fPredicate, packed, size);
+		};
+	}
+
 	{
 		NodeCache& cache = db->Nodes();
 		std::unique_lock<std::mutex> lock = cache.Lock();
-		NodeCache::NodeMap& nodes = cache.Sync(db, fIndexed, &status);
+		std::vector<IndexDatabase::StoredNode> passed;
+		bool sifted = false;
+		NodeCache::NodeMap& nodes = cache.Sync(db, fIndexed, &status, wanted, &passed, &sifted);
 		if (status == B_OK)
 			fTaken.reserve(nodes.size());
+		// The untrusted nodes of the device and the rows passed over are looked at
+		// together, each folder watched before, so that no change after goes unseen.
+		FolderWatch watches(cache);
+		std::vector<NodeCache::NodeMap::iterator> untrusted;
+		std::vector<char> watched;
+		std::vector<const std::string*> paths;
+		for (auto at = nodes.begin(); status == B_OK && at != nodes.end(); ++at) {
+			if (at->second->device == device && !at->second->trusted) {
+				untrusted.push_back(at);
+				watched.push_back(watches.Watch(at->first));
+				paths.push_back(&at->second->path);
+			}
+		}
+		for (const IndexDatabase::StoredNode& row : passed) {
+			if (row.device == device)
+				paths.push_back(&row.path);
+		}
 		// In path order, so that files of one folder are looked up from that folder.
-		FolderStat folders;
+		const FileStatus files(std::move(paths));
+		size_t next = 0;
 		BatchedWrite writer(db);
 		for (auto at = nodes.begin(); status == B_OK && at != nodes.end();) {
 			const CachedNode& node = *at->second;
@@ -518,8 +637,21 @@ VolumeIndex::Matches::Start(QueryPredicate predicate, dev_t device)
 				++at;
 				continue;
 			}
+			const NodeCache::NodeRef held = at->second;
 			Candidate candidate(at->second, node.size, node.mtime);
-			if (!node.trusted && candidate.Check(cache, writer, fIndexed, folders) != B_OK) {
+			status_t checked = B_OK;
+			if (next < untrusted.size() && untrusted[next] == at) {
+				checked =
+				    candidate.Check(cache, writer, fIndexed, watched[next] != 0, files.At(next));
+				next++;
+			} else if (!node.trusted) {
+				// Its trust ended while the others were looked at.
+				const bool folderWatched = watches.Watch(node.path);
+				struct stat st;
+				checked = candidate.Check(cache, writer, fIndexed, folderWatched,
+				                          stat(node.path.c_str(), &st) == 0 ? &st : nullptr);
+			}
+			if (checked != B_OK) {
 				// Gone, or renamed behind the layer's back: the index forgets the row;
 				// the file itself, if anywhere, is found again by a reindex walk.
 				db->RemoveNodeRows(node.device, node.node, true);
@@ -527,7 +659,36 @@ VolumeIndex::Matches::Start(QueryPredicate predicate, dev_t device)
 				continue;
 			}
 			++at;
+			// A node taken in because its values match still holds them unless its
+			// file changed.
+			const bool matches = sifted && candidate.Node() == held;
+			fTaken.push_back(
+			    {candidate.Node(), candidate.Size(), candidate.Mtime(), (int8)(matches ? 1 : -1)});
+		}
+		// The rows passed over can match only when their file changed since.
+		const size_t kept = fTaken.size();
+		for (IndexDatabase::StoredNode& row : passed) {
+			if (status != B_OK || row.device != device)
+				continue;
+			const struct stat* st = files.At(next++);
+			if (st != nullptr && st->st_ino == row.node && st->st_dev == row.device &&
+			    S_ISREG(st->st_mode) && NodeCache::ChangeTime(*st) == row.ctime)
+				continue;
+			// Looked at again once its folder is watched, as any node that may be trusted.
+			Candidate candidate(cache.NodeOf(std::move(row)), 0, 0);
+			const bool folderWatched = watches.Watch(candidate.Node()->path);
+			struct stat now;
+			const bool found = stat(candidate.Node()->path.c_str(), &now) == 0;
+			if (candidate.Check(cache, writer, fIndexed, folderWatched, found ? &now : nullptr) !=
+			    B_OK) {
+				db->RemoveNodeRows(candidate.Node()->device, candidate.Node()->node, true);
+				continue;
+			}
 			fTaken.push_back({candidate.Node(), candidate.Size(), candidate.Mtime(), -1});
+		}
+		if (fTaken.size() > kept) {
+			std::sort(fTaken.begin(), fTaken.end(),
+			          [](const Taken& a, const Taken& b) { return a.node->path < b.node->path; });
 		}
 	}
 	if (status == B_OK && db->IsDamaged())

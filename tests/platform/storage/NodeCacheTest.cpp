@@ -6,6 +6,7 @@
 
 #include <Entry.h>
 #include <IndexDatabase.h>
+#include <InotifyEvents.h>
 #include <Node.h>
 #include <NodeCache.h>
 #include <OS.h>
@@ -124,36 +125,39 @@ TEST(CachedNode, FindsEveryValueAndKeepsTheirOrder)
 	}
 }
 
-TEST(CachedNode, KeepsEqualLargeValuesOnce)
+TEST(CachedNode, KeepsEqualIconsOnce)
 {
 	const std::vector<uint8> icon(1024, 7);
 	std::vector<uint8> other = icon;
 	other.back() = 8;
-	const uint32 limit = CachedNode::kSharedSize;
+	const std::vector<uint8> notes(1024, 'n');
 	auto make = [&](const std::vector<uint8>& large) {
 		auto node = std::make_unique<CachedNode>();
 		node->SetValues({{"BEOS:TYPE", B_STRING_TYPE, {'x', 0}},
-		                 {"BEOS:L:STD_ICON", 'ICON', large},
-		                 {"below", B_RAW_TYPE, std::vector<uint8>(limit - 1, 1)},
-		                 {"at", B_RAW_TYPE, std::vector<uint8>(limit, 2)},
+		                 {"BEOS:L:STD_ICON", B_LARGE_ICON_TYPE, large},
+		                 {"notes", B_STRING_TYPE, notes},
+		                 {"BEOS:M:STD_ICON", B_MINI_ICON_TYPE, std::vector<uint8>(256, 2)},
 		                 {"EVENT:Alarm", B_STRING_TYPE, {'P', 'T', '5', 'M', 0}}});
 		return node;
 	};
 	auto first = make(icon);
 	auto second = make(icon);
 	auto third = make(other);
-	CachedValue a, b, c;
+	CachedValue a, b, c, n1, n2;
 	ASSERT_TRUE(first->Find("BEOS:L:STD_ICON", &a));
 	ASSERT_TRUE(second->Find("BEOS:L:STD_ICON", &b));
 	ASSERT_TRUE(third->Find("BEOS:L:STD_ICON", &c));
 	EXPECT_EQ(a.data, b.data) << "equal icons are kept once";
 	EXPECT_NE(a.data, c.data);
 	EXPECT_EQ(std::vector<uint8>(c.data, c.data + c.size), other);
-	EXPECT_EQ(a.type, (type_code)'ICON');
+	EXPECT_EQ(a.type, (type_code)B_LARGE_ICON_TYPE);
+	ASSERT_TRUE(first->Find("notes", &n1));
+	ASSERT_TRUE(second->Find("notes", &n2));
+	EXPECT_NE(n1.data, n2.data) << "other values stay each node's own";
 	// A shared value outlives the node that brought it, for the nodes still holding it.
 	first.reset();
 	EXPECT_EQ(std::vector<uint8>(b.data, b.data + b.size), icon);
-	// Values on both sides of the limit, and the ones after them, read back in order.
+	// Shared values and the ones after them read back in order.
 	std::vector<std::string> names;
 	std::vector<size_t> sizes;
 	second->ForEach([&](const CachedValue& value) {
@@ -161,15 +165,16 @@ TEST(CachedNode, KeepsEqualLargeValuesOnce)
 		sizes.push_back(value.size);
 		return true;
 	});
-	EXPECT_EQ(names, (std::vector<std::string>{"BEOS:TYPE", "BEOS:L:STD_ICON", "below", "at",
-	                                           "EVENT:Alarm"}));
-	EXPECT_EQ(sizes, (std::vector<size_t>{2, 1024, limit - 1, limit, 5}));
+	EXPECT_EQ(names, (std::vector<std::string>{"BEOS:TYPE", "BEOS:L:STD_ICON", "notes",
+	                                           "BEOS:M:STD_ICON", "EVENT:Alarm"}));
+	EXPECT_EQ(sizes, (std::vector<size_t>{2, 1024, 1024, 256, 5}));
 	CachedValue alarm;
 	ASSERT_TRUE(second->Find("EVENT:Alarm", &alarm));
 	EXPECT_STREQ((const char*)alarm.data, "PT5M");
-	CachedValue at;
-	ASSERT_TRUE(second->Find("at", &at));
-	EXPECT_EQ(std::vector<uint8>(at.data, at.data + at.size), std::vector<uint8>(limit, 2));
+	EXPECT_FALSE(second->Find("EVENT:Alar"));
+	CachedValue mini;
+	ASSERT_TRUE(second->Find("BEOS:M:STD_ICON", &mini));
+	EXPECT_EQ(std::vector<uint8>(mini.data, mini.data + mini.size), std::vector<uint8>(256, 2));
 }
 
 TEST_F(NodeCacheTest, ChangesOfOtherProgramsReachTheNextQuery)
@@ -204,6 +209,20 @@ TEST_F(NodeCacheTest, ChangesOfOtherProgramsReachTheNextQuery)
 	EXPECT_EQ(Matching("EVENT:Alarm=='PT15M'"), Paths{plain});
 	EXPECT_EQ(Matching("EVENT:Alarm=='PT1H'"), Paths{changed});
 	EXPECT_EQ(Matching("EVENT:Alarm=='PT2H'"), Paths{linked});
+}
+
+TEST_F(NodeCacheTest, AFirstQueryPassesOverOnlyNodesWhoseFilesCannotMatch)
+{
+	// The process's first query makes nodes of the rows it can match only.
+	const std::string plain = MakeEvent("plain", "PT15M");
+	const std::string changed = MakeEvent("changed", "PT15M");
+	const std::string hourly = MakeEvent("hourly", "PT1H");
+	SetBehindTheBack(changed, "EVENT:Alarm", "PT1H");
+	EXPECT_EQ(Matching("EVENT:Alarm=='PT1H'"), (Paths{changed, hourly}));
+	// The rows passed over come back for the next query, and a node read serves too.
+	EXPECT_EQ(Matching("EVENT:Alarm=='PT15M'"), Paths{plain});
+	EXPECT_EQ(Text(BNode(plain.c_str()), "EVENT:Summary"), "plain");
+	EXPECT_EQ(Matching("EVENT:Alarm=*"), (Paths{plain, changed, hourly}));
 }
 
 TEST_F(NodeCacheTest, ChangesThroughAnotherConnectionReachTheNextQuery)
@@ -377,6 +396,26 @@ TEST_F(NodeCacheTest, NodesOfAQueryAnswerFromTheIndexOnlyForWhatItHolds)
 	ASSERT_EQ(other.EndWrite(), B_OK);
 	EXPECT_EQ(Text(BNode(held.c_str()), "EVENT:Summary"), "held");
 	EXPECT_EQ(Matching("EVENT:Summary=='held'"), Paths{held});
+}
+
+TEST(InotifyEvents, AFolderThatChangesWithoutPauseDoesNotHoldTheReader)
+{
+	const int notify = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+	ASSERT_GE(notify, 0);
+	ASSERT_GE(inotify_add_watch(notify, TestHome::Path().c_str(), IN_MODIFY), 0);
+	const int log =
+	    open((TestHome::Path() + "/log").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+	ASSERT_GE(log, 0);
+	ASSERT_EQ(write(log, "x", 1), 1);
+	// Every event read makes another, as a log of the reads in that folder would.
+	int seen = 0;
+	ReadInotifyEvents(notify, [&](const struct inotify_event&) {
+		seen++;
+		(void)!write(log, "x", 1);
+	});
+	EXPECT_GE(seen, 1);
+	close(log);
+	close(notify);
 }
 
 TEST(IndexDatabase, ValuesOfAnOlderIndexMoveIntoItsNodes)
