@@ -399,18 +399,20 @@ KalimoCli::_Export()
 }
 
 bool
-KalimoCli::_EventsWith(const char* attribute, std::vector<Listed>* events)
+KalimoCli::_EventsWith(const char* attribute, std::vector<Listed>* events,
+                       const std::string& narrowing)
 {
 	BVolume volume;
 	BQuery query;
-	char predicate[128];
-	snprintf(predicate, sizeof(predicate), "((%s=*)&&(BEOS:TYPE=='%s'))", attribute,
-	         kEventMimeType);
+	std::string predicate =
+	    std::string("((") + attribute + "=*)&&(BEOS:TYPE=='" + kEventMimeType + "'))";
+	if (!narrowing.empty())
+		predicate = "(" + predicate + "&&(" + narrowing + "))";
 	status_t status = BVolumeRoster().GetBootVolume(&volume);
 	if (status == B_OK)
 		status = query.SetVolume(&volume);
 	if (status == B_OK)
-		status = query.SetPredicate(predicate);
+		status = query.SetPredicate(predicate.c_str());
 	if (status == B_OK)
 		status = query.Fetch();
 	if (status != B_OK) {
@@ -475,8 +477,15 @@ KalimoCli::_Agenda()
 		spanGiven = true;
 	}
 
+	// Only events whose start or next alarm lies near the span can have an alarm
+	// in it; a day of the clock may be an hour longer than the lead says.
+	const long longestLead = *std::max_element(kAlarmLeads, kAlarmLeads + kMenuAlarmCount) + 3600;
+	char narrowing[256];
+	snprintf(narrowing, sizeof(narrowing), "((%s>=%ld)&&(%s<%ld))||((%s>=%ld)&&(%s<%ld))",
+	         kAttrStart, (long)from, kAttrStart, (long)to + longestLead, kAttrNextA, (long)from,
+	         kAttrNextA, (long)to);
 	std::vector<Listed> events;
-	if (!_EventsWith(kAttrAlarm, &events))
+	if (!_EventsWith(kAttrAlarm, &events, narrowing))
 		return kFailed;
 	std::vector<Listed> due;
 	for (Listed& listed : events) {

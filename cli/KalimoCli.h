@@ -42,7 +42,9 @@ private:
 	int _Fail(const std::string& what, const std::string& reason, int status = kFailed);
 	// The user's event files that carry the attribute, in the order of their paths;
 	// false when they cannot be looked for.
-	bool _EventsWith(const char* attribute, std::vector<Listed>* events);
+	// The events that have the attribute and, when given, match also narrowing.
+	bool _EventsWith(const char* attribute, std::vector<Listed>* events,
+	                 const std::string& narrowing = "");
 	void _PrintLine(time_t moment, const Listed& listed);
 
 	std::vector<std::string> fArguments;
