@@ -218,6 +218,25 @@ TEST_F(CliTest, ExportWritesTheEditorsTextAndComesBack)
 	}
 }
 
+// The agenda asks the index only for events near its span: an alarm two days ahead
+// of its start and a rule's next alarm are still found.
+TEST_F(CliTest, AgendaFindsLongLeadsAndRules)
+{
+	const time_t now = time(nullptr) / 60 * 60;
+	const std::string early = EventFiles::Make("Early", "PT2D", now + 66 * 3600);
+	const std::string weekly = EventFiles::Make("Weekly", "Rule", now - 30 * 86400, now + 5 * 3600);
+	EventFiles::Make("Beyond", "PT2D", now + 74 * 3600);
+	EventFiles::Make("Stale", "Rule", now + 3600, now - 86400);
+	auto line = [](time_t moment, const std::string& path) {
+		long value = (long)moment;
+		return std::string(Datum(value).Styled(1)) + "\t\t" + path;
+	};
+	std::string output;
+	ASSERT_EQ(0, Cli({"agenda"}, &output));
+	EXPECT_EQ(std::vector<std::string>({line(now + 5 * 3600, weekly), line(now + 18 * 3600, early)}),
+	          Lines(output));
+}
+
 // The program reads the real clock: the events lie around it.
 TEST_F(CliTest, AgendaMissedAndScanListTheAlarms)
 {
