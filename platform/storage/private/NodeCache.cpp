@@ -26,6 +26,10 @@ namespace
 
 const uint32 kFolderEvents = IN_ATTRIB | IN_MODIFY | IN_CREATE | IN_DELETE | IN_MOVED_FROM |
                              IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+// A folder above the nodes' folders matters only when it moves or goes, which
+// moves or removes all below it: what else happens in a busy one (a home, /tmp)
+// wakes nobody.
+const uint32 kAboveEvents = IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
 
 // File systems whose changes, also those of other machines, always reach inotify.
 bool
@@ -470,28 +474,30 @@ bool
 NodeCache::Watch(const std::string& folder)
 {
 	// The folder and each folder above it: a folder renamed or removed anywhere up
-	// the path is an event of the folder that holds it.
-	bool watched = true;
+	// the path is an event of its own watch.
+	bool watched = _WatchOne(folder, kFolderEvents);
 	std::string at = folder;
 	for (;;) {
-		watched = _WatchOne(at) && watched;
 		const size_t slash = at.rfind('/');
 		if (at == "/" || slash == std::string::npos)
 			return watched;
 		at.resize(slash == 0 ? 1 : slash);
+		watched = _WatchOne(at, kAboveEvents) && watched;
 	}
 }
 
 bool
-NodeCache::_WatchOne(const std::string& folder)
+NodeCache::_WatchOne(const std::string& folder, uint32 events)
 {
 	auto known = fWatches.find(folder);
-	if (known != fWatches.end())
-		return known->second >= 0;
+	if (known != fWatches.end() &&
+	    (known->second.watch < 0 || (known->second.events & events) == events))
+		return known->second.watch >= 0;
 	int watch = -1;
 	if (fThread.joinable() && is_local_file_system(folder))
-		watch = inotify_add_watch(fNotify, folder.c_str(), kFolderEvents);
-	fWatches[folder] = watch;
+		watch = inotify_add_watch(fNotify, folder.c_str(), events | IN_MASK_ADD);
+	const uint32 held = known != fWatches.end() ? known->second.events : 0;
+	fWatches[folder] = {watch, watch >= 0 ? held | events : 0};
 	if (watch >= 0)
 		fFolders[watch] = folder;
 	return watch >= 0;
@@ -736,13 +742,23 @@ NodeCache::_Drain()
 			return;
 		}
 		if ((event.mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED | IN_UNMOUNT)) != 0) {
-			// The watch no longer names this folder: it is watched again when a node
-			// in it is checked.
-			_Distrust(folder->second, true);
+			// The watch no longer names this folder, nor do the watches of the
+			// folders below it: each is watched again when a node in it is checked.
+			const std::string gone = folder->second;
+			_Distrust(gone, true);
 			if ((event.mask & IN_IGNORED) == 0)
 				inotify_rm_watch(fNotify, event.wd);
-			fWatches.erase(folder->second);
+			fWatches.erase(gone);
 			fFolders.erase(folder);
+			const std::string prefix = gone == "/" ? gone : gone + "/";
+			for (auto at = fWatches.lower_bound(prefix);
+			     at != fWatches.end() && at->first.compare(0, prefix.size(), prefix) == 0;) {
+				if (at->second.watch >= 0) {
+					inotify_rm_watch(fNotify, at->second.watch);
+					fFolders.erase(at->second.watch);
+				}
+				at = fWatches.erase(at);
+			}
 		}
 	});
 }

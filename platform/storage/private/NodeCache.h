@@ -180,7 +180,7 @@ public:
 
 private:
 	NodeMap::iterator _Find(const std::string& path);
-	bool _WatchOne(const std::string& folder);
+	bool _WatchOne(const std::string& folder, uint32 events);
 	void _Drain();
 	void _Distrust(const std::string& path, bool below);
 	status_t _Reload(IndexDatabase* db, const std::set<std::string>& indexed,
@@ -195,8 +195,12 @@ private:
 	std::mutex fLock;
 	NodeMap fNodes;
 	std::unordered_map<std::string_view, NodeMap::iterator> fByPath;
-	std::map<std::string, int> fWatches; // folder → watch; -1: cannot be watched
-	std::map<int, std::string> fFolders; // watch → folder
+	struct Watched {
+		int watch; // -1: the folder cannot be watched
+		uint32 events;
+	};
+	std::map<std::string, Watched> fWatches; // by folder
+	std::map<int, std::string> fFolders;     // watch → folder
 	int64 fVersion = -1;
 	std::set<std::string> fIndexed;
 	std::shared_ptr<const std::set<std::string, std::less<>>> fCovered;

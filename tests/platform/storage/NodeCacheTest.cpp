@@ -225,6 +225,22 @@ TEST_F(NodeCacheTest, AFirstQueryPassesOverOnlyNodesWhoseFilesCannotMatch)
 	EXPECT_EQ(Matching("EVENT:Alarm=*"), (Paths{plain, changed, hourly}));
 }
 
+TEST_F(NodeCacheTest, AFolderMadeWhereAMovedOneWasIsWatchedAnew)
+{
+	const std::string first = TestHome::MakeFile("cal/events/first");
+	BNode(first.c_str()).WriteAttr("EVENT:Alarm", B_STRING_TYPE, 0, "PT5M", 5);
+	ASSERT_EQ(Matching("EVENT:Alarm=='PT5M'"), Paths{first});
+	const std::string cal = TestHome::Path() + "/cal";
+	ASSERT_EQ(rename(cal.c_str(), (cal + " old").c_str()), 0);
+	// A new folder of the same name: the watch of the old one is no watch of it.
+	const std::string second = TestHome::MakeFile("cal/events/second");
+	BNode(second.c_str()).WriteAttr("EVENT:Alarm", B_STRING_TYPE, 0, "PT5M", 5);
+	ASSERT_EQ(Matching("EVENT:Alarm=='PT5M'"), Paths{second});
+	SetBehindTheBack(second, "EVENT:Alarm", "PT1H");
+	EXPECT_EQ(Matching("EVENT:Alarm=='PT1H'"), Paths{second});
+	EXPECT_EQ(Matching("EVENT:Alarm=='PT5M'"), Paths{});
+}
+
 TEST_F(NodeCacheTest, ChangesThroughAnotherConnectionReachTheNextQuery)
 {
 	const std::string first = MakeEvent("first", "PT15M");
@@ -403,8 +419,7 @@ TEST(InotifyEvents, AFolderThatChangesWithoutPauseDoesNotHoldTheReader)
 	const int notify = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
 	ASSERT_GE(notify, 0);
 	ASSERT_GE(inotify_add_watch(notify, TestHome::Path().c_str(), IN_MODIFY), 0);
-	const int log =
-	    open((TestHome::Path() + "/log").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+	const int log = open((TestHome::Path() + "/log").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
 	ASSERT_GE(log, 0);
 	ASSERT_EQ(write(log, "x", 1), 1);
 	// Every event read makes another, as a log of the reads in that folder would.
