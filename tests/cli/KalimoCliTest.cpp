@@ -233,8 +233,9 @@ TEST_F(CliTest, AgendaFindsLongLeadsAndRules)
 	};
 	std::string output;
 	ASSERT_EQ(0, Cli({"agenda"}, &output));
-	EXPECT_EQ(std::vector<std::string>({line(now + 5 * 3600, weekly), line(now + 18 * 3600, early)}),
-	          Lines(output));
+	EXPECT_EQ(
+	    std::vector<std::string>({line(now + 5 * 3600, weekly), line(now + 18 * 3600, early)}),
+	    Lines(output));
 }
 
 // The program reads the real clock: the events lie around it.

@@ -185,6 +185,9 @@ VolumeIndex::AttributeChange::_Done(const char* name, const void* data, type_cod
 	if (db == nullptr)
 		return fStatus;
 	status_t status = fstat(fFd, &st) == 0 ? B_OK : status_from_errno(errno);
+	// The cache takes the status the index records, right after the write: a later
+	// change by another program then shows as another change time.
+	const bool stated = status == B_OK;
 	const bool indexed = db->IsIndexed(name);
 	if (status == B_OK)
 		status = db->PutValue(record_of(st, fPath), indexed ? name : nullptr, type, data, size);
@@ -193,7 +196,7 @@ VolumeIndex::AttributeChange::_Done(const char* name, const void* data, type_cod
 	if (status != B_OK)
 		fprintf(stderr, "volume index: %s: %s\n", fPath.c_str(), strerror_be(status));
 	std::shared_ptr<NodeCache> cache = NodeCache::Active();
-	if (cache != nullptr && fstat(fFd, &st) == 0) {
+	if (cache != nullptr && stated) {
 		IndexDatabase::IndexedValue value{name, type, {}};
 		if (data != nullptr)
 			value.data.assign((const uint8*)data, (const uint8*)data + size);
@@ -667,6 +670,7 @@ VolumeIndex::Matches::Start(QueryPredicate predicate, dev_t device)
 		}
 		// The rows passed over can match only when their file changed since.
 		const size_t kept = fTaken.size();
+		next = untrusted.size();
 		for (IndexDatabase::StoredNode& row : passed) {
 			if (status != B_OK || row.device != device)
 				continue;
