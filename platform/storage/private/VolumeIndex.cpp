@@ -518,6 +518,16 @@ public:
 		return B_OK;
 	}
 
+	// Check with the status of the file now, its folder watched first.
+	status_t CheckNow(NodeCache& cache, BatchedWrite& writer, const std::set<std::string>& indexed,
+	                  FolderWatch& watches)
+	{
+		const bool watched = watches.Watch(fNode->path);
+		struct stat st;
+		const bool found = stat(fNode->path.c_str(), &st) == 0;
+		return Check(cache, writer, indexed, watched, found ? &st : nullptr);
+	}
+
 	std::optional<QueryPredicate::Value> Lookup(const std::string& name)
 	{
 		// The names of the stat values are looked at only when the lengths agree:
@@ -649,10 +659,7 @@ VolumeIndex::Matches::Start(QueryPredicate predicate, dev_t device)
 				next++;
 			} else if (!node.trusted) {
 				// Its trust ended while the others were looked at.
-				const bool folderWatched = watches.Watch(node.path);
-				struct stat st;
-				checked = candidate.Check(cache, writer, fIndexed, folderWatched,
-				                          stat(node.path.c_str(), &st) == 0 ? &st : nullptr);
+				checked = candidate.CheckNow(cache, writer, fIndexed, watches);
 			}
 			if (checked != B_OK) {
 				// Gone, or renamed behind the layer's back: the index forgets the row;
@@ -680,11 +687,7 @@ VolumeIndex::Matches::Start(QueryPredicate predicate, dev_t device)
 				continue;
 			// Looked at again once its folder is watched, as any node that may be trusted.
 			Candidate candidate(cache.NodeOf(std::move(row)), 0, 0);
-			const bool folderWatched = watches.Watch(candidate.Node()->path);
-			struct stat now;
-			const bool found = stat(candidate.Node()->path.c_str(), &now) == 0;
-			if (candidate.Check(cache, writer, fIndexed, folderWatched, found ? &now : nullptr) !=
-			    B_OK) {
+			if (candidate.CheckNow(cache, writer, fIndexed, watches) != B_OK) {
 				db->RemoveNodeRows(candidate.Node()->device, candidate.Node()->node, true);
 				continue;
 			}
