@@ -416,8 +416,12 @@ NodeCache::_Reload(IndexDatabase* db, const std::set<std::string>& indexed,
 		const status_t status = db->LoadNodes(indexed, &records, wanted, sparse ? passed : nullptr);
 		if (status != B_OK)
 			return status;
-		if (sparse && !passed->empty())
-			fReloadWanted = true;
+		// The rows passed over are read by the next query, one by one where they are
+		// few (a watcher's settings beside its events), else with all rows again.
+		if (sparse) {
+			for (const IndexDatabase::StoredNode& row : *passed)
+				fStale.insert({row.device, row.node});
+		}
 		if (sifted != nullptr)
 			*sifted = sparse;
 		count = records.size();

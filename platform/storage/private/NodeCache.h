@@ -131,7 +131,7 @@ public:
 	// A cache that holds no node yet and is given wanted takes in only the rows it
 	// wants, and leaves the others in passed (still to be checked against their
 	// files); sifted then tells that every node it holds was wanted. The next call
-	// takes in every row.
+	// takes in the rows passed over.
 	NodeMap& Sync(IndexDatabase* db, const std::set<std::string>& indexed, status_t* status,
 	              const IndexDatabase::Wanted& wanted = nullptr,
 	              std::vector<IndexDatabase::StoredNode>* passed = nullptr, bool* sifted = nullptr);
