@@ -20,7 +20,7 @@ void
 AllEventInAlert(BList* list, bool summary, bool sortUp, BList* missed)
 {
 	std::string text;
-	if (ScanEventsInAlert(list, sortUp, missed, &text) == B_OK && summary) {
+	if (ScanEventsInAlert(list, sortUp, missed, summary ? &text : nullptr) == B_OK && summary) {
 		char button[] = " Ok ";
 		AnyAlert(text.data(), button);
 	}

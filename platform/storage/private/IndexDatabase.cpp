@@ -1181,14 +1181,14 @@ IndexDatabase::LoadNodesByKey(const std::vector<std::pair<dev_t, ino_t>>& keys,
 {
 	Guard guard(fLock);
 	nodes->clear();
-	const NameSet wanted(names.begin(), names.end());
+	const NameSet kept(names.begin(), names.end());
 	Statement row(this, fDb,
 	              "SELECT device, node, path, ctime, packed FROM nodes"
 	              " WHERE device = ? AND node = ? AND ctime >= 0");
 	for (const auto& [device, node] : keys) {
 		row.Reset();
 		row.BindKey(device, node, nullptr);
-		const status_t status = read_stored_nodes(row, wanted, nodes);
+		const status_t status = read_stored_nodes(row, kept, nodes);
 		if (status != B_OK)
 			return status;
 	}

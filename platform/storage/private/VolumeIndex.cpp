@@ -356,6 +356,13 @@ stored_matches(const QueryPredicate& predicate, const uint8* packed, size_t size
 	});
 }
 
+// Whether a stat found the regular file of the node.
+bool
+is_file_of(const struct stat* st, dev_t device, ino_t node)
+{
+	return st != nullptr && st->st_ino == node && st->st_dev == device && S_ISREG(st->st_mode);
+}
+
 // Looks files up relative to their folder, keeping the last folder open: a query
 // checks thousands of files that mostly share a few folders.
 class FolderStat
@@ -483,8 +490,7 @@ public:
 	               bool watched, const struct stat* found)
 	{
 		const std::string& path = fNode->path;
-		if (found == nullptr || found->st_ino != fNode->node || found->st_dev != fNode->device ||
-		    !S_ISREG(found->st_mode))
+		if (!is_file_of(found, fNode->device, fNode->node))
 			return B_ENTRY_NOT_FOUND;
 		struct stat st = *found;
 		// A file with other names may change through a folder nobody watches.
@@ -605,11 +611,10 @@ VolumeIndex::Matches::Start(QueryPredicate predicate, dev_t device)
 	    !anyNode && std::ranges::all_of(fPredicate.Attributes(), [this](const std::string& name) {
 		    return fIndexed.count(name) != 0;
 	    });
-	// A node's values then answer the predicate whole.
-	if (allIndexed)
-		fRequired.clear();
 	IndexDatabase::Wanted wanted;
 	if (allIndexed) {
+		// A node's values then answer the predicate whole.
+		fRequired.clear();
 		wanted = [this](const uint8* packed, size_t size) {
 			return stored_matches(fPredicate, packed, size);
 		};
@@ -682,8 +687,7 @@ VolumeIndex::Matches::Start(QueryPredicate predicate, dev_t device)
 			if (status != B_OK || row.device != device)
 				continue;
 			const struct stat* st = files.At(next++);
-			if (st != nullptr && st->st_ino == row.node && st->st_dev == row.device &&
-			    S_ISREG(st->st_mode) && NodeCache::ChangeTime(*st) == row.ctime)
+			if (is_file_of(st, row.device, row.node) && NodeCache::ChangeTime(*st) == row.ctime)
 				continue;
 			// Looked at again once its folder is watched, as any node that may be trusted.
 			Candidate candidate(cache.NodeOf(std::move(row)), 0, 0);
