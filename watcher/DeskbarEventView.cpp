@@ -301,6 +301,7 @@ DeskbarEventView::Pulse()
 
 	if (newDay || jumped) {
 		printf("dpv %s: rescan\n", newDay ? "new day" : "the clock jumped");
+		fWaitingFrom = -1;
 		for (auto it = fFired.begin(); it != fFired.end();) {
 			if (it->second < now - 2 * kSecondsPerDay || it->second > now + kSecondsPerDay)
 				it = fFired.erase(it);
@@ -334,8 +335,13 @@ DeskbarEventView::_IndexAlarms()
 void
 DeskbarEventView::_FireDue()
 {
+	// A tick fires one alarm; those due at the same time wait for the next ticks,
+	// however many they are. Only a jump of the clock makes an alarm missed.
+	int32 from = fSecondOfDay - (kFiringWindow - 1);
+	if (fWaitingFrom >= 0)
+		from = std::min(from, fWaitingFrom);
 	auto it = std::lower_bound(
-	    fAlarms.begin(), fAlarms.end(), fSecondOfDay - (kFiringWindow - 1),
+	    fAlarms.begin(), fAlarms.end(), from,
 	    [](const std::pair<int32, EvCLink*>& alarm, int32 second) { return alarm.first < second; });
 	for (; it != fAlarms.end() && it->first <= fSecondOfDay; ++it) {
 		const int32 alarm = it->first;
@@ -361,8 +367,10 @@ DeskbarEventView::_FireDue()
 			Tracker::Open(path);
 		system_beep(kAlarmSound);
 		fTicksSinceScan = 120;
+		fWaitingFrom = alarm;
 		return;
 	}
+	fWaitingFrom = -1;
 }
 
 void

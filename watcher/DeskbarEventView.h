@@ -96,6 +96,9 @@ private:
 	// The alarms fired, by event file, moment and second of the day, with when they
 	// fired: a rescan after the clock went back must not fire them again.
 	std::map<std::string, time_t> fFired;
+	// The second of the last alarm fired while others may wait behind it (a tick
+	// fires one), or -1 when none waits.
+	int32 fWaitingFrom = -1;
 	AlarmNotifier* fNotifier = nullptr;
 	// The alarms the first scan found missed, notified once the item is attached.
 	BList* fMissed = nullptr;
