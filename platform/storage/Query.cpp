@@ -155,8 +155,7 @@ BQuery::Rewind()
 {
 	if (!fFetched)
 		return B_FILE_ERROR;
-	fMatches->Rewind();
-	return B_OK;
+	return fMatches->Rewind();
 }
 
 int32

@@ -338,12 +338,15 @@ IndexDatabase::_OpenFile()
 		for (const char* table : kTables)
 			result = found.count(table) == 0 ? SQLITE_NOTADB : result;
 	}
-	// Deleted values are overwritten, not left readable in free pages.
+	// Deleted values are overwritten, not left readable in free pages. Reads come
+	// from the mapped file; the page cache holds what a transaction writes, and is
+	// kept small: its pages, freed among the nodes made during a long run of
+	// writes, would stay as holes in the heap of a process that idles afterwards.
 	if (result == SQLITE_OK)
 		result = sqlite3_exec(
 		    fDb,
 		    "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;"
-		    "PRAGMA mmap_size=268435456; PRAGMA cache_size=-16384; PRAGMA secure_delete=ON;",
+		    "PRAGMA mmap_size=268435456; PRAGMA cache_size=-2000; PRAGMA secure_delete=ON;",
 		    nullptr, nullptr, nullptr);
 	if (result == SQLITE_OK) {
 		// A database made before the file could shrink: it shrinks from now on.
@@ -1105,12 +1108,12 @@ struct NameHash {
 typedef std::unordered_set<std::string_view, NameHash> NameSet;
 
 static status_t
-read_stored_nodes(Statement& statement, const NameSet& names,
-                  std::vector<IndexDatabase::StoredNode>* nodes,
+read_stored_nodes(Statement& statement, const NameSet& names, const IndexDatabase::TakeNode& take,
                   const IndexDatabase::Wanted& wanted = nullptr,
                   std::vector<IndexDatabase::StoredNode>* passed = nullptr)
 {
 	std::vector<IndexDatabase::IndexedValue> kept;
+	std::vector<uint8> some;
 	while (statement.Next()) {
 		IndexDatabase::StoredNode stored;
 		read_row_head(statement, &stored);
@@ -1130,10 +1133,11 @@ read_stored_nodes(Statement& statement, const NameSet& names,
 			passed->push_back(std::move(stored));
 			continue;
 		}
-		if (!whole)
+		if (!whole) {
 			stored.ctime = kUnread;
-		else if (all)
-			stored.packed.assign(packed, packed + size);
+			take(std::move(stored), nullptr, 0);
+		} else if (all)
+			take(std::move(stored), packed, size);
 		else if (any) {
 			kept.clear();
 			IndexDatabase::Unpack(
@@ -1143,9 +1147,10 @@ read_stored_nodes(Statement& statement, const NameSet& names,
 					    kept.push_back(
 					        {std::string(name), type, std::vector<uint8>(data, data + length)});
 			    });
-			stored.packed = pack_values(kept);
-		}
-		nodes->push_back(std::move(stored));
+			some = pack_values(kept);
+			take(std::move(stored), some.data(), some.size());
+		} else
+			take(std::move(stored), nullptr, 0);
 	}
 	return statement.Status();
 }
@@ -1162,17 +1167,16 @@ read_node_rows(Statement& statement, std::vector<IndexDatabase::NodeRecord>* nod
 }
 
 status_t
-IndexDatabase::LoadNodes(const std::set<std::string>& names, std::vector<StoredNode>* nodes,
+IndexDatabase::LoadNodes(const std::set<std::string>& names, const TakeNode& take,
                          const Wanted& wanted, std::vector<StoredNode>* passed)
 {
 	Guard guard(fLock);
-	nodes->clear();
 	if (passed != nullptr)
 		passed->clear();
 	const NameSet kept(names.begin(), names.end());
 	Statement rows(this, fDb,
 	               "SELECT device, node, path, ctime, packed FROM nodes WHERE ctime >= 0");
-	return read_stored_nodes(rows, kept, nodes, passed != nullptr ? wanted : nullptr, passed);
+	return read_stored_nodes(rows, kept, take, passed != nullptr ? wanted : nullptr, passed);
 }
 
 status_t
@@ -1185,10 +1189,14 @@ IndexDatabase::LoadNodesByKey(const std::vector<std::pair<dev_t, ino_t>>& keys,
 	Statement row(this, fDb,
 	              "SELECT device, node, path, ctime, packed FROM nodes"
 	              " WHERE device = ? AND node = ? AND ctime >= 0");
+	const TakeNode take = [nodes](StoredNode&& stored, const uint8* packed, size_t size) {
+		stored.packed.assign(packed, packed + size);
+		nodes->push_back(std::move(stored));
+	};
 	for (const auto& [device, node] : keys) {
 		row.Reset();
 		row.BindKey(device, node, nullptr);
-		const status_t status = read_stored_nodes(row, kept, nodes);
+		const status_t status = read_stored_nodes(row, kept, take);
 		if (status != B_OK)
 			return status;
 	}

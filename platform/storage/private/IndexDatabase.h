@@ -137,9 +137,12 @@ public:
 	status_t MovePath(const std::string& from, const std::string& to);
 	// Tells from a node's packed values whether the caller wants them.
 	typedef std::function<bool(const uint8* packed, size_t size)> Wanted;
-	// Every known node, with its values of the names. Given wanted, the nodes whose
-	// values it does not want go to passed instead, without their values.
-	status_t LoadNodes(const std::set<std::string>& names, std::vector<StoredNode>* nodes,
+	// Takes one node of a load; its values (of the names, packed as Unpack reads
+	// them) are the caller's to copy: they last only for the call.
+	typedef std::function<void(StoredNode&& node, const uint8* packed, size_t size)> TakeNode;
+	// Every known node, with its values of the names, handed to take. Given wanted,
+	// the nodes whose values it does not want go to passed instead, without values.
+	status_t LoadNodes(const std::set<std::string>& names, const TakeNode& take,
 	                   const Wanted& wanted = nullptr, std::vector<StoredNode>* passed = nullptr);
 	// The nodes with these keys that the index knows, with their values of the names.
 	status_t LoadNodesByKey(const std::vector<std::pair<dev_t, ino_t>>& keys,

@@ -143,12 +143,10 @@ active_cache()
 	return *active;
 }
 
-// A node as the database knows it, with the values of the covered names; trusted
-// once a stat confirms it.
-// The stored node's values become the node's own, so that a first load of many
-// nodes neither copies nor holds them twice.
+// A node as the database knows it, with the values of the covered names (packed
+// as the index packs them); trusted once a stat confirms it.
 NodeCache::NodeRef
-node_of(IndexDatabase::StoredNode&& stored,
+node_of(IndexDatabase::StoredNode&& stored, const uint8* packed, size_t size,
         const std::shared_ptr<const std::set<std::string, std::less<>>>& covered)
 {
 	auto node = std::make_shared<CachedNode>();
@@ -157,7 +155,7 @@ node_of(IndexDatabase::StoredNode&& stored,
 	node->path = std::move(stored.path);
 	node->ctime = stored.ctime;
 	node->covered = covered;
-	node->SetPacked(std::move(stored.packed));
+	node->SetPacked(packed, size);
 	return node;
 }
 
@@ -179,23 +177,49 @@ CachedNode::SetValues(const std::vector<IndexDatabase::IndexedValue>& values)
 }
 
 void
-CachedNode::SetPacked(std::vector<uint8>&& packed)
+CachedNode::SetPacked(const uint8* packed, size_t size)
 {
 	int32 count = 0;
 	bool shared = false;
-	IndexDatabase::Unpack(packed.data(), packed.size(),
+	IndexDatabase::Unpack(packed, size,
 	                      [&](type_code type, std::string_view, const uint8*, size_t) {
 		                      count++;
 		                      shared = shared || IsShared(type);
 	                      });
 	if (shared) {
-		_Build(count,
-		       [&packed](auto add) { IndexDatabase::Unpack(packed.data(), packed.size(), add); });
+		_Build(count, [packed, size](auto add) { IndexDatabase::Unpack(packed, size, add); });
 		return;
 	}
-	fBytes = std::move(packed);
+	fBytes.assign(packed, packed + size);
 	fShared.clear();
 	fCount = count;
+}
+
+void
+CachedNode::SetChanged(const CachedNode& from, const IndexDatabase::IndexedValue& value,
+                       bool removed)
+{
+	const bool held = from.Find(value.name.c_str());
+	const int32 count = from.fCount + (removed ? -(int32)held : (int32)!held);
+	_Build(count, [&](auto add) {
+		from.ForEach([&](const CachedValue& at) {
+			if (at.name != value.name)
+				add(at.type, std::string_view(at.name), at.data, at.size);
+			else if (!removed)
+				add(value.type, std::string_view(value.name), value.data.data(), value.data.size());
+			return true;
+		});
+		if (!held && !removed)
+			add(value.type, std::string_view(value.name), value.data.data(), value.data.size());
+	});
+}
+
+void
+CachedNode::SetChanged(const CachedNode& from)
+{
+	fBytes = from.fBytes;
+	fShared = from.fShared;
+	fCount = from.fCount;
 }
 
 template <typename EachValue>
@@ -244,17 +268,6 @@ CachedNode::_ValueAt(const uint8* at, const uint8** next) const
 		data = fShared[index]->data();
 	}
 	return CachedValue{(const char*)at + sizeof(header), (type_code)header[0], data, header[2]};
-}
-
-std::vector<IndexDatabase::IndexedValue>
-CachedNode::Values() const
-{
-	std::vector<IndexDatabase::IndexedValue> values;
-	ForEach([&values](const CachedValue& value) {
-		values.push_back({value.name, value.type, {value.data, value.data + value.size}});
-		return true;
-	});
-	return values;
 }
 
 bool
@@ -360,7 +373,7 @@ NodeCache::_ReloadStale(IndexDatabase* db, const std::set<std::string>& indexed)
 		return status;
 	fStale.clear();
 	for (IndexDatabase::StoredNode& record : records)
-		Replace(node_of(std::move(record), fCovered));
+		Replace(node_of(std::move(record), record.packed.data(), record.packed.size(), fCovered));
 	return B_OK;
 }
 
@@ -368,7 +381,7 @@ NodeCache::_ReloadStale(IndexDatabase* db, const std::set<std::string>& indexed)
 // alone does not tell: two writes within one tick of the file system's clock leave
 // the same.
 static bool
-holds_values(const CachedNode& node, const IndexDatabase::StoredNode& stored,
+holds_values(const CachedNode& node, const uint8* packed, size_t size,
              const std::set<std::string>& indexed,
              const std::set<std::string, std::less<>>& covered)
 {
@@ -386,12 +399,11 @@ holds_values(const CachedNode& node, const IndexDatabase::StoredNode& stored,
 	}
 	bool same = true;
 	IndexDatabase::Unpack(
-	    stored.packed.data(), stored.packed.size(),
-	    [&](type_code type, std::string_view name, const uint8* data, size_t size) {
+	    packed, size, [&](type_code type, std::string_view name, const uint8* data, size_t length) {
 		    CachedValue held;
 		    same = same && count-- > 0 && node.Find(std::string(name).c_str(), &held) &&
-		           held.type == type && held.size == size &&
-		           (size == 0 || memcmp(held.data, data, size) == 0);
+		           held.type == type && held.size == length &&
+		           (length == 0 || memcmp(held.data, data, length) == 0);
 	    });
 	return same && count == 0;
 }
@@ -399,7 +411,7 @@ holds_values(const CachedNode& node, const IndexDatabase::StoredNode& stored,
 NodeCache::NodeRef
 NodeCache::NodeOf(IndexDatabase::StoredNode&& stored) const
 {
-	return node_of(std::move(stored), fCovered);
+	return node_of(std::move(stored), stored.packed.data(), stored.packed.size(), fCovered);
 }
 
 status_t
@@ -407,40 +419,48 @@ NodeCache::_Reload(IndexDatabase* db, const std::set<std::string>& indexed,
                    const IndexDatabase::Wanted& wanted,
                    std::vector<IndexDatabase::StoredNode>* passed, bool* sifted)
 {
-	size_t count;
-	{
-		// A process's first query makes nodes only of what it can find: a short
-		// command then pays for its answer, not for the whole volume.
-		const bool sparse = wanted && passed != nullptr && fNodes.empty();
-		std::vector<IndexDatabase::StoredNode> records;
-		const status_t status = db->LoadNodes(indexed, &records, wanted, sparse ? passed : nullptr);
-		if (status != B_OK)
-			return status;
-		// The rows passed over are read by the next query, one by one where they are
-		// few (a watcher's settings beside its events), else with all rows again.
-		if (sparse) {
-			for (const IndexDatabase::StoredNode& row : *passed)
-				fStale.insert({row.device, row.node});
-		}
-		if (sifted != nullptr)
-			*sifted = sparse;
-		count = records.size();
-		// In the order of the paths, as the cache keeps them: sorted here, the rows
-		// are read faster in the database's own order.
-		std::vector<IndexDatabase::StoredNode*> sorted;
-		sorted.reserve(records.size());
-		for (IndexDatabase::StoredNode& record : records)
-			sorted.push_back(&record);
-		std::sort(sorted.begin(), sorted.end(),
-		          [](const IndexDatabase::StoredNode* a, const IndexDatabase::StoredNode* b) {
-			          return a->path < b->path;
-		          });
-		_Replace(sorted, indexed);
+	// A process's first query makes nodes only of what it can find: a short command
+	// then pays for its answer, not for the whole volume.
+	const bool sparse = wanted && passed != nullptr && fNodes.empty();
+	// Each node is made as its row is read, so that nothing the load holds for a
+	// while lies between the nodes that stay: the heap of a process that idles with
+	// thousands of them holds no holes.
+	std::vector<NodeRef> nodes;
+	std::vector<NodeRef> kept;
+	const status_t status = db->LoadNodes(
+	    indexed,
+	    [&](IndexDatabase::StoredNode&& row, const uint8* packed, size_t size) {
+		    auto known = _Find(row.path);
+		    if (known != fNodes.end() && known->second->device == row.device &&
+		        known->second->node == row.node && known->second->ctime == row.ctime &&
+		        holds_values(*known->second, packed, size, indexed, *fCovered)) {
+			    nodes.push_back(known->second);
+			    kept.push_back(known->second);
+			    fByPath.erase(std::string_view(known->first));
+			    fNodes.erase(known);
+		    } else
+			    nodes.push_back(node_of(std::move(row), packed, size, fCovered));
+	    },
+	    wanted, sparse ? passed : nullptr);
+	if (status != B_OK) {
+		// The nodes taken out are put back; none of them changed.
+		for (const NodeRef& node : kept)
+			Replace(node);
+		return status;
 	}
+	// The rows passed over are read by the next query, one by one where they are
+	// few (a watcher's settings beside its events), else with all rows again.
+	if (sparse) {
+		for (const IndexDatabase::StoredNode& row : *passed)
+			fStale.insert({row.device, row.node});
+	}
+	if (sifted != nullptr)
+		*sifted = sparse;
+	_Replace(std::move(nodes));
 	// What the load held while the nodes were made is given back to the system a
 	// little later, once the process goes on running: one that idles with thousands
 	// of nodes keeps only them, and a short command does not wait for it.
-	if (count > 1000 && fThread.joinable()) {
+	if (fNodes.size() > 1000 && fThread.joinable()) {
 		fReleaseWanted = db;
 		const uint64 one = 1;
 		(void)!write(fWake, &one, sizeof(one));
@@ -449,23 +469,13 @@ NodeCache::_Reload(IndexDatabase* db, const std::set<std::string>& indexed,
 }
 
 void
-NodeCache::_Replace(const std::vector<IndexDatabase::StoredNode*>& sorted,
-                    const std::set<std::string>& indexed)
+NodeCache::_Replace(std::vector<NodeRef>&& loaded)
 {
+	std::sort(loaded.begin(), loaded.end(),
+	          [](const NodeRef& a, const NodeRef& b) { return a->path < b->path; });
 	NodeMap nodes;
-	for (IndexDatabase::StoredNode* stored : sorted) {
-		IndexDatabase::StoredNode& record = *stored;
-		auto known = fNodes.find(record.path);
-		if (known != fNodes.end() && known->second->device == record.device &&
-		    known->second->node == record.node && known->second->ctime == record.ctime &&
-		    holds_values(*known->second, record, indexed, *fCovered)) {
-			nodes.emplace_hint(nodes.end(), record.path, known->second);
-			fNodes.erase(known);
-			continue;
-		}
-		NodeRef node = node_of(std::move(record), fCovered);
+	for (NodeRef& node : loaded)
 		nodes.emplace_hint(nodes.end(), node->path, std::move(node));
-	}
 	for (auto& [path, node] : fNodes)
 		node->trusted = false;
 	fNodes.swap(nodes);
@@ -572,21 +582,10 @@ NodeCache::NodeWritten(const std::string& path, bool wasTrusted, const struct st
 	node->mtime = st.st_mtime;
 	node->complete = old.complete;
 	node->covered = old.covered;
-	std::vector<IndexDatabase::IndexedValue> values = old.Values();
-	if (old.complete || indexed) {
-		auto at = std::find_if(
-		    values.begin(), values.end(),
-		    [&value](const IndexDatabase::IndexedValue& v) { return v.name == value.name; });
-		if (removed) {
-			if (at != values.end())
-				values.erase(at);
-		} else if (at != values.end()) {
-			at->type = value.type;
-			at->data = value.data;
-		} else
-			values.push_back(value);
-	}
-	node->SetValues(values);
+	if (old.complete || indexed)
+		node->SetChanged(old, value, removed);
+	else
+		node->SetChanged(old);
 	// The write's own event still comes; a stat then finds the file at this time.
 	node->trusted = true;
 	Replace(node);

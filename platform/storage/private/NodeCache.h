@@ -47,9 +47,11 @@ struct CachedNode {
 	mutable std::atomic<bool> trusted{false};
 
 	void SetValues(const std::vector<IndexDatabase::IndexedValue>& values);
-	// The values as the index packs them; taken over as they are when none is large.
-	void SetPacked(std::vector<uint8>&& packed);
-	std::vector<IndexDatabase::IndexedValue> Values() const;
+	// The values as the index packs them.
+	void SetPacked(const uint8* packed, size_t size);
+	// The values of another node, with one value set or removed, or none changed.
+	void SetChanged(const CachedNode& from, const IndexDatabase::IndexedValue& value, bool removed);
+	void SetChanged(const CachedNode& from);
 	int32 CountValues() const { return fCount; }
 	bool Find(const char* name, CachedValue* value = nullptr) const;
 	// Whether the values tell of the attribute, also when it is absent.
@@ -186,9 +188,8 @@ private:
 	status_t _Reload(IndexDatabase* db, const std::set<std::string>& indexed,
 	                 const IndexDatabase::Wanted& wanted,
 	                 std::vector<IndexDatabase::StoredNode>* passed, bool* sifted);
-	// Takes the stored nodes for the cache's, keeping those that still hold their values.
-	void _Replace(const std::vector<IndexDatabase::StoredNode*>& sorted,
-	              const std::set<std::string>& indexed);
+	// Takes the loaded nodes for the cache's; the others are no longer trusted.
+	void _Replace(std::vector<NodeRef>&& loaded);
 	status_t _ReloadStale(IndexDatabase* db, const std::set<std::string>& indexed);
 	void _Run();
 

@@ -585,6 +585,8 @@ VolumeIndex::Matches::Start(QueryPredicate predicate, dev_t device)
 	fTaken.clear();
 	fRequired.clear();
 	fNext = 0;
+	fDevice = device;
+	fPredicate = std::move(predicate);
 	IndexDatabase* db = database();
 	if (db == nullptr)
 		return B_IO_ERROR;
@@ -592,10 +594,9 @@ VolumeIndex::Matches::Start(QueryPredicate predicate, dev_t device)
 	fIndexed = db->IndexedNames(&status);
 	if (status != B_OK)
 		return _Fail(db, status);
-	std::optional<std::vector<std::set<std::string>>> clauses = predicate.Candidates(fIndexed);
+	std::optional<std::vector<std::set<std::string>>> clauses = fPredicate.Candidates(fIndexed);
 	if (!clauses)
 		return B_BAD_VALUE;
-	fPredicate = std::move(predicate);
 	bool anyNode = false;
 	for (const std::set<std::string>& clause : *clauses) {
 		fRequired.emplace_back(clause.begin(), clause.end());
@@ -719,12 +720,22 @@ VolumeIndex::Matches::_Fail(IndexDatabase* db, status_t status)
 	return status;
 }
 
+status_t
+VolumeIndex::Matches::Rewind()
+{
+	return Start(std::move(fPredicate), fDevice);
+}
+
 std::shared_ptr<const CachedNode>
 VolumeIndex::Matches::Next()
 {
+	// Let go once looked at: a scan that rewrites its nodes as it goes then frees
+	// each old one before the next write makes a new one.
 	while (fNext < fTaken.size()) {
-		if (_Matches(fNext++))
-			return fTaken[fNext - 1].node;
+		const bool matches = _Matches(fNext++);
+		std::shared_ptr<CachedNode> node = std::move(fTaken[fNext - 1].node);
+		if (matches)
+			return node;
 	}
 	return nullptr;
 }

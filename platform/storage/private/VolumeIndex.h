@@ -60,7 +60,7 @@ status_t CreateIndex(const char* name, uint32 type, uint32 flags);
 // to date with its node when the query begins; each is then matched as it is handed
 // out, so that the caller reads a found node's values while they are still in the
 // processor's cache. A node's values never change once taken: the matches are those
-// of the moment the query began.
+// of the moment the query began, until Rewind asks again.
 class Matches
 {
 public:
@@ -70,7 +70,8 @@ public:
 	status_t Start(QueryPredicate predicate, dev_t device);
 	// The next file that matches, as the index holds it in memory; null after the last.
 	std::shared_ptr<const CachedNode> Next();
-	void Rewind() { fNext = 0; }
+	// Starts the query again, as Start does.
+	status_t Rewind();
 	// All matches, also those already handed out.
 	int32 Count();
 
@@ -86,6 +87,7 @@ private:
 		int8 matches; // -1 until matched
 	};
 	QueryPredicate fPredicate;
+	dev_t fDevice = -1;
 	std::set<std::string> fIndexed;
 	// Per clause the names a node must hold one of; none when a clause names a stat
 	// value, which every node has.

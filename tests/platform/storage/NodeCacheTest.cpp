@@ -465,17 +465,16 @@ TEST(IndexDatabase, ValuesOfAnOlderIndexMoveIntoItsNodes)
 	IndexDatabase* db = IndexDatabase::Default();
 	ASSERT_NE(db, nullptr);
 	EXPECT_FALSE(db->TakeWasRecreated());
-	std::vector<IndexDatabase::StoredNode> nodes;
-	ASSERT_EQ(db->LoadNodes({"EVENT:Alarm", "EVENT:Warn"}, &nodes), B_OK);
 	std::map<std::string, std::string> values;
-	for (const IndexDatabase::StoredNode& stored : nodes) {
+	const auto take = [&](IndexDatabase::StoredNode&& stored, const uint8* packed, size_t size) {
 		EXPECT_TRUE(IndexDatabase::Unpack(
-		    stored.packed.data(), stored.packed.size(),
-		    [&](type_code type, std::string_view name, const uint8* data, size_t size) {
+		    packed, size,
+		    [&](type_code type, std::string_view name, const uint8* data, size_t length) {
 			    values[stored.path + " " + std::string(name)] =
-			        std::to_string(type) + ":" + std::string((const char*)data, size);
+			        std::to_string(type) + ":" + std::string((const char*)data, length);
 		    }));
-	}
+	};
+	ASSERT_EQ(db->LoadNodes({"EVENT:Alarm", "EVENT:Warn"}, take), B_OK);
 	EXPECT_EQ(values,
 	          (std::map<std::string, std::string>{{"/a EVENT:Alarm", "1129534546:PT5M"},
 	                                              {"/a EVENT:Warn", "1129534546:wait"},
