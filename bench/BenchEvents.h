@@ -14,7 +14,7 @@
 #include <string>
 
 // One of a realistic mix of alarmed events: single events a month back to a month
-// ahead, every fifth a rule.
+// ahead, every fifth a daily rule whose next alarm lies an hour to a day ahead.
 inline void
 MakeBenchEvent(const std::string& path, int i, time_t now)
 {
@@ -30,7 +30,7 @@ MakeBenchEvent(const std::string& path, int i, time_t now)
 	WriteTimeAttr(&file, kAttrEnd, start + 3600);
 	if (i % 5 == 4) {
 		file.WriteAttr(kAttrExRule, B_STRING_TYPE, 0, "D1 06:30  #", 12);
-		WriteTimeAttr(&file, kAttrNextA, now + (i % 86400));
+		WriteTimeAttr(&file, kAttrNextA, now + 3600 + (i * 7919) % (23 * 3600));
 	}
 }
 
