@@ -39,6 +39,8 @@ public:
 	// B_OK, B_ENTRY_NOT_FOUND after the last, B_FILE_ERROR before Fetch.
 	status_t GetNextEntry(BEntry* entry, bool traverse = false);
 	status_t GetNextRef(entry_ref* ref);
+	// Asks the index again: the entries then are those that match now. B_OK, an
+	// error of Fetch, B_FILE_ERROR before Fetch.
 	status_t Rewind();
 	int32 CountEntries();
 	// Back to a fresh query: no volume, predicate or results.
