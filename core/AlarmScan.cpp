@@ -119,17 +119,22 @@ struct ScannedEvent {
 	bool newlyPassed;
 };
 
-// Starts the query of the events that carry the attribute.
+// Starts the query of the events that carry the attribute, with a value that
+// matches the pattern when one is given.
 status_t
-FetchEventsWith(const char* attribute, BQuery* query)
+FetchEventsWith(const char* attribute, BQuery* query, const char* pattern = nullptr)
 {
 	BVolume volume;
 	status_t status = BVolumeRoster().GetBootVolume(&volume);
 	if (status != B_OK)
 		return status;
 	char predicate[128];
-	snprintf(predicate, sizeof(predicate), "((%s=*)&&(BEOS:TYPE=='%s'))", attribute,
-	         kEventMimeType);
+	if (pattern != nullptr)
+		snprintf(predicate, sizeof(predicate), "((%s=='%s')&&(BEOS:TYPE=='%s'))", attribute,
+		         pattern, kEventMimeType);
+	else
+		snprintf(predicate, sizeof(predicate), "((%s=*)&&(BEOS:TYPE=='%s'))", attribute,
+		         kEventMimeType);
 	query->SetVolume(&volume);
 	query->SetPredicate(predicate);
 	return query->Fetch();
@@ -317,7 +322,8 @@ long
 OopsEvents()
 {
 	BQuery query;
-	const status_t status = FetchEventsWith(kAttrWarn, &query);
+	// The index hands out only the events it holds as missed; each is read again.
+	const status_t status = FetchEventsWith(kAttrWarn, &query, "*OOPS*");
 	if (status != B_OK) {
 		printf("OopsEvents: the query failed: %s\n", strerror_be(status));
 		return status;
