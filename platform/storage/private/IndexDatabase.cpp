@@ -1133,24 +1133,27 @@ read_stored_nodes(Statement& statement, const NameSet& names, const IndexDatabas
 			passed->push_back(std::move(stored));
 			continue;
 		}
-		if (!whole) {
+		const uint8* values = nullptr;
+		size_t length = 0;
+		if (!whole)
 			stored.ctime = kUnread;
-			take(std::move(stored), nullptr, 0);
-		} else if (all)
-			take(std::move(stored), packed, size);
-		else if (any) {
+		else if (all) {
+			values = packed;
+			length = size;
+		} else if (any) {
 			kept.clear();
 			IndexDatabase::Unpack(
 			    packed, size,
-			    [&](type_code type, std::string_view name, const uint8* data, size_t length) {
+			    [&](type_code type, std::string_view name, const uint8* data, size_t dataSize) {
 				    if (names.count(name) != 0)
 					    kept.push_back(
-					        {std::string(name), type, std::vector<uint8>(data, data + length)});
+					        {std::string(name), type, std::vector<uint8>(data, data + dataSize)});
 			    });
 			some = pack_values(kept);
-			take(std::move(stored), some.data(), some.size());
-		} else
-			take(std::move(stored), nullptr, 0);
+			values = some.data();
+			length = some.size();
+		}
+		take(std::move(stored), values, length);
 	}
 	return statement.Status();
 }
