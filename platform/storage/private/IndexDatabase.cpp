@@ -479,6 +479,7 @@ public:
 	Statement(IndexDatabase* owner, sqlite3* db, const char* sql, Keeping keeping = kOnce)
 	    : fOwner(owner)
 	{
+		owner->WritePending();
 		int result = SQLITE_OK;
 		if (keeping == kKeep && (fStatement = owner->TakeKept(sql, &result)) != nullptr)
 			fKept = sql;
@@ -760,6 +761,11 @@ IndexDatabase::_Commit(status_t status, bool keep)
 		return status;
 	if (status != B_OK && fTransactionStatus == B_OK)
 		fTransactionStatus = status;
+	if (fTransactionDepth == 1 && fHasPending) {
+		const status_t written = _WritePending();
+		if (written != B_OK && fTransactionStatus == B_OK)
+			fTransactionStatus = written;
+	}
 	if (--fTransactionDepth > 0)
 		return status;
 	if (fTransactionStatus != B_OK && !keep) {
@@ -971,6 +977,12 @@ IndexDatabase::PutValue(const NodeRecord& node, const char* name, type_code type
                         size_t size)
 {
 	Guard guard(fLock);
+	if (name == nullptr && fHasPending && fPending.device == node.device &&
+	    fPending.node == node.node) {
+		fPending.path = node.path;
+		fPending.ctime = node.ctime;
+		return B_OK;
+	}
 	if (name == nullptr) {
 		// Only keep a known node's change time current; unknown nodes stay unknown,
 		// unless they have big values: a reindex walk must find those to forget
@@ -996,23 +1008,53 @@ IndexDatabase::PutValue(const NodeRecord& node, const char* name, type_code type
 	status_t status = _Begin();
 	if (status != B_OK)
 		return status;
-	// The other values of the node stay as they are.
-	std::vector<IndexedValue> values;
-	{
+	const bool same = fHasPending && fPending.device == node.device && fPending.node == node.node;
+	if (!same) {
+		// The other values of the node stay as they are.
+		std::vector<IndexedValue> values;
 		Statement known(this, fDb, "SELECT packed FROM nodes WHERE device = ? AND node = ?", kKeep);
 		known.BindKey(node.device, node.node, nullptr);
 		if (known.Next() && !unpack_values(sqlite3_column_blob(*known, 0),
 		                                   sqlite3_column_bytes(*known, 0), &values))
 			values.clear();
 		status = known.Status();
+		fPending.values = std::move(values);
 	}
-	std::erase_if(values, [name](const IndexedValue& value) { return value.name == name; });
+	fPending.device = node.device;
+	fPending.node = node.node;
+	fPending.path = node.path;
+	fPending.ctime = node.ctime;
+	std::erase_if(fPending.values,
+	              [name](const IndexedValue& value) { return value.name == name; });
 	if (data != nullptr)
-		values.push_back(
+		fPending.values.push_back(
 		    {name, type, std::vector<uint8>((const uint8*)data, (const uint8*)data + size)});
-	if (status == B_OK)
-		status = upsert_node(this, fDb, node, pack_values(values));
+	fHasPending = status == B_OK;
+	// Outside a group the row is written at once.
+	if (fHasPending && fGroups == 0)
+		status = _WritePending();
 	return _Commit(status);
+}
+
+void
+IndexDatabase::WritePending()
+{
+	Guard guard(fLock);
+	if (fHasPending) {
+		const status_t status = _WritePending();
+		if (status != B_OK && fTransactionStatus == B_OK)
+			fTransactionStatus = status;
+	}
+}
+
+status_t
+IndexDatabase::_WritePending()
+{
+	fHasPending = false;
+	// SQLite ends a transaction itself on some errors: the row is then not written.
+	if (sqlite3_get_autocommit(fDb) != 0)
+		return B_IO_ERROR;
+	return upsert_node(this, fDb, fPending, pack_values(fPending.values));
 }
 
 status_t

@@ -163,6 +163,10 @@ public:
 
 	// The status of an SQLite result; notes damage.
 	status_t Result(int result);
+	// Inside a group, the values written to one node are kept here and written to
+	// its row once, when a write goes to another node, any statement runs, or the
+	// transaction ends: a file's save writes a dozen values in a row.
+	void WritePending();
 	// A statement of the write path, by its SQL text (a literal, known by its
 	// address), prepared once and kept: null when it is in use already or cannot be
 	// prepared (*result tells). Given back reset.
@@ -182,6 +186,7 @@ private:
 	static int _Busy(void* self, int count);
 	void _LetWaitersIn();
 	status_t _Commit(status_t status, bool keep = false);
+	status_t _WritePending();
 	void _Shrink();
 
 	int64 _DataVersion();
@@ -221,6 +226,8 @@ private:
 	int64 fBusySince = 0;
 	status_t fTransactionStatus = B_OK;
 	bool fFreed = false;
+	bool fHasPending = false;
+	NodeRecord fPending;
 	std::atomic<int32> fWriters{0};
 };
 
