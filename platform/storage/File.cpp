@@ -35,8 +35,7 @@ BFile::SetTo(const char* path, uint32 openMode)
 	status_t status = _Open(path, (int)openMode);
 	if (status != B_OK)
 		return status;
-	struct stat st;
-	if (fstat(fFd, &st) == 0 && S_ISDIR(st.st_mode)) {
+	if (S_ISDIR(fOpened.st_mode)) {
 		Unset();
 		return fStatus = B_IS_A_DIRECTORY;
 	}

@@ -41,7 +41,7 @@ BNode::~BNode()
 // B_BAD_TYPE: opening it could block or act on a device, and it has no attributes of
 // ours. It is opened without blocking, so that it can be looked at before that.
 static int
-open_node(const char* path, int openMode, status_t* status)
+open_node(const char* path, int openMode, status_t* status, struct stat* st)
 {
 	int fd = open(path, openMode | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0644);
 	if (fd < 0) {
@@ -49,10 +49,9 @@ open_node(const char* path, int openMode, status_t* status)
 		*status = errno == ENXIO ? B_BAD_TYPE : status_from_errno(errno);
 		return -1;
 	}
-	struct stat st;
-	*status = fstat(fd, &st) != 0                          ? status_from_errno(errno)
-	          : S_ISREG(st.st_mode) || S_ISDIR(st.st_mode) ? B_OK
-	                                                       : B_BAD_TYPE;
+	*status = fstat(fd, st) != 0                             ? status_from_errno(errno)
+	          : S_ISREG(st->st_mode) || S_ISDIR(st->st_mode) ? B_OK
+	                                                         : B_BAD_TYPE;
 	if (*status != B_OK) {
 		close(fd);
 		return -1;
@@ -71,7 +70,7 @@ BNode::_Open(const char* path, int openMode)
 	if (path == nullptr || path[0] == '\0')
 		return fStatus = B_BAD_VALUE;
 	status_t status;
-	fFd = open_node(path, openMode, &status);
+	fFd = open_node(path, openMode, &status, &fOpened);
 	if (fFd < 0)
 		return fStatus = status;
 	fPath = path;
@@ -129,7 +128,7 @@ BNode::_Realize() const
 	if (fFd >= 0)
 		return B_OK;
 	status_t status;
-	fFd = open_node(fPath.c_str(), O_RDONLY, &status);
+	fFd = open_node(fPath.c_str(), O_RDONLY, &status, &fOpened);
 	// A node known by its indexed values only is read whole now, once for all
 	// nodes of this file opened later.
 	if (fFd >= 0 && fCached != nullptr && !fCached->complete) {
@@ -225,7 +224,7 @@ BNode::WriteAttr(const char* name, type_code type, off_t offset, const void* buf
 		size = data.size();
 	}
 	// The index's lock comes first: a write it cannot record leaves the file alone.
-	VolumeIndex::AttributeChange change(fFd, fPath);
+	VolumeIndex::AttributeChange change(fFd, fOpened, fPath);
 	if (change.InitCheck() != B_OK)
 		return change.InitCheck();
 	status_t status = NodeAttributes::Write(fFd, name, type, value, size);
@@ -280,7 +279,7 @@ BNode::RemoveAttr(const char* name)
 	std::vector<uint8> value;
 	if (XattrStore::Get(fFd, name, &value) == B_ENTRY_NOT_FOUND)
 		return B_ENTRY_NOT_FOUND;
-	VolumeIndex::AttributeChange change(fFd, fPath);
+	VolumeIndex::AttributeChange change(fFd, fOpened, fPath);
 	if (change.InitCheck() != B_OK)
 		return change.InitCheck();
 	status = NodeAttributes::Remove(fFd, name);

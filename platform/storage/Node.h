@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 struct CachedNode;
@@ -73,6 +74,8 @@ protected:
 	// The value from memory or from the file (then kept in storage).
 	status_t _ReadValue(const char* name, CachedValue* value, std::vector<uint8>* storage) const;
 	mutable int fFd = -1;
+	// Of the file fFd was opened on: its device, node and kind stay as they were.
+	mutable struct stat fOpened = {};
 	std::string fPath;
 	status_t fStatus = B_NO_INIT;
 

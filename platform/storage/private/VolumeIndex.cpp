@@ -138,15 +138,16 @@ real_path_in(IndexDatabase* db, int fd, const std::string& opened, const struct 
 
 } // namespace
 
-VolumeIndex::AttributeChange::AttributeChange(int fd, const std::string& path) : fFd(fd)
+VolumeIndex::AttributeChange::AttributeChange(int fd, const struct stat& opened,
+                                              const std::string& path)
+    : fFd(fd)
 {
 	// Only regular files are indexed.
-	struct stat st;
-	if (fstat(fFd, &st) != 0 || !S_ISREG(st.st_mode))
+	if (!S_ISREG(opened.st_mode))
 		return;
 	// Without any index (its folder cannot be made) the file still takes the value.
 	IndexDatabase* db = database();
-	fPath = real_path_in(db, fFd, path, st);
+	fPath = real_path_in(db, fFd, path, opened);
 	// Asked before the lock: the cache is locked before the database elsewhere.
 	if (std::shared_ptr<NodeCache> cache = NodeCache::Active())
 		fWasTrusted = cache->IsTrustedNow(fPath);

@@ -9,6 +9,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 struct CachedNode;
@@ -31,7 +32,8 @@ namespace VolumeIndex
 class AttributeChange
 {
 public:
-	AttributeChange(int fd, const std::string& path);
+	// opened: the status of the file when fd was opened on it.
+	AttributeChange(int fd, const struct stat& opened, const std::string& path);
 	~AttributeChange();
 	status_t InitCheck() const { return fStatus; }
 	// B_OK, or the error that kept the index from recording the change.
