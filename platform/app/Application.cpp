@@ -5,6 +5,8 @@
 #include <Clipboard.h>
 #include <Entry.h>
 #include <Locale.h>
+#include <Notification.h>
+#include <VolumeIndex.h>
 #include <Window.h>
 
 #include "FontPrivate.h"
@@ -93,6 +95,22 @@ public:
 
 } // namespace
 
+// The index of a home of many files takes a while to build at the first start:
+// the user sees that it is being built, rather than nothing at all.
+static void
+show_index_build(const VolumeIndex::TreeCount& count, bool done)
+{
+	static BNotification notification(B_PROGRESS_NOTIFICATION);
+	notification.SetGroup(QCoreApplication::applicationName().toUtf8().constData());
+	notification.SetIconName("system-search");
+	notification.SetTitle(done ? "Your files are indexed" : "Indexing your files");
+	BString content;
+	content << count.files << (done ? " files, " : " files so far, ") << count.indexed
+	        << " with attributes.";
+	notification.SetContent(content);
+	notification.Send(done ? 5000000 : -1);
+}
+
 BApplication::BApplication(const char* signature) : BLooper("application")
 {
 	_Init(signature, nullptr);
@@ -116,6 +134,7 @@ BApplication::_Init(const char* signature, status_t* error)
 	if (fStatus != B_OK)
 		return;
 	fSignature = signature;
+	VolumeIndex::SetBuildShown(show_index_build);
 	if (QCoreApplication::instance() == nullptr) {
 		arguments().Load();
 		new QApplication(arguments().count, arguments().pointers.data());

@@ -128,6 +128,7 @@ BNotification::Send(bigtime_t timeout)
 	// Kept after an action, so that the other actions stay at hand.
 	request.resident = actions && !fActions.empty() && capabilities.count("persistence") != 0;
 	request.timeoutMs = timeout < 0 ? -1 : (int32)(timeout / 1000);
+	request.replaces = (uint32)fID;
 
 	uint32 id = 0;
 	status = bus.Notify(request, &id);

@@ -50,7 +50,8 @@ public:
 	// Where the actions and the closing are sent; the messenger's looper must run.
 	void SetTarget(const BMessenger& target) { fTarget = target; }
 
-	// Shows the notification for timeout microseconds (-1: the server's choice).
+	// Shows the notification for timeout microseconds (-1: the server's choice);
+	// sent again, it takes the place of what it showed before.
 	// B_OK (shown; ID() names it), B_ERROR (no session bus), B_NAME_NOT_FOUND (no
 	// notification server), B_NOT_SUPPORTED (it has actions and the server shows none:
 	// nothing is shown), B_TIMED_OUT, B_BAD_DATA (the server's answer was not read).

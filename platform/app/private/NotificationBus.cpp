@@ -138,7 +138,7 @@ append_request(DBusMessage* call, const NotificationBus::Request& request)
 	DBusMessageIter args;
 	dbus_message_iter_init_append(call, &args);
 	const char* app = request.app.c_str();
-	const dbus_uint32_t replaces = 0;
+	const dbus_uint32_t replaces = request.replaces;
 	const char* icon = request.icon.c_str();
 	const char* title = request.title.c_str();
 	const char* body = request.body.c_str();

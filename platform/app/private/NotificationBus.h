@@ -31,6 +31,7 @@ public:
 		uint8 urgency = 1;                // 0 low, 1 normal, 2 critical
 		bool resident = false;
 		int32 timeoutMs = -1;
+		uint32 replaces = 0; // the notification this one takes the place of
 	};
 
 	static NotificationBus& Default();

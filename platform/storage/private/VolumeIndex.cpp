@@ -5,6 +5,7 @@
 #include <IndexDatabase.h>
 #include <NodeAttributes.h>
 #include <NodeCache.h>
+#include <OS.h>
 #include <Path.h>
 #include <TypeConstants.h>
 #include <XattrStore.h>
@@ -18,6 +19,7 @@
 #include <fcntl.h>
 #include <ftw.h>
 #include <map>
+#include <mutex>
 #include <set>
 #include <sys/stat.h>
 #include <system_error>
@@ -78,6 +80,10 @@ real_path(int fd, const std::string& opened)
 	return std::string(path, (size_t)length);
 }
 
+std::mutex sBuildShownLock;
+VolumeIndex::BuildShown sBuildShown;
+bigtime_t sBuildShownAfter = 0;
+
 // The index of a database that was just made anew is filled from the user's home.
 void
 rebuild_home()
@@ -85,14 +91,29 @@ rebuild_home()
 	BPath home;
 	if (find_directory(B_USER_DIRECTORY, &home) != B_OK)
 		return;
+	VolumeIndex::BuildShown shown;
+	bigtime_t after;
+	{
+		std::lock_guard<std::mutex> guard(sBuildShownLock);
+		shown = sBuildShown;
+		after = sBuildShownAfter;
+	}
+	const bigtime_t start = system_time();
+	bool told = false;
 	fprintf(stderr, "volume index: building the index of %s\n", home.Path());
 	VolumeIndex::TreeCount count;
-	VolumeIndex::IndexTree(home.Path(), &count, [](const VolumeIndex::TreeCount& now) {
+	VolumeIndex::IndexTree(home.Path(), &count, [&](const VolumeIndex::TreeCount& now) {
 		fprintf(stderr, "\rvolume index: %lld files, %lld with attributes", (long long)now.files,
 		        (long long)now.indexed);
+		if (shown && system_time() - start >= after) {
+			told = true;
+			shown(now, false);
+		}
 	});
 	fprintf(stderr, "\rvolume index: %lld files, %lld with attributes: done\n",
 	        (long long)count.files, (long long)count.indexed);
+	if (shown && (told || system_time() - start >= after))
+		shown(count, true);
 }
 
 IndexDatabase*
@@ -204,6 +225,14 @@ VolumeIndex::AttributeChange::_Done(const char* name, const void* data, type_cod
 		cache->NodeWritten(fPath, fWasTrusted, st, value, data == nullptr, indexed, version);
 	}
 	return status;
+}
+
+void
+VolumeIndex::SetBuildShown(const BuildShown& shown, bigtime_t after)
+{
+	std::lock_guard<std::mutex> guard(sBuildShownLock);
+	sBuildShown = shown;
+	sBuildShownAfter = after;
 }
 
 status_t

@@ -111,6 +111,12 @@ struct TreeCount {
 typedef std::function<void(const TreeCount&)> Progress;
 status_t IndexTree(const char* root, TreeCount* count, const Progress& progress = nullptr);
 
+// Told of a build of the home's index (its database was made anew) once it has
+// run for after microseconds: as the walk goes on, and once more, done, at its
+// end. The application kit shows it to the user; it always goes to standard error.
+typedef std::function<void(const TreeCount& count, bool done)> BuildShown;
+void SetBuildShown(const BuildShown& shown, bigtime_t after = 1000000);
+
 } // namespace VolumeIndex
 
 #endif // VOLUME_INDEX_H

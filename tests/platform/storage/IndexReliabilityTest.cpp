@@ -388,6 +388,39 @@ TEST(IndexReliability, RemovedFilesTakeTheirStoredValuesWith)
 	EXPECT_LT(left.size(), fullSize);
 }
 
+// A build of the home's index is told once it has run long enough: as it goes on
+// and once at its end.
+TEST(IndexReliability, ABuildOfTheIndexIsShownOnceItRunsLong)
+{
+	MakeEvent("dentist", "PT15M");
+	MakeEvent("school", "PT5M");
+	const std::string db = IndexDatabase::DefaultPath();
+	for (bigtime_t after : {(bigtime_t)0, (bigtime_t)3600000000LL}) {
+		SCOPED_TRACE(after);
+		std::vector<std::pair<int64, bool>> told;
+		VolumeIndex::SetBuildShown([&](const VolumeIndex::TreeCount& count,
+		                               bool done) { told.emplace_back(count.indexed, done); },
+		                           after);
+		LetGo();
+		RemoveDatabaseFiles(db, true);
+		std::filesystem::remove(db);
+		testing::internal::CaptureStderr();
+		CreateEventIndexes();
+		EXPECT_EQ(Matching("EVENT:Alarm=*"), (Names{"dentist", "school"}));
+		testing::internal::GetCapturedStderr();
+		if (after > 0) {
+			EXPECT_TRUE(told.empty());
+			continue;
+		}
+		ASSERT_FALSE(told.empty());
+		EXPECT_TRUE(told.back().second);
+		EXPECT_GE(told.back().first, 2);
+		EXPECT_EQ(std::count_if(told.begin(), told.end(), [](const auto& t) { return t.second; }),
+		          1);
+	}
+	VolumeIndex::SetBuildShown(nullptr);
+}
+
 // Writes grouped into one transaction reach other processes together at its
 // commit; a write inside that the index refused fails the commit (the write
 // itself need not tell: a node's row is written once for all its values).
