@@ -761,11 +761,8 @@ IndexDatabase::_Commit(status_t status, bool keep)
 		return status;
 	if (status != B_OK && fTransactionStatus == B_OK)
 		fTransactionStatus = status;
-	if (fTransactionDepth == 1 && fHasPending) {
-		const status_t written = _WritePending();
-		if (written != B_OK && fTransactionStatus == B_OK)
-			fTransactionStatus = written;
-	}
+	if (fTransactionDepth == 1)
+		WritePending();
 	if (--fTransactionDepth > 0)
 		return status;
 	if (fTransactionStatus != B_OK && !keep) {
@@ -977,8 +974,9 @@ IndexDatabase::PutValue(const NodeRecord& node, const char* name, type_code type
                         size_t size)
 {
 	Guard guard(fLock);
-	if (name == nullptr && fHasPending && fPending.device == node.device &&
-	    fPending.node == node.node) {
+	const bool pending =
+	    fHasPending && fPending.device == node.device && fPending.node == node.node;
+	if (name == nullptr && pending) {
 		fPending.path = node.path;
 		fPending.ctime = node.ctime;
 		return B_OK;
@@ -1008,17 +1006,16 @@ IndexDatabase::PutValue(const NodeRecord& node, const char* name, type_code type
 	status_t status = _Begin();
 	if (status != B_OK)
 		return status;
-	const bool same = fHasPending && fPending.device == node.device && fPending.node == node.node;
-	if (!same) {
-		// The other values of the node stay as they are.
-		std::vector<IndexedValue> values;
+	if (!pending) {
+		// The other values of the node stay as they are. The statement writes the
+		// node kept before.
 		Statement known(this, fDb, "SELECT packed FROM nodes WHERE device = ? AND node = ?", kKeep);
 		known.BindKey(node.device, node.node, nullptr);
+		fPending.values.clear();
 		if (known.Next() && !unpack_values(sqlite3_column_blob(*known, 0),
-		                                   sqlite3_column_bytes(*known, 0), &values))
-			values.clear();
+		                                   sqlite3_column_bytes(*known, 0), &fPending.values))
+			fPending.values.clear();
 		status = known.Status();
-		fPending.values = std::move(values);
 	}
 	fPending.device = node.device;
 	fPending.node = node.node;
