@@ -3,6 +3,8 @@
 
 #include <Message.h>
 
+#include "SecondTicker.h"
+
 #include <QCoreApplication>
 #include <QTimer>
 
@@ -14,6 +16,9 @@ namespace BPrivate
 // Keeps the schedule of one runner: the n-th message is due at start + n × interval
 // on the steady clock, and the Qt timer is armed for the next due time only, so a
 // late tick does not delay the ones after it.
+// A runner of whole seconds sends on the ticks of the wall clock's seconds instead,
+// in the wakeup the process has for its pulses anyway: never early, less than a
+// second late, and after a suspend once, not once for each message missed.
 class RunnerTimer : public QObject
 {
 public:
@@ -25,12 +30,21 @@ public:
 		QObject::connect(&fTimer, &QTimer::timeout, this, [this] { _Fire(); });
 	}
 
+	~RunnerTimer() { _StopTicks(); }
+
 	void Start(bigtime_t interval, int32 count)
 	{
 		fInterval = interval;
 		fCount = count;
 		fStart = Clock::now();
 		fSent = 0;
+		_StopTicks();
+		if (interval % 1000000 == 0) {
+			fTimer.stop();
+			fTicks = SecondTicker::Add([this] { _Second(); });
+			if (fTicks >= 0)
+				return;
+		}
 		_Arm();
 	}
 
@@ -69,6 +83,25 @@ private:
 		_Arm();
 	}
 
+	void _Second()
+	{
+		const auto now = Clock::now();
+		if (now < fStart + std::chrono::microseconds(fInterval * (fSent + 1)))
+			return;
+		fSent =
+		    std::chrono::duration_cast<std::chrono::microseconds>(now - fStart).count() / fInterval;
+		if (fCount > 0 && --fCount == 0)
+			_StopTicks();
+		fTarget.SendMessage(&fMessage);
+	}
+
+	void _StopTicks()
+	{
+		if (fTicks >= 0)
+			SecondTicker::Remove(fTicks);
+		fTicks = -1;
+	}
+
 	BMessenger fTarget;
 	BMessage fMessage;
 	QTimer fTimer;
@@ -76,6 +109,7 @@ private:
 	bigtime_t fInterval = 0;
 	int32 fCount = 0;
 	int64 fSent = 0;
+	int32 fTicks = -1;
 };
 
 } // namespace BPrivate

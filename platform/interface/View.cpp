@@ -322,6 +322,8 @@ ViewData::InvalidateWidgetRect(const QRect& rect)
 		return;
 	dirty += clipped;
 	widget->update(clipped);
+	if (changed)
+		changed();
 }
 
 ViewWidget::ViewWidget()
@@ -1236,6 +1238,8 @@ BView::SetToolTipText(const char* text)
 	fData->toolTip = fData->hasToolTip ? text : "";
 	if (fData->widget)
 		fData->widget->setToolTip(to_qstring(fData->toolTip.String()));
+	if (fData->changed)
+		fData->changed();
 }
 
 const char*

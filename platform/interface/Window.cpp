@@ -8,13 +8,12 @@
 
 #include "LooperPrivate.h"
 #include "QtConvert.h"
+#include "SecondTicker.h"
 #include "ViewPrivate.h"
 #include "WindowPrivate.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDateTime>
-#include <QTimer>
 #include <QVariant>
 
 #include <algorithm>
@@ -69,61 +68,31 @@ protected:
 	}
 };
 
-// One pulse per second of the wall clock, for every shown window with a view that
-// asks for it. Each tick is armed for the next whole second, so ticks do not drift.
-class PulseTimer : public QObject
-{
-public:
-	PulseTimer()
-	{
-		fTimer.setSingleShot(true);
-		fTimer.setTimerType(Qt::PreciseTimer);
-		connect(&fTimer, &QTimer::timeout, this, [this] { _Tick(); });
-		fNext = QDateTime::currentMSecsSinceEpoch() / 1000 + 1;
-		_Arm();
-	}
-
-private:
-	void _Arm()
-	{
-		const qint64 wait = fNext * 1000 - QDateTime::currentMSecsSinceEpoch();
-		fTimer.start((int)std::max<qint64>(0, wait));
-	}
-
-	void _Tick()
-	{
-		const qint64 now = QDateTime::currentMSecsSinceEpoch();
-		if (now < fNext * 1000) {
-			_Arm();
-			return;
-		}
-		fNext = now / 1000 + 1;
-		// Timers only post; Pulse() runs when the window dispatches B_PULSE.
-		for (BWindow* window : window_list()) {
-			WindowData* data = WindowData::Of(window);
-			if (data->hideLevel > 0 || LooperData::Of(window)->quitting)
-				continue;
-			std::vector<int32> tokens;
-			for (BView* view : data->children)
-				data->CollectPulseViews(view, tokens);
-			if (!tokens.empty())
-				window->PostMessage(B_PULSE);
-		}
-		_Arm();
-	}
-
-	QTimer fTimer;
-	qint64 fNext;
-};
-
 } // namespace
+
+// One pulse per second of the wall clock, for every shown window with a view that
+// asks for it. Timers only post; Pulse() runs when the window dispatches B_PULSE.
+static void
+post_pulses()
+{
+	for (BWindow* window : window_list()) {
+		WindowData* data = WindowData::Of(window);
+		if (data->hideLevel > 0 || LooperData::Of(window)->quitting)
+			continue;
+		std::vector<int32> tokens;
+		for (BView* view : data->children)
+			data->CollectPulseViews(view, tokens);
+		if (!tokens.empty())
+			window->PostMessage(B_PULSE);
+	}
+}
 
 void
 ensure_pulse()
 {
-	static PulseTimer* sPulse = nullptr;
-	if (sPulse == nullptr && QCoreApplication::instance() != nullptr)
-		sPulse = new PulseTimer;
+	static bool sTicking = false;
+	if (!sTicking)
+		sTicking = SecondTicker::Add(post_pulses) >= 0;
 }
 
 WindowData::WindowData(BWindow* owner, BRect frame, const char* title, window_look look,

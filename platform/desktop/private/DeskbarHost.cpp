@@ -9,6 +9,7 @@
 #include <View.h>
 #include <Window.h>
 
+#include "SecondTicker.h"
 #include "ViewPrivate.h"
 #include "WindowPrivate.h"
 
@@ -69,12 +70,10 @@ public:
 };
 
 const float kShelfGap = 2;
-// How often the host looks for a tray that came or went, and for views to redraw
-// into their icons.
-const int kTrayCheckMs = 3000;
+// How often the host looks for a tray that came or went, in seconds.
+const int32 kTrayCheckSeconds = 3;
 const char* kTrayWatcher = "org.kde.StatusNotifierWatcher";
 const int kRestartDelayMs = 1000;
-const int kIconCheckMs = 200;
 
 } // namespace
 
@@ -86,6 +85,7 @@ DeskbarHost::DeskbarHost()
 DeskbarHost::~DeskbarHost()
 {
 	DeskbarBus::SetLocalHost(nullptr);
+	BPrivate::SecondTicker::Remove(fTicks);
 	for (auto& item : fItems) {
 		_Unshow(item.get());
 		delete item->view;
@@ -146,11 +146,10 @@ DeskbarHost::Start()
 	QObject::connect(fNotifier, &QSocketNotifier::activated, [this] { _Dispatch(); });
 
 	fTrayShown = QSystemTrayIcon::isSystemTrayAvailable();
-	fTrayTimer = new QTimer(fNotifier);
-	QObject::connect(fTrayTimer, &QTimer::timeout, [this] { _CheckTray(); });
-	fTrayTimer->start(kTrayCheckMs);
-	fIconTimer = new QTimer(fNotifier);
-	QObject::connect(fIconTimer, &QTimer::timeout, [this] { _UpdateTray(); });
+	fTicks = BPrivate::SecondTicker::Add([this] {
+		if (++fSeconds % kTrayCheckSeconds == 0)
+			_CheckTray();
+	});
 	// Calls that came while the name was being taken.
 	QTimer::singleShot(0, fNotifier, [this] { _Dispatch(); });
 	return B_OK;
@@ -294,6 +293,8 @@ DeskbarHost::_Unshow(Item* item)
 			window->Unlock();
 		}
 	}
+	if (item->view != nullptr)
+		ViewData::Of(item->view)->changed = nullptr;
 	delete item->tray;
 	item->tray = nullptr;
 	if (item->holder != nullptr && item->holder->Lock())
@@ -367,25 +368,31 @@ DeskbarHost::_ShowInTray(Item* item)
 			                 buttons = B_TERTIARY_MOUSE_BUTTON;
 		                 _Clicked(item, buttons);
 	                 });
-	ViewData::Of(item->view)
-	    ->InvalidateWidgetRect(QRect(0, 0, (int)frame.Width() + 1, (int)frame.Height() + 1));
+	ViewData* data = ViewData::Of(item->view);
+	data->changed = [this, item] {
+		item->changed = true;
+		_QueueTrayUpdate();
+	};
+	data->InvalidateWidgetRect(QRect(0, 0, (int)frame.Width() + 1, (int)frame.Height() + 1));
 	_UpdateTray();
 	item->tray->show();
-	if (!fIconTimer->isActive())
-		fIconTimer->start(kIconCheckMs);
+}
+
+void
+DeskbarHost::_QueueTrayUpdate()
+{
+	if (fTrayUpdateQueued)
+		return;
+	fTrayUpdateQueued = true;
+	QTimer::singleShot(0, fNotifier, [this] {
+		fTrayUpdateQueued = false;
+		_UpdateTray();
+	});
 }
 
 void
 DeskbarHost::_UpdateTray()
 {
-	// Only tray icons need their views' drawing copied; an idle host without them
-	// should not wake up for it.
-	const bool inTray = std::any_of(fItems.begin(), fItems.end(),
-	                                [](const auto& item) { return item->tray != nullptr; });
-	if (!inTray) {
-		fIconTimer->stop();
-		return;
-	}
 	for (const auto& item : fItems) {
 		if (item->tray == nullptr || item->view == nullptr || item->holder == nullptr)
 			continue;
@@ -395,11 +402,13 @@ DeskbarHost::_UpdateTray()
 		ViewData* data = ViewData::Of(item->view);
 		if (data->widget != nullptr)
 			data->PreparePicture(data->widget);
-		if (data->NeedsDraw() || item->tray->icon().isNull()) {
+		const bool redraw = data->NeedsDraw();
+		if (redraw)
 			data->RunDraw();
-			if (data->Picture() != nullptr && !data->Picture()->isNull())
-				item->tray->setIcon(QIcon(QPixmap::fromImage(*data->Picture())));
-		}
+		if ((redraw || item->changed || item->tray->icon().isNull()) &&
+		    data->Picture() != nullptr && !data->Picture()->isNull())
+			item->tray->setIcon(QIcon(QPixmap::fromImage(*data->Picture())));
+		item->changed = false;
 		const char* tip = item->view->ToolTipText();
 		if (item->toolTip != (tip != nullptr ? tip : "")) {
 			item->toolTip = tip != nullptr ? tip : "";

@@ -14,7 +14,6 @@ class BView;
 class BWindow;
 class QSocketNotifier;
 class QSystemTrayIcon;
-class QTimer;
 struct DBusConnection;
 struct DBusMessage;
 
@@ -57,6 +56,7 @@ private:
 		BWindow* holder = nullptr;
 		QSystemTrayIcon* tray = nullptr;
 		BString toolTip;
+		bool changed = false;
 	};
 
 	status_t _AddItem(const BMessage& archive, int32* id, bool save);
@@ -66,6 +66,9 @@ private:
 	void _ShowInTray(Item* item);
 	void _ShowInShelf(Item* item);
 	void _LayoutShelf();
+	// Copies the views' drawing and tool tips into their icons, soon after one of
+	// them changed.
+	void _QueueTrayUpdate();
 	void _UpdateTray();
 	void _Clicked(Item* item, uint32 buttons);
 	void _CheckTray();
@@ -76,8 +79,9 @@ private:
 
 	DBusConnection* fConnection = nullptr;
 	QSocketNotifier* fNotifier = nullptr;
-	QTimer* fTrayTimer = nullptr;
-	QTimer* fIconTimer = nullptr;
+	int32 fTicks = -1;
+	int32 fSeconds = 0;
+	bool fTrayUpdateQueued = false;
 	std::vector<std::unique_ptr<Item>> fItems;
 	int32 fNextId = 1;
 	bool fTrayShown = false;

@@ -78,6 +78,9 @@ struct ViewData {
 	int32 hideLevel = 0;
 	BString toolTip;
 	bool hasToolTip = false;
+	// Told when the view is invalidated or its tool tip changes: a view shown as a
+	// tray icon has its drawing copied there.
+	std::function<void()> changed;
 
 	bool colorsSet = false;
 	rgb_color viewColor{255, 255, 255, 255};

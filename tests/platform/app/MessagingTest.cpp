@@ -1,5 +1,6 @@
 // Kalimo tests. MIT licence.
 // Messages as the Be API delivers them: loopers, handlers, messengers, quitting.
+#include "SecondTicker.h"
 #include "UiTest.h"
 
 #include <Application.h>
@@ -14,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QTimer>
 
 #include <atomic>
@@ -405,6 +407,56 @@ TEST_F(MessagingTest, RunnerSendsAtAPreciseInterval)
 	EXPECT_EQ(interval, 60000);
 	EXPECT_EQ(left, 0);
 	UiTest::QuitWindow(window);
+}
+
+TEST_F(MessagingTest, RunnerOfWholeSecondsSendsOnTheSecondsOfTheClock)
+{
+	struct Window : BWindow {
+		Window() : BWindow(BRect(0, 0, 99, 99), "seconds", B_TITLED_WINDOW, 0) {}
+		void MessageReceived(BMessage* message) override
+		{
+			if (message->what == 'TICK') {
+				times.push_back(system_time());
+				clock.push_back(QDateTime::currentMSecsSinceEpoch());
+			}
+		}
+		std::vector<bigtime_t> times;
+		std::vector<qint64> clock;
+	};
+	Window* window = new Window;
+	BMessage tick('TICK');
+	const bigtime_t start = system_time();
+	BMessageRunner runner(BMessenger(window), &tick, 1000000, 2);
+	ASSERT_EQ(runner.InitCheck(), B_OK);
+	ASSERT_TRUE(UiTest::WaitUntil([&] { return window->times.size() == 2; }, 5000));
+	for (size_t i = 0; i < 2; i++) {
+		const bigtime_t due = start + 1000000 * (bigtime_t)(i + 1);
+		EXPECT_GE(window->times[i], due) << "message " << i << " came early";
+		EXPECT_LT(window->times[i], due + 1100000) << "message " << i << " came late";
+		// In the wakeup of the second, where pulses come too.
+		EXPECT_LT(window->clock[i] % 1000, 150) << "message " << i << " between seconds";
+	}
+	EXPECT_GE(window->times[1] - window->times[0], 800000);
+	UiTest::QuitWindow(window);
+}
+
+TEST(SecondTickerTest, WaitsForTheNextSecondAndStartsAgainAfterAJump)
+{
+	const struct {
+		int64 now, next, wait, nextAfter;
+	} cases[] = {
+	    {10200, 11, 800, 11},        // on schedule
+	    {10999, 11, 1, 11},          // about to tick
+	    {11000, 11, 0, 11},          // due now
+	    {11500, 11, 500, 12},        // late: the next second after now
+	    {3600000, 11, 1000, 3601},   // the clock went forward an hour
+	    {7200500, 10801, 500, 7201}, // and back an hour: no wait of an hour
+	};
+	for (const auto& c : cases) {
+		int64 next = c.next;
+		EXPECT_EQ(BPrivate::SecondTicker::WaitFor(c.now, &next), c.wait) << c.now;
+		EXPECT_EQ(next, c.nextAfter) << c.now;
+	}
 }
 
 TEST_F(MessagingTest, RunnerStopsWhenDeletedAndRefusesBadArguments)
