@@ -41,6 +41,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <malloc.h>
 
 const char* DeskbarEventView::kAlarmSound = "Kalimo pops";
 
@@ -389,6 +390,9 @@ DeskbarEventView::_Rescan()
 	_UpdateToolTip();
 	Invalidate(Bounds());
 	_NotifyMissed(&missed);
+	// A scan of thousands of events leaves its memory free in the heap, and the
+	// host runs all session long: give it back.
+	malloc_trim(0);
 }
 
 void
