@@ -122,6 +122,15 @@ sni | snilate)
 	gdbus call --session --dest "$service" --object-path /StatusNotifierItem \
 		--method org.kde.StatusNotifierItem.Activate 5 5 >/dev/null
 	wait_for 'grep -q "$HOME/events" "$HOME/launches" 2>/dev/null' || fail "the click opened nothing"
+	# The panel ends: the item moves to the shelf; it starts again: back into the tray.
+	if [ "$mode" = sni ]; then
+		pkill -f "dbusmock --session org.kde.StatusNotifierWatcher"
+		wait_for 'xwininfo -name Deskbar 2>/dev/null | grep -q IsViewable' || fail "no shelf without the tray"
+		start_watcher
+		wait_for '$mock --method org.freedesktop.DBus.Mock.GetCalls | grep -q RegisterStatusNotifierItem' ||
+			fail "the item did not come back to the tray"
+		wait_for '! xwininfo -name Deskbar | grep -q IsViewable' || fail "the shelf stays"
+	fi
 	;;
 late | xembed)
 	if [ "$mode" = late ]; then

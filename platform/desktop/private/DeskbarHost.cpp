@@ -146,8 +146,10 @@ DeskbarHost::Start()
 	QObject::connect(fNotifier, &QSocketNotifier::activated, [this] { _Dispatch(); });
 
 	fTrayShown = QSystemTrayIcon::isSystemTrayAvailable();
+	// Where Qt shows tray icons over the session bus, each look for the tray costs a
+	// connection to the bus of its own: the watcher's coming and going tells instead.
 	fTicks = BPrivate::SecondTicker::Add([this] {
-		if (++fSeconds % kTrayCheckSeconds == 0)
+		if (!fWatcherAtStart && ++fSeconds % kTrayCheckSeconds == 0)
 			_CheckTray();
 	});
 	// Calls that came while the name was being taken.
@@ -497,11 +499,14 @@ DeskbarHost::_Handle(DBusMessage* message)
 	if (dbus_message_is_signal(message, DBUS_INTERFACE_DBUS, "NameOwnerChanged") &&
 	    dbus_message_get_args(message, nullptr, DBUS_TYPE_STRING, &watcher, DBUS_TYPE_STRING,
 	                          &oldOwner, DBUS_TYPE_STRING, &newOwner, DBUS_TYPE_INVALID) &&
-	    strcmp(watcher, kTrayWatcher) == 0 && newOwner[0] != '\0' && !fWatcherAtStart &&
-	    !fRestart) {
+	    strcmp(watcher, kTrayWatcher) == 0) {
 		// A moment for the watcher to say that a tray shows its items.
-		fRestart = true;
-		QTimer::singleShot(kRestartDelayMs, fNotifier, [] { be_app->Quit(); });
+		if (fWatcherAtStart)
+			QTimer::singleShot(kRestartDelayMs, fNotifier, [this] { _CheckTray(); });
+		else if (newOwner[0] != '\0' && !fRestart) {
+			fRestart = true;
+			QTimer::singleShot(kRestartDelayMs, fNotifier, [] { be_app->Quit(); });
+		}
 		return;
 	}
 	if (dbus_message_get_type(message) != DBUS_MESSAGE_TYPE_METHOD_CALL ||
