@@ -1,7 +1,8 @@
 // Kalimo benchmarks. MIT licence.
 // Pendulo's item in the Deskbar host over 10,000 alarmed events, as a user runs it:
 // how late its alarms fire, the host's memory and CPU time while it idles, and the
-// time of one rescan inside it. Runs on a session bus of its own, headless.
+// time of one rescan inside it; then its memory and CPU time in a tray, where Xvfb and
+// python3-dbusmock are. Runs on a session bus of its own.
 #include "BenchEvents.h"
 #include "BenchHome.h"
 
@@ -72,6 +73,110 @@ CpuSeconds(pid_t pid)
 	return (double)(user + system) / (double)sysconf(_SC_CLK_TCK);
 }
 
+// Starts a program with its output to out (null: discarded); -1 when it cannot start.
+static pid_t
+Spawn(const std::vector<std::string>& args, const char* out = nullptr)
+{
+	std::vector<char*> argv;
+	for (const std::string& arg : args)
+		argv.push_back((char*)arg.c_str());
+	argv.push_back(nullptr);
+	posix_spawn_file_actions_t actions;
+	posix_spawn_file_actions_init(&actions);
+	posix_spawn_file_actions_addopen(&actions, 1, out != nullptr ? out : "/dev/null",
+	                                 O_WRONLY | O_CREAT | O_APPEND, 0644);
+	posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+	pid_t pid = -1;
+	if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+		pid = -1;
+	posix_spawn_file_actions_destroy(&actions);
+	return pid;
+}
+
+static void
+Stop(pid_t pid)
+{
+	if (pid <= 0)
+		return;
+	kill(pid, SIGTERM);
+	waitpid(pid, nullptr, 0);
+}
+
+// The idle host's memory and CPU time, printed under the label.
+static void
+PrintIdleFigures(pid_t host, const char* label)
+{
+	const long pss = RollupField(host, "Pss");
+	const long anonymous = RollupField(host, "Pss_Anon");
+	const long mapped = RollupField(host, "Pss_File");
+	const double cpuBefore = CpuSeconds(host);
+	std::this_thread::sleep_for(std::chrono::seconds(kIdleSeconds));
+	const double cpuIdle = CpuSeconds(host) - cpuBefore;
+	printf("%s: idle PSS %.1f MB (target: under 20 MB): %.1f MB of its own memory, "
+	       "%.1f MB of files (libraries, the index)\n",
+	       label, pss / 1024.0, anonymous / 1024.0, mapped / 1024.0);
+	printf("%s: CPU per idle hour %.2f s, measured over %d s (target: under 2 s)\n", label,
+	       cpuIdle * 3600 / kIdleSeconds, kIdleSeconds);
+}
+
+// The host again, in a tray on an X display of its own: python3-dbusmock stands in
+// for the panel's StatusNotifierWatcher. It makes Pendulo's item again from its
+// settings. False when Xvfb or dbusmock is missing.
+static bool
+MeasureInTray(const std::string& home)
+{
+	int display = 90;
+	while (display < 120 && fs::exists("/tmp/.X11-unix/X" + std::to_string(display)))
+		display++;
+	const std::string name = ":" + std::to_string(display);
+	const pid_t xvfb = Spawn({"Xvfb", name, "-screen", "0", "1024x640x24", "-nolisten", "tcp"});
+	const std::string mockPath = "/StatusNotifierWatcher";
+	const std::string watcher = "org.kde.StatusNotifierWatcher";
+	const pid_t mock =
+	    Spawn({"/usr/bin/python3", "-m", "dbusmock", "--session", watcher, mockPath, watcher});
+	std::this_thread::sleep_for(std::chrono::seconds(2));
+	bool ready = xvfb > 0 && mock > 0 && waitpid(mock, nullptr, WNOHANG) == 0 &&
+	             fs::exists("/tmp/.X11-unix/X" + std::to_string(display));
+	const char* properties[][2] = {{"IsStatusNotifierHostRegistered", "<true>"},
+	                               {"ProtocolVersion", "<0>"},
+	                               {"RegisteredStatusNotifierItems", "<@as []>"}};
+	const std::vector<std::string> call = {"gdbus", "call",          "--session", "--dest",
+	                                       watcher, "--object-path", mockPath,    "--method"};
+	for (const auto& property : properties) {
+		std::vector<std::string> args = call;
+		args.insert(args.end(),
+		            {"org.freedesktop.DBus.Mock.AddProperty", watcher, property[0], property[1]});
+		int status = -1;
+		ready = ready && waitpid(Spawn(args), &status, 0) > 0 && status == 0;
+	}
+	std::vector<std::string> method = call;
+	method.insert(method.end(), {"org.freedesktop.DBus.Mock.AddMethod", watcher,
+	                             "RegisterStatusNotifierItem", "s", "", ""});
+	int status = -1;
+	ready = ready && waitpid(Spawn(method), &status, 0) > 0 && status == 0;
+	if (ready) {
+		setenv("DISPLAY", name.c_str(), 1);
+		setenv("QT_QPA_PLATFORM", "xcb", 1);
+		const std::string log = home + "/tray-host.log";
+		const pid_t host = Spawn({BE_DESKBAR}, log.c_str());
+		// The item is made with its first scan; its next rescan is 150 ticks away.
+		std::this_thread::sleep_for(std::chrono::seconds(30));
+		std::ifstream in(log);
+		const std::string text((std::istreambuf_iterator<char>(in)),
+		                       std::istreambuf_iterator<char>());
+		if (text.find("dpv AttachedTo") == std::string::npos)
+			fprintf(stderr, "the host in the tray did not make the item again\n");
+		else
+			PrintIdleFigures(host, "in a tray");
+		Stop(host);
+		unsetenv("DISPLAY");
+		setenv("QT_QPA_PLATFORM", "offscreen", 1);
+	}
+	Stop(mock);
+	Stop(xvfb);
+	return ready;
+}
+
 int
 main(int argc, char** argv)
 {
@@ -130,13 +235,8 @@ main(int argc, char** argv)
 	}
 
 	const std::string hostLog = home + "/host.log";
-	posix_spawn_file_actions_t actions;
-	posix_spawn_file_actions_init(&actions);
-	posix_spawn_file_actions_addopen(&actions, 1, hostLog.c_str(), O_WRONLY | O_CREAT, 0644);
-	posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-	const char* hostArgv[] = {BE_DESKBAR, nullptr};
-	pid_t host = -1;
-	if (posix_spawn(&host, BE_DESKBAR, &actions, nullptr, (char**)hostArgv, environ) != 0) {
+	const pid_t host = Spawn({BE_DESKBAR}, hostLog.c_str());
+	if (host < 0) {
 		perror("be-deskbar");
 		return 1;
 	}
@@ -145,7 +245,7 @@ main(int argc, char** argv)
 	const double installStart = Now();
 	if (Launcher::Run({PENDULO}, &exitStatus, nullptr, 60000000) != B_OK || exitStatus != 0) {
 		fprintf(stderr, "Pendulo did not install its item\n");
-		kill(host, SIGTERM);
+		Stop(host);
 		return 1;
 	}
 	printf("%d alarmed events; Pendulo installed its item in %.2f s (the first scan)\n", events,
@@ -171,17 +271,7 @@ main(int argc, char** argv)
 
 	// Idle: the rescan after the last alarm has run; nothing is due for a day.
 	std::this_thread::sleep_for(std::chrono::seconds(35));
-	const long pss = RollupField(host, "Pss");
-	const long anonymous = RollupField(host, "Pss_Anon");
-	const long mapped = RollupField(host, "Pss_File");
-	const double cpuBefore = CpuSeconds(host);
-	std::this_thread::sleep_for(std::chrono::seconds(kIdleSeconds));
-	const double cpuIdle = CpuSeconds(host) - cpuBefore;
-	printf("idle PSS of the host: %.1f MB (target: under 20 MB): %.1f MB of its own memory, "
-	       "%.1f MB of files (libraries, the index)\n",
-	       pss / 1024.0, anonymous / 1024.0, mapped / 1024.0);
-	printf("CPU per idle hour: %.2f s, measured over %d s (target: under 2 s)\n",
-	       cpuIdle * 3600 / kIdleSeconds, kIdleSeconds);
+	PrintIdleFigures(host, "in the shelf");
 
 	std::ifstream log(hostLog);
 	std::string rescan;
@@ -191,24 +281,19 @@ main(int argc, char** argv)
 	}
 	printf("last rescan inside the host: %s\n", rescan.empty() ? "none seen" : rescan.c_str());
 
-	kill(host, SIGTERM);
-	waitpid(host, nullptr, 0);
+	Stop(host);
+	if (!MeasureInTray(home))
+		printf("in a tray: not measured (needs Xvfb, python3-dbusmock and gdbus)\n");
 
 	// Alone, as the host was: libraries another process maps count half.
-	const char* floorArgv[] = {TRAY_FLOOR, nullptr};
-	pid_t floor = -1;
-	posix_spawn_file_actions_t quiet;
-	posix_spawn_file_actions_init(&quiet);
-	posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
-	if (posix_spawn(&floor, TRAY_FLOOR, &quiet, nullptr, (char**)floorArgv, environ) == 0) {
+	const pid_t floor = Spawn({TRAY_FLOOR});
+	if (floor > 0) {
 		std::this_thread::sleep_for(std::chrono::seconds(3));
 		printf("for comparison, a bare Qt program with a tray icon and a window: "
 		       "PSS %.1f MB, %.1f MB of files\n",
 		       RollupField(floor, "Pss") / 1024.0, RollupField(floor, "Pss_File") / 1024.0);
-		kill(floor, SIGTERM);
-		waitpid(floor, nullptr, 0);
+		Stop(floor);
 	}
-	posix_spawn_file_actions_destroy(&quiet);
 
 	if (getenv("KEEP_BENCH_HOME") != nullptr)
 		fprintf(stderr, "home kept: %s\n", home.c_str());
