@@ -68,6 +68,7 @@ PY
 start_watcher() {
 	/usr/bin/python3 -m dbusmock --session org.kde.StatusNotifierWatcher /StatusNotifierWatcher \
 		org.kde.StatusNotifierWatcher >/dev/null 2>&1 &
+	watcher_pid=$!
 	wait_for "$mock --method org.freedesktop.DBus.Peer.Ping >/dev/null 2>&1" || fail "no mock watcher"
 	$mock --method org.freedesktop.DBus.Mock.AddProperty org.kde.StatusNotifierWatcher \
 		IsStatusNotifierHostRegistered "<true>" >/dev/null
@@ -124,7 +125,7 @@ sni | snilate)
 	wait_for 'grep -q "$HOME/events" "$HOME/launches" 2>/dev/null' || fail "the click opened nothing"
 	# The panel ends: the item moves to the shelf; it starts again: back into the tray.
 	if [ "$mode" = sni ]; then
-		pkill -f "dbusmock --session org.kde.StatusNotifierWatcher"
+		kill "$watcher_pid"
 		wait_for 'xwininfo -name Deskbar 2>/dev/null | grep -q IsViewable' || fail "no shelf without the tray"
 		start_watcher
 		wait_for '$mock --method org.freedesktop.DBus.Mock.GetCalls | grep -q RegisterStatusNotifierItem' ||
