@@ -261,11 +261,9 @@ main(int argc, char** argv)
 		}
 		std::this_thread::sleep_for(std::chrono::milliseconds(10));
 	}
-	double worst = 0;
 	printf("alarms fired: %zu of %d; lateness after the due second:", late.size(), kAlarms);
 	for (const auto& [path, seconds] : late) {
 		printf(" %.2f", seconds);
-		worst = std::max(worst, seconds);
 	}
 	printf(" s (target: every one within 1 s)\n");
 

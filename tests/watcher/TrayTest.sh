@@ -39,8 +39,9 @@ fail() {
 	echo "FAILED: $*"
 	exit 1
 }
+# wait_for CONDITION [TRIES]: tries every tenth of a second, 100 times unless told.
 wait_for() {
-	for _ in $(seq 100); do
+	for _ in $(seq "${2:-100}"); do
 		if eval "$1"; then return 0; fi
 		sleep 0.1
 	done
@@ -138,14 +139,17 @@ late | xembed)
 		wait_for 'xwininfo -name Deskbar 2>/dev/null | grep -q IsViewable' || fail "no shelf window"
 		start_tray
 	fi
-	# The host looks for a tray every few seconds.
-	for _ in $(seq 100); do
-		xwininfo -root -tree | grep -A3 '"panel": ("panel" "trayer")' | grep -q be-deskbar && break
-		sleep 0.1
-	done
-	icon=$(xwininfo -root -tree | awk '/"panel": \("panel" "trayer"\)/ { inside = 1; next }
-		inside && /"be-deskbar"/ { print $1; exit }')
-	[ -n "$icon" ] || fail "no icon in the tray: $(xwininfo -root -tree)"
+	# The host's window among those the panel holds: below it in the tree, more deeply
+	# indented.
+	tray_icon() {
+		xwininfo -root -tree | awk '{ match($0, /^ */); depth = RLENGTH }
+			/"panel": \("panel" "trayer"\)/ { panel = depth; next }
+			panel && depth <= panel { panel = 0 }
+			panel && /"be-deskbar"/ { print $1; exit }'
+	}
+	# The host looks for a tray every few seconds; a panel may take its time to dock it.
+	wait_for '[ -n "$(tray_icon)" ]' 300 || fail "no icon in the tray: $(xwininfo -root -tree)"
+	icon=$(tray_icon)
 	wait_for '[ "$(red_pixels "$icon")" -gt 3 ]' || fail "the icon shows no red digit"
 	if [ "$mode" = late ]; then
 		! xwininfo -name Deskbar | grep -q IsViewable || fail "the shelf stays"

@@ -49,8 +49,9 @@ private:
 	void _Tick()
 	{
 		const int64 now = QDateTime::currentMSecsSinceEpoch();
-		// The timer may wake a little early; a clock set back is caught by WaitFor.
-		if (now < fNext * 1000 && fNext * 1000 - now <= 1000) {
+		// The timer may wake a little before the second; a clock that jumped ticks now.
+		int64 next = fNext;
+		if (SecondTicker::WaitFor(now, &next) > 0 && next == fNext) {
 			_Arm();
 			return;
 		}
